@@ -1,0 +1,43 @@
+#include "ColMgrDataList.h"
+
+int ColMgrDataList::findCol(const QString &sqlName) const
+{
+    for (int i = 0; i < size(); ++i)
+        if (at(i).sqlName.compare(sqlName, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QStringList ColMgrDataList::getSqlName() const
+{
+    QStringList names;
+    for (const ColMgrData &c : *this)
+        names.append(c.sqlName);
+    return names;
+}
+
+QStringList ColMgrDataList::getDescList() const
+{
+    QStringList names;
+    for (const ColMgrData &c : *this)
+        names.append(c.description);
+    return names;
+}
+
+QList<int> ColMgrDataList::getShowCol(bool all) const
+{
+    QList<int> cols;
+    for (int i = 0; i < size(); ++i)
+        if (all || at(i).shown)
+            cols.append(i);
+    return cols;
+}
+
+QList<int> ColMgrDataList::primaryKeyCols() const
+{
+    QList<int> cols;
+    for (int i = 0; i < size(); ++i)
+        if (at(i).primaryKey)
+            cols.append(i);
+    return cols;
+}

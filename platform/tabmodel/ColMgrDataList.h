@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One column of a table definition.
+struct ColMgrData
+{
+    QString sqlName;
+    QString sqlType;   // as written in the schema, e.g. "varchar(128)", "int", "decimal(12,4)"
+    QString valueType; // "Int", "Double" or "String"
+    bool editable = false;
+    bool primaryKey = false;
+    QString description; // the header text
+    bool shown = true;
+    bool indexed = false;
+};
+
+// Column descriptors in model-column order.
+class ColMgrDataList : public QList<ColMgrData>
+{
+public:
+    // Position of the column, -1 when absent. Names compare case-insensitively, as SQL does.
+    int findCol(const QString &sqlName) const;
+    QStringList getSqlName() const;
+    QStringList getDescList() const;
+    // Positions of the shown columns; with all=true every column.
+    QList<int> getShowCol(bool all) const;
+    QList<int> primaryKeyCols() const;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QVariant>
+#include <QString>
+#include <QStringList>
+
+class OrvTableModel;
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+
+// Small read helpers over the link. Every query is read to its end and finished at once,
+// so that no read lock is left behind.
+class OrvDbDesign
+{
+public:
+    bool getOneColumnResult(const QString &sql, QStringList &first);
+    bool getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second);
+    bool getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third);
+
+    // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn.
+    bool getSqlInfoToCombobox(const QString &sql, const QString &displayColumn, const QString &dataColumn,
+                              QComboBox *combo);
+    // New items the caller owns; checkable makes them user-checkable, unchecked.
+    QList<QListWidgetItem *> getSqlItems(const QString &sql, const QString &displayColumn,
+                                         const QString &dataColumn, bool checkable);
+    static void reloadListWidget(QListWidget *list, QList<QListWidgetItem *> items);
+
+    // The cells of the first row whose cells equal every given value; empty when none does.
+    QStringList getFilterDatas(OrvTableModel *model, const QMap<QString, QString> &values);
+
+    // Permission words hold 32 bits each: bit b (0 = least significant) of word k (0-based)
+    // grants identifier k * 32 + b + 1. Returns the granted identifiers in ascending order.
+    QList<int> testBit(QList<int> words);
+
+    QString lastError() const { return m_lastError; }
+
+private:
+    bool readColumns(const QString &sql, const QList<QStringList *> &lists);
+    bool readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
+                   QList<QPair<QString, QVariant>> &pairs);
+
+    QString m_lastError;
+};

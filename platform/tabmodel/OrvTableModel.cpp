@@ -1,0 +1,209 @@
+#include "OrvTableModel.h"
+
+#include "OrvTableDataMgr.h"
+#include "SqlText.h"
+
+#include <QMap>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_def(definition)
+    , m_condition(condition)
+{
+}
+
+QString OrvTableModel::selectStatement() const
+{
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(getSqlName().join(QLatin1Char(',')), m_def.tableName);
+    if (!m_condition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + m_condition;
+    QStringList order;
+    for (int col : m_def.columns.primaryKeyCols())
+        order.append(m_def.columns.at(col).sqlName);
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order.join(QLatin1Char(','));
+    return sql;
+}
+
+bool OrvTableModel::load(bool)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_original.clear();
+    m_loaded = false;
+    ensureLoaded();
+    endResetModel();
+    return m_lastError.isEmpty();
+}
+
+void OrvTableModel::ensureLoaded() const
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_lastError.clear();
+    m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!query.exec(selectStatement())) {
+        m_lastError = query.lastError().text();
+        return;
+    }
+    const int cols = m_def.columns.size();
+    while (query.next()) {
+        QStringList row;
+        row.reserve(cols);
+        for (int i = 0; i < cols; ++i)
+            row.append(query.value(i).toString());
+        m_rows.append(row);
+    }
+    query.finish();
+}
+
+QStringList OrvTableModel::getRowData(int row)
+{
+    ensureLoaded();
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : QStringList();
+}
+
+int OrvTableModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    ensureLoaded();
+    return m_rows.size();
+}
+
+int OrvTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_def.columns.size();
+}
+
+QVariant OrvTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return QVariant();
+    const QString &text = m_rows.at(index.row()).at(index.column());
+    if (role == Qt::EditRole)
+        return text;
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    // Numbers come back as numbers so that sorting views order them numerically.
+    const QString &type = m_def.columns.at(index.column()).valueType;
+    bool ok = false;
+    if (type == QLatin1String("Int")) {
+        const qlonglong v = text.toLongLong(&ok);
+        if (ok)
+            return v;
+    } else if (type == QLatin1String("Double")) {
+        const double v = text.toDouble(&ok);
+        if (ok)
+            return v;
+    }
+    return text;
+}
+
+QVariant OrvTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+        return m_def.columns.at(section).description;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QString OrvTableModel::editRefusal(int column) const
+{
+    if (column < 0 || column >= m_def.columns.size())
+        return tr("没有这一列");
+    const OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    if (mgr->right() == OrvTableDataMgr::RIGHT_READONLY)
+        return tr("当前用户没有修改权限");
+    const ColMgrData &col = m_def.columns.at(column);
+    if (!col.editable)
+        return tr("该列不可编辑");
+    if (col.primaryKey && !mgr->isPrimaryEditable())
+        return tr("该列是主键,不可编辑");
+    return QString();
+}
+
+Qt::ItemFlags OrvTableModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && editRefusal(index.column()).isEmpty())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
+        return false;
+    if (!editRefusal(index.column()).isEmpty())
+        return false;
+    QString &cell = m_rows[index.row()][index.column()];
+    const QString text = value.toString();
+    if (cell == text)
+        return true;
+    const QPair<int, int> key(index.row(), index.column());
+    if (!m_original.contains(key))
+        m_original.insert(key, cell);
+    cell = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+QStringList OrvTableModel::updateStatements() const
+{
+    // One statement per row, found by the key it has in the database, so that key edits
+    // and other edits of the same row cannot miss each other.
+    QMap<int, QList<int>> editedCols;
+    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
+        editedCols[it.key().first].append(it.key().second);
+
+    QStringList sqls;
+    for (auto it = editedCols.constBegin(); it != editedCols.constEnd(); ++it) {
+        const int row = it.key();
+        QList<int> cols = it.value();
+        std::sort(cols.begin(), cols.end());
+        QStringList sets;
+        for (int col : cols)
+            sets.append(QStringLiteral("%1 = '%2'").arg(m_def.columns.at(col).sqlName,
+                                                         orv_sql::escaped(m_rows.at(row).at(col))));
+        QStringList where;
+        for (int k : m_def.columns.primaryKeyCols()) {
+            const QString stored = m_original.value(qMakePair(row, k), m_rows.at(row).at(k));
+            where.append(QStringLiteral("%1 = '%2'").arg(m_def.columns.at(k).sqlName, orv_sql::escaped(stored)));
+        }
+        sqls.append(QStringLiteral("UPDATE %1 SET %2 WHERE %3;")
+                        .arg(m_def.tableName, sets.join(QLatin1String(", ")), where.join(QLatin1String(" AND "))));
+    }
+    return sqls;
+}
+
+QString OrvTableModel::saveChanges()
+{
+    if (m_original.isEmpty())
+        return QString();
+    if (m_def.columns.primaryKeyCols().isEmpty())
+        return tr("表 %1 没有主键，无法保存修改").arg(m_def.tableName);
+    const QString error = OrvTableDataMgr::getInstance()->executeBatch(updateStatements());
+    if (!error.isEmpty()) {
+        revertChanges();
+        return error;
+    }
+    m_original.clear();
+    m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
+    return QString();
+}
+
+void OrvTableModel::revertChanges()
+{
+    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it) {
+        m_rows[it.key().first][it.key().second] = it.value();
+        const QModelIndex idx = index(it.key().first, it.key().second);
+        emit dataChanged(idx, idx, {Qt::DisplayRole, Qt::EditRole});
+    }
+    m_original.clear();
+}

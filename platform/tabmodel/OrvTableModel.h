@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ColMgrDataList.h"
+#include "TableDefinition.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QPair>
+#include <QStringList>
+#include <QVector>
+
+// The records of one table, or of the rows of it that meet a condition (a view), as an item
+// model. Rows are read on first use; edits are kept until saveChanges() writes them.
+class OrvTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent);
+
+    // Reads the rows from the database (again). False on a database error.
+    bool load(bool force = true);
+    bool isLoaded() const { return m_loaded; }
+    quint64 loadedGeneration() const { return m_generation; }
+
+    QString getTableName() const { return m_def.tableName; }
+    QString definitionName() const { return m_def.fileName; }
+    QString condition() const { return m_condition; }
+    const ColMgrDataList &getHeadCols() const { return m_def.columns; }
+    QStringList getRowData(int row);
+    int findCol(const QString &sqlName) const { return m_def.columns.findCol(sqlName); }
+    QStringList getSqlName() const { return m_def.columns.getSqlName(); }
+    QStringList getDescList() const { return m_def.columns.getDescList(); }
+    QList<int> getShowCol(bool all) const { return m_def.columns.getShowCol(all); }
+    QString lastError() const { return m_lastError; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+    // Why a cell may not be edited now; empty when it may.
+    QString editRefusal(int column) const;
+    bool hasPendingChanges() const { return !m_original.isEmpty(); }
+    // Writes every pending edit in one transaction. Empty text on success; on failure the
+    // cells return to their stored values and the text says why.
+    QString saveChanges();
+    void revertChanges();
+
+private:
+    void ensureLoaded() const;
+    QStringList updateStatements() const;
+    QString selectStatement() const;
+
+    TableDefinition m_def;
+    QString m_condition;
+    mutable bool m_loaded = false;
+    mutable quint64 m_generation = 0;
+    mutable QVector<QStringList> m_rows;
+    mutable QString m_lastError;
+    // (row, column) -> the value stored in the database before the edit
+    QHash<QPair<int, int>, QString> m_original;
+};

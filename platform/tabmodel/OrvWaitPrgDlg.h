@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QProgressDialog>
+
+#include <boost/function.hpp>
+
+// A modal progress dialog that runs its job on a thread of its own. exec() keeps the GUI
+// event loop turning (so blocking queued signals from the job are served) and returns only
+// after the job has ended.
+class OrvWaitPrgDlg : public QProgressDialog
+{
+    Q_OBJECT
+public:
+    OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent);
+
+    int exec() override;
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    boost::function<void()> m_job;
+    bool m_running = false;
+};

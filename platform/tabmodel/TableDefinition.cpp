@@ -1,0 +1,86 @@
+#include "TableDefinition.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+namespace {
+
+bool boolAttribute(const QXmlStreamAttributes &attrs, const char *name, bool fallback)
+{
+    const QStringRef value = attrs.value(QLatin1String(name));
+    return value.isEmpty() ? fallback : value == QLatin1String("true");
+}
+
+ColMgrData readColumn(const QXmlStreamAttributes &attrs)
+{
+    ColMgrData col;
+    col.sqlName = attrs.value(QLatin1String("name")).toString();
+    col.sqlType = attrs.value(QLatin1String("sqlType")).toString();
+    col.valueType = attrs.value(QLatin1String("valueType")).toString();
+    if (col.valueType.isEmpty())
+        col.valueType = QStringLiteral("String");
+    col.editable = boolAttribute(attrs, "editable", true);
+    col.primaryKey = boolAttribute(attrs, "primaryKey", false);
+    col.description = attrs.value(QLatin1String("desc")).toString();
+    if (col.description.isEmpty())
+        col.description = col.sqlName;
+    col.shown = boolAttribute(attrs, "show", true);
+    col.indexed = boolAttribute(attrs, "index", false);
+    return col;
+}
+
+} // namespace
+
+TableDefinition TableDefinition::readFile(const QString &path, QString *error)
+{
+    TableDefinition def;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("无法打开表定义文件 %1: %2").arg(path, file.errorString());
+        return TableDefinition();
+    }
+    def.fileName = QFileInfo(path).fileName();
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd() && !xml.hasError()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("tableDefinition")) {
+            def.tableName = xml.attributes().value(QLatin1String("name")).toString();
+            def.description = xml.attributes().value(QLatin1String("desc")).toString();
+        } else if (xml.name() == QLatin1String("column")) {
+            const ColMgrData col = readColumn(xml.attributes());
+            if (!col.sqlName.isEmpty())
+                def.columns.append(col);
+        }
+    }
+    if (xml.hasError()) {
+        if (error)
+            *error = QStringLiteral("表定义文件 %1 格式错误(第%2行): %3")
+                         .arg(path).arg(xml.lineNumber()).arg(xml.errorString());
+        return TableDefinition();
+    }
+    if (!def.isValid()) {
+        if (error)
+            *error = QStringLiteral("表定义文件 %1 缺少表名或列").arg(path);
+        return TableDefinition();
+    }
+    return def;
+}
+
+QList<TableDefinition> TableDefinition::readDirectory(const QString &dir, QStringList *errors)
+{
+    QList<TableDefinition> defs;
+    const QStringList files = QDir(dir).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
+    for (const QString &name : files) {
+        QString error;
+        const TableDefinition def = readFile(QDir(dir).filePath(name), &error);
+        if (def.isValid())
+            defs.append(def);
+        else if (errors)
+            errors->append(error);
+    }
+    return defs;
+}
