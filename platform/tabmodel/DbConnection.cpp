@@ -77,7 +77,8 @@ QString connectOptions(const DbLinkParams &params)
             .arg(DbConnection::ConnectTimeoutSeconds);
     case orv_dbms::DB_OPENGAUSS:
     case orv_dbms::DB_KINGBASE:
-        return QStringLiteral("connect_timeout=%1").arg(DbConnection::ConnectTimeoutSeconds);
+        return QStringLiteral("connect_timeout=%1;options=-cclient_min_messages=warning")
+            .arg(DbConnection::ConnectTimeoutSeconds);
     case orv_dbms::DB_SQLITE:
         return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(DbConnection::SqliteBusyTimeoutMs);
     default:
@@ -196,8 +197,16 @@ void close(const QString &connectionName)
 
 void prepare(QSqlDatabase &db)
 {
-    if (isSqlite(db))
-        registerSqliteFunctions(db);
+    if (isMySql(db)) {
+        // Quotes are escaped by doubling them; a backslash must stay an ordinary character.
+        QSqlQuery(db).exec(QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')"));
+        return;
+    }
+    if (!isSqlite(db))
+        return;
+    registerSqliteFunctions(db);
+    // Readers then never block the worker's writes, nor the writes a reader.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 bool isSqlite(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QSQLITE"); }

@@ -162,7 +162,7 @@ void OrvTableDataMgr::reportError(const QString &error)
 
 void OrvTableDataMgr::noteDataChanged()
 {
-    ++m_generation;
+    m_generation.fetchAndAddOrdered(1);
 }
 
 TableDefinition OrvTableDataMgr::definition(const QString &fileName, QString *error)
@@ -186,7 +186,7 @@ OrvTableModel *OrvTableDataMgr::createModel(const QString &name)
     OrvTableModel *model = m_models.value(name);
     if (model) {
         // Written to since it was read: read it again, so no caller sees stale rows.
-        if (model->isLoaded() && model->loadedGeneration() != m_generation)
+        if (model->isLoaded() && model->loadedGeneration() != dataGeneration())
             model->load(true);
         return model;
     }

@@ -4,6 +4,7 @@
 #include "TabModelTypes.h"
 #include "TableDefinition.h"
 
+#include <QAtomicInteger>
 #include <QHash>
 #include <QObject>
 #include <QSqlQuery>
@@ -57,8 +58,9 @@ public:
     TableDefinition definition(const QString &fileName, QString *error = nullptr);
 
     // Counts the writes made through this library, so that cached models know they are stale.
-    quint64 dataGeneration() const { return m_generation; }
-    Q_INVOKABLE void noteDataChanged();
+    // Safe to call from any thread.
+    quint64 dataGeneration() const { return m_generation.loadAcquire(); }
+    void noteDataChanged();
 
 signals:
     void dbError(const QString &error);
@@ -78,7 +80,7 @@ private:
     RIGHT m_right = RIGHT_EDIT;
     bool m_primaryEditable = false;
     QString m_lastError;
-    quint64 m_generation = 1;
+    QAtomicInteger<quint64> m_generation = 1;
     QHash<QString, TableDefinition> m_definitions;
     QHash<QString, OrvTableModel *> m_models;
 };

@@ -4,7 +4,6 @@
 #include "OrvTableDataMgr.h"
 
 #include <QAtomicInteger>
-#include <QMetaObject>
 #include <QSqlDatabase>
 
 namespace {
@@ -31,7 +30,7 @@ void Worker::executeSqls(QStringList sqls)
         {
             QSqlDatabase db = QSqlDatabase::database(name, false);
             // Progress crosses to the GUI thread and waits there; report each percent, not each row.
-            const int step = qMax(1, sqls.size() / 100);
+            const int step = qMax(1, (sqls.size() + 99) / 100);
             error = DbConnection::executeBatch(db, sqls, [this, step, &sqls](int done) {
                 if (done % step == 0 || done == sqls.size())
                     emit sigExecuteSqlsProcess(done);
@@ -40,6 +39,6 @@ void Worker::executeSqls(QStringList sqls)
         DbConnection::close(name);
     }
     if (error.isEmpty())
-        QMetaObject::invokeMethod(OrvTableDataMgr::getInstance(), "noteDataChanged", Qt::QueuedConnection);
+        OrvTableDataMgr::getInstance()->noteDataChanged();
     emit sigExecuteSqlsResult(error);
 }

@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <QTextStream>
 
 namespace {
@@ -79,8 +78,6 @@ int main(int argc, char *argv[])
     int code = 0;
     {
         QSqlDatabase db = QSqlDatabase::database(connection);
-        if (DbConnection::isSqlite(db))
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         DemoOptions options = DemoOptions::forPointCount(parser.value(QStringLiteral("points")).toInt());
         options.seedDefects = parser.isSet(QStringLiteral("defects"));
         DemoGenerator generator(options);

@@ -1,0 +1,225 @@
+#include "TestSupport.h"
+
+#include "InstallRoot.h"
+#include "OrvTableDataMgr.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QTimer>
+
+#include <memory>
+
+TestRoot::TestRoot()
+    : m_previous(qgetenv(InstallRoot::EnvironmentVariable))
+{
+    const QDir source(QStringLiteral(MODEL_SOURCE_DATA_DIR));
+    QDirIterator it(source.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        if (it.fileName() == QLatin1String("CMakeLists.txt"))
+            continue;
+        const QString to = QDir(m_dir.path()).filePath(source.relativeFilePath(from));
+        QDir().mkpath(QFileInfo(to).absolutePath());
+        QFile::copy(from, to);
+    }
+    for (const char *sub : {"log", "data", "bin", "translations"})
+        QDir(m_dir.path()).mkpath(QLatin1String(sub));
+    qputenv(InstallRoot::EnvironmentVariable, m_dir.path().toLocal8Bit());
+}
+
+TestRoot::~TestRoot()
+{
+    if (m_previous.isEmpty())
+        qunsetenv(InstallRoot::EnvironmentVariable);
+    else
+        qputenv(InstallRoot::EnvironmentVariable, m_previous);
+}
+
+QString TestRoot::file(const QString &relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
+
+void TestRoot::writeFile(const QString &relative, const QByteArray &content) const
+{
+    const QString path = file(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+}
+
+QString backendName(Backend backend)
+{
+    switch (backend) {
+    case Backend::SQLite: return QStringLiteral("sqlite");
+    case Backend::MariaDB: return QStringLiteral("mariadb");
+    case Backend::PostgreSQL: return QStringLiteral("postgresql");
+    }
+    return QString();
+}
+
+QList<Backend> availableBackends()
+{
+    QList<Backend> list{Backend::SQLite};
+    if (TestServers::available())
+        list << Backend::MariaDB << Backend::PostgreSQL;
+    return list;
+}
+
+namespace {
+
+const QHash<QString, QString> &serverValues()
+{
+    static const QHash<QString, QString> values = [] {
+        QHash<QString, QString> v;
+        QFile file(qEnvironmentVariable("MODEL_TEST_SERVERS_ENV"));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return v;
+        QTextStream in(&file);
+        while (!in.atEnd()) {
+            const QString line = in.readLine().trimmed();
+            const int eq = line.indexOf(QLatin1Char('='));
+            if (eq <= 0)
+                continue;
+            QString value = line.mid(eq + 1);
+            if (value.size() >= 2 && (value.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char('"'))))
+                value = value.mid(1, value.size() - 2);
+            v.insert(line.left(eq), value);
+        }
+        return v;
+    }();
+    return values;
+}
+
+QString runAdmin(Backend backend, const QStringList &sqls, const TestRoot &root)
+{
+    DbLinkParams admin = TestServers::params(backend, backend == Backend::PostgreSQL ? QStringLiteral("postgres") : QString(), root);
+    const QString name = QStringLiteral("test_admin");
+    QString error = DbConnection::open(admin, name);
+    if (!error.isEmpty())
+        return error;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name);
+        QSqlQuery q(db);
+        for (const QString &sql : sqls) {
+            if (!q.exec(sql)) {
+                error = sql + QStringLiteral(": ") + q.lastError().text();
+                break;
+            }
+        }
+    }
+    DbConnection::close(name);
+    return error;
+}
+
+} // namespace
+
+bool TestServers::available()
+{
+    return serverValues().contains(QStringLiteral("MODEL_TEST_MYSQL_PORT"));
+}
+
+QString TestServers::value(const QString &key)
+{
+    return serverValues().value(key);
+}
+
+DbLinkParams TestServers::params(Backend backend, const QString &database, const TestRoot &root)
+{
+    DbLinkParams p;
+    p.database = database;
+    p.host = QStringLiteral("127.0.0.1");
+    p.user = value(QStringLiteral("MODEL_TEST_USER"));
+    p.password = value(QStringLiteral("MODEL_TEST_PASSWORD"));
+    switch (backend) {
+    case Backend::SQLite:
+        p.type = orv_dbms::DB_SQLITE;
+        p.database = root.file(QStringLiteral("data/%1.sqlite").arg(database));
+        break;
+    case Backend::MariaDB:
+        p.type = orv_dbms::DB_MYSQL;
+        p.port = value(QStringLiteral("MODEL_TEST_MYSQL_PORT")).toInt();
+        break;
+    case Backend::PostgreSQL:
+        p.type = orv_dbms::DB_OPENGAUSS;
+        p.port = value(QStringLiteral("MODEL_TEST_PGSQL_PORT")).toInt();
+        break;
+    }
+    return p;
+}
+
+QString TestServers::createDatabase(Backend backend, const QString &database, const TestRoot &root)
+{
+    switch (backend) {
+    case Backend::SQLite: {
+        const QString path = params(backend, database, root).database;
+        QFile::remove(path);
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) ? QString() : f.errorString();
+    }
+    case Backend::MariaDB:
+        return runAdmin(backend, {QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database),
+                                  QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_bin").arg(database)},
+                        root);
+    case Backend::PostgreSQL:
+        return runAdmin(backend, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database),
+                                  QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8'").arg(database)},
+                        root);
+    }
+    return QString();
+}
+
+QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
+                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects)
+{
+    QString error = TestServers::createDatabase(backend, database, root);
+    if (!error.isEmpty())
+        return error;
+    const DbLinkParams p = TestServers::params(backend, database, root);
+    const QString name = QStringLiteral("test_demo");
+    error = DbConnection::open(p, name);
+    if (!error.isEmpty())
+        return error;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name);
+        DemoGenerator generator(options);
+        error = generator.write(db, InstallRoot::tablesDir());
+        if (defects)
+            *defects = generator.seededDefects();
+    }
+    DbConnection::close(name);
+    if (params)
+        *params = p;
+    return error;
+}
+
+QString openLink(const DbLinkParams &p)
+{
+    return OrvTableDataMgr::getInstance()->initDBLink(DataBaseInterface::LINK_DIRECT, p.user, p.password, p.host,
+                                                      p.port, p.database, p.type);
+}
+
+void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs)
+{
+    auto *timer = new QTimer(qApp);
+    auto remaining = std::make_shared<int>(timeoutMs / 20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, remaining] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        } else if (--*remaining <= 0) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(20);
+}

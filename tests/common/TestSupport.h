@@ -1,0 +1,53 @@
+#pragma once
+
+#include "DbConnection.h"
+#include "DemoGenerator.h"
+
+#include <QHash>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <functional>
+
+// A temporary installation root holding the shipped data files; MODEL_VARNIX_ROOT points at it
+// while the object lives.
+class TestRoot
+{
+public:
+    TestRoot();
+    ~TestRoot();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &relative) const;
+    void writeFile(const QString &relative, const QByteArray &content) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
+enum class Backend { SQLite, MariaDB, PostgreSQL };
+
+QString backendName(Backend backend);
+// The backends the test bed offers: SQLite always, the servers once they are started.
+QList<Backend> availableBackends();
+
+// The throwaway servers started by tests/servers/testservers.sh.
+class TestServers
+{
+public:
+    static bool available();
+    static QString value(const QString &key);
+    static DbLinkParams params(Backend backend, const QString &database, const TestRoot &root);
+    // Drops and creates the database (for SQLite: an empty file). Empty text on success.
+    static QString createDatabase(Backend backend, const QString &database, const TestRoot &root);
+};
+
+// A fresh demo database of the backend; empty text on success.
+QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
+                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr);
+// Opens params as the table-model manager's link; empty text on success.
+QString openLink(const DbLinkParams &params);
+
+// Calls answer on the next modal widget that becomes active within timeoutMs.
+void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);

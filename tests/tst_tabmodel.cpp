@@ -1,0 +1,370 @@
+// The table-model library over SQLite, MariaDB and PostgreSQL.
+#include "TestSupport.h"
+
+#include "OrvDbDesign.h"
+#include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
+#include "OrvWaitPrgDlg.h"
+#include "SqlText.h"
+#include "ViewName.h"
+#include "Worker.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <boost/bind/bind.hpp>
+
+Q_DECLARE_METATYPE(Backend)
+
+class TabModelTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestRoot m_root;
+    QHash<int, DbLinkParams> m_links;
+    OrvTableDataMgr *mgr() { return OrvTableDataMgr::getInstance(); }
+
+    void addBackendRows()
+    {
+        QTest::addColumn<Backend>("backend");
+        for (Backend b : availableBackends())
+            QTest::newRow(qPrintable(backendName(b))) << b;
+    }
+
+    bool link(Backend backend)
+    {
+        const QString error = openLink(m_links.value(int(backend)));
+        if (!error.isEmpty())
+            qWarning() << error;
+        return error.isEmpty();
+    }
+
+    QStringList column(const QString &sql)
+    {
+        QStringList values;
+        OrvDbDesign().getOneColumnResult(sql, values);
+        return values;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsSet("MODEL_TEST_REQUIRE_SERVERS"))
+            QVERIFY2(TestServers::available(), "the test servers are not running");
+        for (Backend b : availableBackends()) {
+            DbLinkParams p;
+            const QString error = createDemoDatabase(b, QStringLiteral("tabmodel_test"), m_root, DemoOptions(), &p);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            m_links.insert(int(b), p);
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        delete OrvTableDataMgr::getInstance();
+    }
+
+    void textFunctions_data() { addBackendRows(); }
+    void textFunctions()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QStringList after, before;
+        const QString sql = QStringLiteral(
+            "SELECT getAfterFirstDot(TAG_NAME), getBeforeLastDot(TAG_NAME) FROM SYS_MODEL_DOMAIN_INFO;");
+        QVERIFY(OrvDbDesign().getTwoColumnResult(sql, after, before));
+        QCOMPARE(after, QStringList{QString()});  // "LINE1" has no dot
+        QCOMPARE(before, QStringList{QString()});
+        QCOMPARE(column(QStringLiteral("SELECT getAfterFirstDot('a.b.c') FROM SYS_MODEL_DOMAIN_INFO;")), QStringList{"b.c"});
+        QCOMPARE(column(QStringLiteral("SELECT getBeforeLastDot('a.b.c') FROM SYS_MODEL_DOMAIN_INFO;")), QStringList{"a.b"});
+        QCOMPARE(column(QStringLiteral("SELECT getBeforeLastDot(getAfterFirstDot('analog.站01.G1_D1.Ia')) FROM SYS_MODEL_DOMAIN_INFO;")),
+                 QStringList{QStringLiteral("站01.G1_D1")});
+        QCOMPARE(column(QStringLiteral("SELECT getAfterFirstDot('') FROM SYS_MODEL_DOMAIN_INFO;")), QStringList{QString()});
+        QCOMPARE(column(QStringLiteral("SELECT getAfterFirstDot('x.') FROM SYS_MODEL_DOMAIN_INFO;")), QStringList{QString()});
+        QCOMPARE(column(QStringLiteral("SELECT getBeforeLastDot('.x') FROM SYS_MODEL_DOMAIN_INFO;")), QStringList{QString()});
+        // The back-stage editor's device condition finds every front-end map of a device.
+        const QStringList maps = column(QStringLiteral(
+            "SELECT KEY_ID_TAG FROM analog_map_to_fes WHERE getBeforeLastDot(getAfterFirstDot(KEY_ID_TAG)) IN ('STA01.PSCADA1_QF01');"));
+        QCOMPARE(maps.size(), 4);
+    }
+
+    void selectOnlyAndSize_data() { addBackendRows(); }
+    void selectOnlyAndSize()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QSqlQuery query;
+        QVERIFY(mgr()->selectOnly(QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"), query));
+        QVERIFY(query.size() != 0);
+        int rows = 0;
+        while (query.next())
+            ++rows;
+        QCOMPARE(rows, 3);
+        QSqlQuery bad;
+        QVERIFY(!mgr()->selectOnly(QStringLiteral("SELECT * FROM NO_SUCH_TABLE;"), bad));
+        QVERIFY(!mgr()->lastError().isEmpty());
+    }
+
+    void modelsFromDefinitions_data() { addBackendRows(); }
+    void modelsFromDefinitions()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QVERIFY(!mgr()->createModel(QStringLiteral("NO_SUCH.xml")));
+        QVERIFY(!mgr()->createModel(QStringLiteral("../etc/database.ini")));
+        OrvTableModel *model = mgr()->createModel(QStringLiteral("ANALOG.xml"));
+        QVERIFY(model);
+        QCOMPARE(mgr()->createModel(QStringLiteral("ANALOG.xml")), model);
+        QCOMPARE(model->getTableName(), QStringLiteral("analog"));
+        QCOMPARE(model->getSqlName().first(), QStringLiteral("TAG_NAME"));
+        QCOMPARE(model->getDescList().first(), QStringLiteral("标签名"));
+        QCOMPARE(model->findCol(QStringLiteral("DEVICE")), 2);
+        QCOMPARE(model->findCol(QStringLiteral("NOPE")), -1);
+        const int hidden = model->findCol(QStringLiteral("RAW_CODE"));
+        QVERIFY(!model->getShowCol(false).contains(hidden));
+        QVERIFY(model->getShowCol(true).contains(hidden));
+        const ColMgrData &seq = model->getHeadCols().at(model->findCol(QStringLiteral("SEQ_NO")));
+        QCOMPARE(seq.valueType, QStringLiteral("Int"));
+        QVERIFY(model->getHeadCols().at(0).primaryKey);
+        QCOMPARE(model->rowCount(), 144);
+        QCOMPARE(model->getRowData(0).size(), model->columnCount());
+
+        const QString view = orv_view::make(QStringLiteral("RM_ROLE_DEF.xml"), QStringLiteral("PERM_ID='3'"));
+        OrvTableModel *roles = mgr()->createModel(view);
+        QVERIFY(roles);
+        QVERIFY(roles->load(true));
+        QCOMPARE(roles->rowCount(), 1);
+        QCOMPARE(roles->getRowData(0).at(1), QStringLiteral("管理员"));
+        QCOMPARE(roles->getRowData(5), QStringList());
+    }
+
+    void cachedModelsSeeWrites_data() { addBackendRows(); }
+    void cachedModelsSeeWrites()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        OrvTableModel *model = mgr()->createModel(QStringLiteral("REPORT_TYPE_INFO.xml"));
+        QVERIFY(model);
+        QCOMPARE(model->rowCount(), 3);
+        QVERIFY(mgr()->executeOnly({QStringLiteral("delete from REPORT_TYPE_INFO where REPORT_NAME = 'RPT_ENERGY';")}));
+        QCOMPARE(mgr()->createModel(QStringLiteral("REPORT_TYPE_INFO.xml"))->rowCount(), 2);
+    }
+
+    void batchIsAllOrNothing_data() { addBackendRows(); }
+    void batchIsAllOrNothing()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QSignalSpy errors(mgr(), &OrvTableDataMgr::dbError);
+        const QString bad = QStringLiteral("UPDATE no_such_table SET X = '1';");
+        QVERIFY(!mgr()->executeOnly({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_DESC = 'changed' WHERE HMI_ID = 1;"), bad}));
+        QCOMPARE(errors.count(), 1);
+        const QString text = errors.first().first().toString();
+        QVERIFY2(text.contains(bad) && text.contains(QStringLiteral("第2条")), qPrintable(text));
+        QCOMPARE(column(QStringLiteral("SELECT HMI_DESC FROM HMI_TYPE_INFO WHERE HMI_ID = 1;")), QStringList{"线路总图"});
+        // Quotes in values survive when escaped.
+        const QString value = QStringLiteral("O'Brien \"站\" \\ %1");
+        QVERIFY(mgr()->executeOnly({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_DESC = '%1' WHERE HMI_ID = 2;")
+                                        .arg(orv_sql::escaped(value))}));
+        QCOMPARE(column(QStringLiteral("SELECT HMI_DESC FROM HMI_TYPE_INFO WHERE HMI_ID = 2;")), QStringList{value});
+    }
+
+    void workerRunsUnderWaitDialog_data() { addBackendRows(); }
+    void workerRunsUnderWaitDialog()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;"));
+        QVERIFY(tags.size() >= 100);
+        QStringList sqls;
+        for (int i = 0; i < tags.size(); ++i)
+            sqls << QStringLiteral("UPDATE fes_analog SET UNIT = 'u%1' WHERE TAG_NAME = '%2';").arg(i).arg(tags.at(i));
+
+        // A reader left open on the GUI thread's connection must not block the worker.
+        QSqlQuery reader;
+        QVERIFY(mgr()->selectOnly(QStringLiteral("SELECT TAG_NAME FROM fes_analog;"), reader));
+        QVERIFY(reader.next());
+
+        Worker worker(nullptr);
+        OrvWaitPrgDlg dlg(boost::bind(&Worker::executeSqls, &worker, sqls), nullptr);
+        dlg.setRange(0, sqls.size());
+        QList<int> progress;
+        QString result = QStringLiteral("not reported");
+        connect(&worker, &Worker::sigExecuteSqlsProcess, &dlg, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+        connect(&worker, &Worker::sigExecuteSqlsProcess, this, [&](int v) { progress << v; }, Qt::BlockingQueuedConnection);
+        connect(&worker, &Worker::sigExecuteSqlsResult, this, [&](const QString &r) { result = r; }, Qt::BlockingQueuedConnection);
+        dlg.exec();
+        reader.finish();
+
+        QCOMPARE(result, QString());
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last(), sqls.size());
+        QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(progress.size() <= 102);
+        QCOMPARE(column(QStringLiteral("SELECT UNIT FROM fes_analog WHERE TAG_NAME = '%1';").arg(tags.at(7))), QStringList{"u7"});
+    }
+
+    void workerFailureAppliesNothing_data() { addBackendRows(); }
+    void workerFailureAppliesNothing()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QStringList sqls;
+        for (int i = 1; i <= 20; ++i)
+            sqls << QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'w%1' WHERE HMI_ID = %1;").arg(i);
+        sqls << QStringLiteral("UPDATE HMI_TYPE_INFO SET NO_COLUMN = 1;");
+        Worker worker(nullptr);
+        OrvWaitPrgDlg dlg(boost::bind(&Worker::executeSqls, &worker, sqls), nullptr);
+        QString result;
+        connect(&worker, &Worker::sigExecuteSqlsResult, this, [&](const QString &r) { result = r; }, Qt::BlockingQueuedConnection);
+        dlg.exec();
+        QVERIFY2(result.contains(QStringLiteral("第21条")) && result.contains(QStringLiteral("NO_COLUMN")), qPrintable(result));
+        QCOMPARE(column(QStringLiteral("SELECT HMI_FILE FROM HMI_TYPE_INFO WHERE HMI_ID = 1;")), QStringList{"pic_main.pic"});
+    }
+
+    void dbDesignReaders_data() { addBackendRows(); }
+    void dbDesignReaders()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        OrvDbDesign design;
+        QStringList tags, descs, third;
+        design.getThreeColumnResult(QStringLiteral("SELECT TAG_NAME,DESCRIPTION,LOCATION_ID FROM SYS_MODEL_LOCATION_INFO ORDER BY LOCATION_ID;"),
+                                    tags, descs, third);
+        QCOMPARE(tags, (QStringList{"STA01", "STA02", "STA03"}));
+        QCOMPARE(descs.first(), QStringLiteral("火车站"));
+        QCOMPARE(third, (QStringList{"1", "2", "3"}));
+        QStringList a, b;
+        QVERIFY(!design.getTwoColumnResult(QStringLiteral("SELECT TAG_NAME FROM NOPE;"), a, b));
+        QVERIFY(a.isEmpty() && b.isEmpty());
+
+        QComboBox combo;
+        design.getSqlInfoToCombobox(QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3);"),
+                                    QStringLiteral("DESCRIPTION"), QStringLiteral("SUB_SYSTEM_ID"), &combo);
+        QCOMPARE(combo.count(), 3);
+        QCOMPARE(combo.itemText(0), QStringLiteral("电力监控"));
+        QCOMPARE(combo.itemData(0).toInt(), 4);
+        QCOMPARE(combo.itemData(0).toString(), QStringLiteral("4"));
+
+        QListWidget list;
+        OrvDbDesign::reloadListWidget(&list, design.getSqlItems(QStringLiteral("SELECT TAG_NAME,DEV_DESC FROM fes_dev_info WHERE RTU_TAG = 'STA01.PSCADA.CH01.RTU01';"),
+                                                                QStringLiteral("DEV_DESC"), QStringLiteral("TAG_NAME"), false));
+        QCOMPARE(list.count(), 2);
+        QVERIFY(list.item(0)->data(Qt::UserRole).toString().startsWith(QStringLiteral("STA01.PSCADA.CH01.RTU01.QF0")));
+
+        OrvTableModel *rsp = mgr()->createModel(QStringLiteral("RM_USERG_RSP_INFO.xml"));
+        const QStringList row = design.getFilterDatas(rsp, {{"PERM_ROLE", "3"}, {"PERM_SPEFUNC", "3"}});
+        QCOMPARE(row.value(rsp->findCol(QStringLiteral("PERM_USER_GROUP"))), QStringLiteral("1"));
+        QCOMPARE(row.value(rsp->findCol(QStringLiteral("PERM_LOCATION1"))), QStringLiteral("7"));
+        QVERIFY(design.getFilterDatas(rsp, {{"PERM_ROLE", "2"}, {"PERM_SPEFUNC", "3"}}).isEmpty());
+        QVERIFY(design.getFilterDatas(rsp, {{"NO_COLUMN", "2"}}).isEmpty());
+    }
+
+    void testBitNumbering()
+    {
+        OrvDbDesign design;
+        QCOMPARE(design.testBit({}), QList<int>());
+        QCOMPARE(design.testBit({5}), (QList<int>{1, 3}));
+        QCOMPARE(design.testBit({0, 1}), QList<int>{33});
+        QCOMPARE(design.testBit({int(0x80000000u)}), QList<int>{32});
+        QList<int> sixteen = QVector<int>(16, 0).toList();
+        sixteen[15] = int(0x80000000u);
+        QCOMPARE(design.testBit(sixteen), QList<int>{512});
+    }
+
+    void modelEditsAndRights_data() { addBackendRows(); }
+    void modelEditsAndRights()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        OrvTableModel *model = mgr()->createModel(QStringLiteral("SYS_MODEL_LOCATION_INFO.xml"));
+        QVERIFY(model->load(true));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const int key = model->findCol(QStringLiteral("LOCATION_ID"));
+
+        mgr()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        QVERIFY(!model->setData(model->index(0, desc), QStringLiteral("x")));
+        mgr()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+        mgr()->setPrimaryEditable(false);
+        QVERIFY(!model->setData(model->index(0, key), 9));
+        QCOMPARE(model->editRefusal(key), QStringLiteral("该列是主键,不可编辑"));
+
+        const QString value = QStringLiteral("火车站 'A' 口");
+        QVERIFY(model->setData(model->index(0, desc), value));
+        mgr()->setPrimaryEditable(true);
+        QVERIFY(model->setData(model->index(0, key), 91));
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO WHERE LOCATION_ID = 91;")), QStringList{value});
+
+        // A clash on the key fails the whole save and puts the cells back.
+        QSignalSpy errors(mgr(), &OrvTableDataMgr::dbError);
+        model->load(true);
+        const int row = model->rowCount() - 1;
+        QVERIFY(model->setData(model->index(0, desc), QStringLiteral("never stored")));
+        QVERIFY(model->setData(model->index(row, key), model->getRowData(0).at(key)));
+        QVERIFY(!model->saveChanges().isEmpty());
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(model->getRowData(0).at(desc) != QStringLiteral("never stored"));
+        QVERIFY(!column(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO;")).contains(QStringLiteral("never stored")));
+
+        QVERIFY(mgr()->executeOnly({QStringLiteral("UPDATE SYS_MODEL_LOCATION_INFO SET LOCATION_ID = 1 WHERE LOCATION_ID = 91;")}));
+        mgr()->setPrimaryEditable(false);
+    }
+
+    void linkFailures()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        QString error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, QStringLiteral("u"), QStringLiteral("p"),
+                                          QStringLiteral("127.0.0.1"), 1, QStringLiteral("velm4100"), orv_dbms::DB_MYSQL);
+        QVERIFY2(error.contains(QStringLiteral("velm4100@127.0.0.1:1")), qPrintable(error));
+        QVERIFY(timer.elapsed() < (DbConnection::ConnectTimeoutSeconds + 5) * 1000);
+        QVERIFY(!mgr()->isLinked());
+
+        error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, QStringLiteral("u"), QStringLiteral("p"),
+                                  QStringLiteral("127.0.0.1"), 1521, QStringLiteral("orcl"), orv_dbms::DB_ORACLE);
+        QVERIFY2(error.contains(QStringLiteral("QOCI")), qPrintable(error));
+
+        if (TestServers::available()) {
+            DbLinkParams p = m_links.value(int(Backend::MariaDB));
+            error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, p.user, QStringLiteral("wrong"), p.host, p.port,
+                                      p.database, p.type);
+            QVERIFY2(error.contains(QStringLiteral("Access denied")), qPrintable(error));
+            p = m_links.value(int(Backend::PostgreSQL));
+            error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, p.user, QStringLiteral("wrong"), p.host, p.port,
+                                      p.database, orv_dbms::DB_KINGBASE);
+            QVERIFY2(error.contains(QStringLiteral("password")), qPrintable(error));
+        }
+
+        // The platform configuration defaults to the embedded demo database.
+        error = mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM);
+        QVERIFY2(error.contains(m_root.file(QStringLiteral("data/demo.sqlite"))), qPrintable(error));
+        QVERIFY(link(Backend::SQLite));
+        QVERIFY(mgr()->isLinked());
+        QVERIFY(mgr()->getDbInfo().contains(QStringLiteral("tabmodel_test.sqlite")));
+        mgr()->onSysQuit();
+        QVERIFY(!mgr()->isLinked());
+        QSqlQuery q;
+        QVERIFY(!mgr()->selectOnly(QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"), q));
+
+        m_root.writeFile(QStringLiteral("etc/database.ini"),
+                         "[database]\ntype=SQLite\nname=data/tabmodel_test.sqlite\n");
+        QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), QString());
+        mgr()->setExtraDbInfo(QStringLiteral("账号:abc "));
+        QVERIFY(mgr()->getDbInfo().startsWith(QStringLiteral("账号:abc 数据库:")));
+    }
+
+    void sqlQuoting()
+    {
+        QCOMPARE(orv_sql::escaped(QStringLiteral("it's")), QStringLiteral("it''s"));
+        QCOMPARE(orv_sql::quotedList({QStringLiteral("a'"), QStringLiteral("b")}), QStringLiteral("'a''','b'"));
+    }
+};
+
+QTEST_MAIN(TabModelTest)
+#include "tst_tabmodel.moc"
