@@ -56,12 +56,17 @@ void sqliteBeforeLastDot(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, text, dot ? int(dot - text) : 0, SQLITE_TRANSIENT);
 }
 
-void registerSqliteFunctions(QSqlDatabase &db)
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *sqlite = *static_cast<sqlite3 *const *>(handle.data());
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+void registerSqliteFunctions(QSqlDatabase &db)
+{
+    sqlite3 *sqlite = sqliteHandle(db);
     if (!sqlite)
         return;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -95,6 +100,36 @@ QString errorText(const QSqlError &error)
         text = error.text().trimmed();
     return text;
 }
+
+// Runs one statement that returns no rows. Empty text on success, else the server's reason.
+class StatementRunner
+{
+public:
+    explicit StatementRunner(QSqlDatabase &db) : m_query(db), m_sqlite(sqliteHandle(db)) {}
+
+    QString run(const QString &sql)
+    {
+        // On SQLite the handle is used directly: Qt's per-statement bookkeeping would
+        // otherwise cost more than the statement itself.
+        if (m_sqlite) {
+            char *message = nullptr;
+            if (sqlite3_exec(m_sqlite, sql.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK)
+                return QString();
+            const QString reason = QString::fromUtf8(message ? message : sqlite3_errmsg(m_sqlite));
+            sqlite3_free(message);
+            return reason;
+        }
+        const bool ok = m_query.exec(sql);
+        const QString reason = ok ? QString() : errorText(m_query.lastError());
+        m_query.finish();
+        return reason;
+    }
+
+private:
+    QSqlQuery m_query;
+    sqlite3 *m_sqlite;
+};
+
 
 } // namespace
 
@@ -219,16 +254,14 @@ QString executeBatch(QSqlDatabase &db, const QStringList &sqls, const std::funct
         return QStringLiteral("数据库未连接");
     if (!db.transaction())
         return QStringLiteral("无法开始事务: %1").arg(errorText(db.lastError()));
-    QSqlQuery query(db);
+    StatementRunner runner(db);
     for (int i = 0; i < sqls.size(); ++i) {
-        if (!query.exec(sqls.at(i))) {
-            const QString reason = errorText(query.lastError());
-            query.finish();
+        const QString reason = runner.run(sqls.at(i));
+        if (!reason.isEmpty()) {
             db.rollback();
             return QStringLiteral("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3")
                 .arg(i + 1).arg(sqls.at(i), reason);
         }
-        query.finish();
         if (progress)
             progress(i + 1);
     }

@@ -16,7 +16,8 @@ OrvWaitPrgDlg::OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent)
     // Reaching the maximum must not hide the dialog before the job has returned.
     setAutoClose(false);
     setAutoReset(false);
-    setMinimumDuration(0);
+    // A batch that ends at once flashes no dialog.
+    setMinimumDuration(ShowDelayMs);
     setWindowModality(Qt::ApplicationModal);
 }
 
@@ -28,9 +29,9 @@ int OrvWaitPrgDlg::exec()
     QEventLoop loop;
     connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     m_running = true;
-    show();
     thread->start();
-    loop.exec(QEventLoop::DialogExec);
+    // Until the dialog shows (and blocks the other windows itself), input waits for the job.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     thread->wait();
     m_running = false;
     hide();

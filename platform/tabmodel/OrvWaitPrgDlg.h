@@ -11,6 +11,8 @@ class OrvWaitPrgDlg : public QProgressDialog
 {
     Q_OBJECT
 public:
+    static constexpr int ShowDelayMs = 300;
+
     OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent);
 
     int exec() override;

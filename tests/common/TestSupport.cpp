@@ -79,8 +79,9 @@ const QHash<QString, QString> &serverValues()
 {
     static const QHash<QString, QString> values = [] {
         QHash<QString, QString> v;
-        QFile file(qEnvironmentVariable("MODEL_TEST_SERVERS_ENV"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        const QString path = qEnvironmentVariable("MODEL_TEST_SERVERS_ENV");
+        QFile file(path);
+        if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
             return v;
         QTextStream in(&file);
         while (!in.atEnd()) {

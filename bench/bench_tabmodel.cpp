@@ -1,0 +1,197 @@
+// Measures the table-model library on SQLite, MariaDB and PostgreSQL:
+//  - rows per second of selectOnly reading every value of 100,000 back-stage points;
+//  - Worker::executeSqls of 10,000 UPDATEs under the wait dialog, against the same statements
+//    run in one transaction by the database's own command-line client.
+#include "TestSupport.h"
+
+#include "OrvTableDataMgr.h"
+#include "OrvWaitPrgDlg.h"
+#include "Worker.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+#include <boost/bind/bind.hpp>
+
+namespace {
+
+QTextStream out(stdout);
+
+QStringList updateStatements(const QStringList &tags, const QString &mark)
+{
+    QStringList sqls;
+    for (int i = 0; i < tags.size(); ++i)
+        sqls << QStringLiteral("UPDATE analog SET DESCRIPTION = '%1 %2' WHERE TAG_NAME = '%3';").arg(mark).arg(i).arg(tags.at(i));
+    return sqls;
+}
+
+double selectRowsPerSecond(int *rows)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    // Every back-stage point's front-end link: one row per point.
+    OrvTableDataMgr::getInstance()->selectOnly(
+        QStringLiteral("SELECT * FROM analog_map_to_fes UNION ALL SELECT * FROM digital_map_to_fes "
+                       "UNION ALL SELECT * FROM accuml_map_to_fes UNION ALL SELECT * FROM mix_map_to_fes;"),
+        query);
+    const int cols = query.record().count();
+    int n = 0;
+    qint64 chars = 0;
+    while (query.next()) {
+        for (int c = 0; c < cols; ++c)
+            chars += query.value(c).toString().size();
+        ++n;
+    }
+    query.finish();
+    *rows = n;
+    return chars >= 0 ? n / (timer.nsecsElapsed() / 1e9) : 0;
+}
+
+double workerSeconds(const QStringList &sqls, QString *error)
+{
+    QElapsedTimer timer;
+    timer.start();
+    Worker worker(nullptr);
+    OrvWaitPrgDlg dlg(boost::bind(&Worker::executeSqls, &worker, sqls), nullptr);
+    dlg.setRange(0, sqls.size());
+    QObject::connect(&worker, &Worker::sigExecuteSqlsProcess, &dlg, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+    QObject::connect(&worker, &Worker::sigExecuteSqlsResult, &dlg, [error](const QString &r) { *error = r; },
+                     Qt::BlockingQueuedConnection);
+    dlg.exec();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &sqls, const QString &scratch, QString *error)
+{
+    QFile file(scratch);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = file.errorString();
+        return 0;
+    }
+    const bool wrap = backend != Backend::PostgreSQL; // psql -1 wraps it itself
+    if (wrap)
+        file.write(backend == Backend::MariaDB ? "START TRANSACTION;\n" : "BEGIN;\n");
+    file.write(sqls.join(QLatin1Char('\n')).toUtf8());
+    file.write(wrap ? "\nCOMMIT;\n" : "\n");
+    file.close();
+
+    QProcess client;
+    client.setStandardInputFile(scratch);
+    QString program;
+    QStringList args;
+    switch (backend) {
+    case Backend::SQLite:
+        program = QStringLiteral("sqlite3");
+        args << p.database;
+        break;
+    case Backend::MariaDB:
+        program = QStringLiteral("mariadb");
+        args << QStringLiteral("--no-defaults") << QStringLiteral("-h") << p.host << QStringLiteral("-P")
+             << QString::number(p.port) << QStringLiteral("-u") << p.user << QStringLiteral("-p") + p.password << p.database;
+        break;
+    case Backend::PostgreSQL: {
+        program = QStringLiteral("psql");
+        args << QStringLiteral("-1") << QStringLiteral("-q") << QStringLiteral("-v") << QStringLiteral("ON_ERROR_STOP=1")
+             << QStringLiteral("-h") << p.host << QStringLiteral("-p") << QString::number(p.port) << QStringLiteral("-U")
+             << p.user << QStringLiteral("-d") << p.database;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGPASSWORD"), p.password);
+        client.setProcessEnvironment(env);
+        break;
+    }
+    }
+    client.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    client.start(program, args);
+    client.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+        *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(client.readAllStandardError());
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("points"), QStringLiteral("Back-stage points in the database."), QStringLiteral("n"), QStringLiteral("100000")});
+    parser.addOption({QStringLiteral("updates"), QStringLiteral("UPDATE statements per batch."), QStringLiteral("n"), QStringLiteral("10000")});
+    parser.addOption({QStringLiteral("runs"), QStringLiteral("Repetitions; the best run counts."), QStringLiteral("n"), QStringLiteral("7")});
+    parser.process(app);
+    const int points = parser.value(QStringLiteral("points")).toInt();
+    const int updates = parser.value(QStringLiteral("updates")).toInt();
+    const int runs = qMax(1, parser.value(QStringLiteral("runs")).toInt());
+
+    TestRoot root;
+    if (!TestServers::available())
+        out << "(no test servers: set MODEL_TEST_SERVERS_ENV, see bench/run_bench.sh; SQLite only)\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+               .arg(QStringLiteral("database"), -12)
+               .arg(QStringLiteral("select rows/s"), 14)
+               .arg(QStringLiteral("worker s"), 10)
+               .arg(QStringLiteral("client s"), 10)
+               .arg(QStringLiteral("ratio"), 7)
+               .arg(QStringLiteral("(rows, fill s)"));
+    out.flush();
+    int failures = 0;
+    for (Backend backend : availableBackends()) {
+        DbLinkParams p;
+        QElapsedTimer fill;
+        fill.start();
+        QString error = createDemoDatabase(backend, QStringLiteral("bench_tabmodel"), root, DemoOptions::forPointCount(points), &p);
+        const double fillSeconds = fill.nsecsElapsed() / 1e9;
+        if (error.isEmpty())
+            error = openLink(p);
+        if (!error.isEmpty()) {
+            out << backendName(backend) << ": " << error << "\n";
+            ++failures;
+            continue;
+        }
+        QStringList tags;
+        {
+            QSqlQuery q;
+            OrvTableDataMgr::getInstance()->selectOnly(QStringLiteral("SELECT TAG_NAME FROM analog;"), q);
+            while (q.next() && tags.size() < updates)
+                tags << q.value(0).toString();
+        }
+        double bestSelect = 0, bestWorker = 1e9, bestClient = 1e9;
+        int rows = 0;
+        for (int run = 0; run < runs && error.isEmpty(); ++run) {
+            bestSelect = qMax(bestSelect, selectRowsPerSecond(&rows));
+            bestWorker = qMin(bestWorker, workerSeconds(updateStatements(tags, QStringLiteral("worker%1").arg(run)), &error));
+            if (error.isEmpty())
+                bestClient = qMin(bestClient, clientSeconds(backend, p, updateStatements(tags, QStringLiteral("client%1").arg(run)),
+                                                            root.file(QStringLiteral("updates.sql")), &error));
+        }
+        if (!error.isEmpty()) {
+            out << backendName(backend) << ": " << error << "\n";
+            ++failures;
+            continue;
+        }
+        out << QStringLiteral("%1 %2 %3 %4 %5 (%6, %7)\n")
+                   .arg(backendName(backend), -12)
+                   .arg(bestSelect, 14, 'f', 0)
+                   .arg(bestWorker, 10, 'f', 3)
+                   .arg(bestClient, 10, 'f', 3)
+                   .arg(bestWorker / bestClient, 7, 'f', 2)
+                   .arg(rows)
+                   .arg(fillSeconds, 0, 'f', 1);
+        out.flush();
+    }
+    OrvTableDataMgr::getInstance()->onSysQuit();
+    delete OrvTableDataMgr::getInstance();
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,197 @@
+// The common, utility, logging and message-bus libraries.
+#include "TestSupport.h"
+
+#include "AppLog.h"
+#include "CFileUtil.h"
+#include "Common.h"
+#include "InstallRoot.h"
+#include "MsgBus.h"
+#include "OrvLog.h"
+#include "PasswordHash.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QVariant>
+
+#include <stdexcept>
+
+class PlatformTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString readAll(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private slots:
+    void rootFollowsEnvironment()
+    {
+        TestRoot root;
+        QCOMPARE(InstallRoot::path(), QDir::cleanPath(root.path()));
+        QCOMPARE(InstallRoot::tablesDir(), QDir::cleanPath(root.path() + QStringLiteral("/tables")));
+        QCOMPARE(InstallRoot::filePath(QStringLiteral("/abs/x")), QStringLiteral("/abs/x"));
+    }
+
+    void rootDefaultsToParentOfBinaries()
+    {
+        const QByteArray saved = qgetenv(InstallRoot::EnvironmentVariable);
+        qunsetenv(InstallRoot::EnvironmentVariable);
+        const QString expected = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+        QCOMPARE(InstallRoot::path(), expected);
+        qputenv(InstallRoot::EnvironmentVariable, saved);
+    }
+
+    void commonPaths()
+    {
+        TestRoot root;
+        Common::initPath();
+        QCOMPARE(Common::getTreePath(QStringLiteral("mainWindow.xml")), root.file(QStringLiteral("config/mainWindow.xml")));
+        QCOMPARE(Common::getTreePath(QStringLiteral("../fileLogic/configcheck.xml")),
+                 root.file(QStringLiteral("fileLogic/configcheck.xml")));
+        QCOMPARE(Common::getModelConfigPath() + QStringLiteral("/ModelConfig.ini"), root.file(QStringLiteral("etc/ModelConfig.ini")));
+        QCOMPARE(Common::getTranslatePath(QStringLiteral("qt_zh_CN.qm")), root.file(QStringLiteral("translations/qt_zh_CN.qm")));
+        QVERIFY(!Common::getSoftwareVersion().isEmpty());
+    }
+
+    void styleSheetIsTheSheetItself()
+    {
+        TestRoot root;
+        QCOMPARE(Common::getStyleSheetPath(QStringLiteral("missing.qss")), QString());
+        root.writeFile(QStringLiteral("style/t.qss"), "QLabel { color: #123456; }");
+        const QString sheet = Common::getStyleSheetPath(QStringLiteral("t.qss"));
+        QCOMPARE(sheet, QStringLiteral("QLabel { color: #123456; }"));
+        qApp->setStyleSheet(sheet);
+        QLabel label;
+        label.ensurePolished();
+        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0x12, 0x34, 0x56));
+        qApp->setStyleSheet(QString());
+    }
+
+    void pluginRegistry()
+    {
+        QWidget window;
+        QVERIFY(!Common::createPluginWidget(&window, QStringLiteral("NoSuchPlugin"), {}));
+        QStringList received;
+        Common::registerPlugin(QStringLiteral("TestPage"), [&](QWidget *parent, const QStringList &params) {
+            received = params;
+            return new QLabel(parent);
+        });
+        QVariant a{QStringLiteral("a")}, empty{QString()}, b{QStringLiteral("b")};
+        QWidget *page = Common::createPluginWidget(&window, QStringLiteral("TestPage"), QVector<void *>{&a, &empty, &b});
+        QVERIFY(page);
+        QCOMPARE(page->parentWidget(), &window);
+        QCOMPARE(received, (QStringList{"a", "", "b"}));
+        QVERIFY(Common::pluginNames().contains(QStringLiteral("TestPage")));
+    }
+
+    void fileUtil()
+    {
+        QCOMPARE(QString::fromLatin1(orv_public::CFileUtil::getProcSuffix()), QString());
+        const std::string self = QCoreApplication::applicationName().toStdString();
+        QCOMPARE(QString::fromStdString(orv_public::CFileUtil::getPathOfBinFile(self, nullptr)),
+                 QCoreApplication::applicationFilePath());
+        std::string error;
+        QVERIFY(orv_public::CFileUtil::getPathOfBinFile("model_no_such_program", &error).empty());
+        QVERIFY(!error.empty());
+    }
+
+    void loggingWritesRecordsWithSource()
+    {
+        TestRoot root;
+        bool ok = true;
+        orv_public::getLogger(ok);
+        QVERIFY(!ok);
+        orv_public::StartLogSystem("MODEL", "model_test");
+        orv_public::getLogger(ok);
+        QVERIFY(ok);
+        ORV_LOG_DEBUG(QStringLiteral("model_varnix begin run...."));
+        ORV_LOG_ERROR(QStringLiteral("读取%s文件错误"));
+        orv_public::StopLogSystem();
+        orv_public::getLogger(ok);
+        QVERIFY(!ok);
+        const QString log = readAll(root.file(QStringLiteral("log/model_test.log")));
+        QVERIFY2(log.contains(QStringLiteral("DEBUG [MODEL.model_test] model_varnix begin run....")), qPrintable(log));
+        QVERIFY(log.contains(QStringLiteral("ERROR [MODEL.model_test] 读取%s文件错误")));
+        QVERIFY(log.contains(QStringLiteral("tst_platform.cpp")));
+        QVERIFY(log.contains(QStringLiteral("loggingWritesRecordsWithSource")));
+        ORV_LOG_DEBUG(QStringLiteral("after stop"));
+        QVERIFY(!readAll(root.file(QStringLiteral("log/model_test.log"))).contains(QStringLiteral("after stop")));
+    }
+
+    void loggingHonoursItsConfiguration()
+    {
+        TestRoot root;
+        root.writeFile(QStringLiteral("etc/log4cplus.properties"),
+                       "log4cplus.rootLogger=ERROR, F\n"
+                       "log4cplus.appender.F=log4cplus::FileAppender\n"
+                       "log4cplus.appender.F.File=custom.log\n"
+                       "log4cplus.appender.F.layout=log4cplus::PatternLayout\n"
+                       "log4cplus.appender.F.layout.ConversionPattern=%p %m%n\n");
+        orv_public::StartLogSystem("MODEL", "model_test");
+        ORV_LOG_DEBUG(QStringLiteral("hidden"));
+        ORV_LOG_ERROR(QStringLiteral("shown"));
+        orv_public::StopLogSystem();
+        QCOMPARE(readAll(root.file(QStringLiteral("log/custom.log"))), QStringLiteral("ERROR shown\n"));
+    }
+
+    void loggingFailureIsExplained()
+    {
+        TestRoot root;
+        // A file where the log directory should be.
+        QDir(root.path()).rmdir(QStringLiteral("log"));
+        root.writeFile(QStringLiteral("log"), "not a directory");
+        try {
+            orv_public::StartLogSystem("MODEL", "model_test");
+            QFAIL("no exception");
+        } catch (const std::exception &e) {
+            QVERIFY2(QString::fromUtf8(e.what()).contains(root.file(QStringLiteral("log"))), e.what());
+        }
+        bool ok = true;
+        orv_public::getLogger(ok);
+        QVERIFY(!ok);
+    }
+
+    void messageBusInAnyOrder()
+    {
+        QVERIFY(!orv_net::releaseMsgBus());
+        QCOMPARE(orv_net::subscribe(QStringLiteral("t"), [](const QByteArray &) {}), 0);
+        QVERIFY(orv_net::initMsgBus("model", "varnix", true));
+        QVERIFY(orv_net::initMsgBus("model", "varnix", true));
+        QCOMPARE(orv_net::msgBusIdentity(), QStringLiteral("model.varnix"));
+        QByteArray got;
+        const int id = orv_net::subscribe(QStringLiteral("t"), [&](const QByteArray &p) { got = p; });
+        QVERIFY(id > 0);
+        QCOMPARE(orv_net::publish(QStringLiteral("t"), "hello"), 1);
+        QCOMPARE(got, QByteArray("hello"));
+        QCOMPARE(orv_net::publish(QStringLiteral("other"), "x"), 0);
+        orv_net::unsubscribe(id);
+        QCOMPARE(orv_net::publish(QStringLiteral("t"), "again"), 0);
+        QVERIFY(orv_net::releaseMsgBus());
+        QVERIFY(!orv_net::isMsgBusRunning());
+        QCOMPARE(orv_net::publish(QStringLiteral("t"), "late"), 0);
+    }
+
+    void passwordHashes()
+    {
+        using namespace orv_public::PasswordHash;
+        const QString stored = make(QStringLiteral("p'w 密码"));
+        QVERIFY(!stored.contains(QStringLiteral("p'w")));
+        QVERIFY(verify(QStringLiteral("p'w 密码"), stored));
+        QVERIFY(!verify(QStringLiteral("p'w 密码 "), stored));
+        QVERIFY(make(QStringLiteral("x")) != make(QStringLiteral("x")));
+        QVERIFY(!verify(QStringLiteral("x"), QStringLiteral("garbage")));
+        QVERIFY(!verify(QStringLiteral("x"), QStringLiteral("pbkdf2-sha256$0$00$00")));
+        // RFC 7914 test vector of PBKDF2-HMAC-SHA256 (1 iteration, first 32 bytes).
+        QCOMPARE(make(QStringLiteral("passwd"), "salt", 1).section(QLatin1Char('$'), 3),
+                 QStringLiteral("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"));
+    }
+};
+
+QTEST_MAIN(PlatformTest)
+#include "tst_platform.moc"
