@@ -1,0 +1,176 @@
+#include "LoginDlg.h"
+
+#include "CFileUtil.h"
+#include "Common.h"
+#include "OrvMessage.h"
+#include "OrvTableDataMgr.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+
+namespace {
+
+const char *const kDefaultPassword = "qzvnt@4821";
+
+QString setting(const QString &key, const QString &fallback)
+{
+    QSettings settings(LoginDlg::settingsPath(), QSettings::IniFormat);
+    return settings.value(key, fallback).toString();
+}
+
+// Empty when the table has rows; else the reason for a failed query or for no rows.
+QString checkTableHasRows(const QString &sql, const QString &queryFailed, const QString &noRows)
+{
+    QSqlQuery query;
+    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query))
+        return queryFailed;
+    // Drivers that cannot count (-1) are asked for a first row instead.
+    const bool empty = query.size() == 0 || (query.size() < 0 && !query.next());
+    query.finish();
+    return empty ? noRows : QString();
+}
+
+} // namespace
+
+LoginDlg::LoginDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("登录"));
+    m_user = new QLineEdit(setting(QStringLiteral("MySQL/login/user"), QStringLiteral("root")), this);
+    m_password = new QLineEdit(setting(QStringLiteral("MySQL/login/psw"), QLatin1String(kDefaultPassword)), this);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_address = new QLineEdit(setting(QStringLiteral("MySQL/login/ip"), QStringLiteral("127.0.0.1")), this);
+    m_port = new QLineEdit(setting(QStringLiteral("MySQL/login/port"), QStringLiteral("3306")), this);
+    m_dbType = new QComboBox(this);
+    m_dbType->setView(new QListView(m_dbType));
+    m_dbName = new QLineEdit(setting(QStringLiteral("MySQL/login/dbname"), QStringLiteral("velm4100")), this);
+    m_login = new QPushButton(tr("登录"), this);
+    m_cancel = new QPushButton(tr("取消"), this);
+
+    auto *grid = new QGridLayout;
+    const QList<QPair<QString, QWidget *>> rows = {
+        {tr("用户"), m_user},          {tr("密码"), m_password},   {tr("IP地址："), m_address},
+        {tr("端口"), m_port},          {tr("数据库类型"), m_dbType}, {tr("数据库名称:"), m_dbName},
+    };
+    for (int r = 0; r < rows.size(); ++r) {
+        grid->addWidget(new QLabel(rows.at(r).first, this), r, 0);
+        grid->addWidget(rows.at(r).second, r, 1);
+    }
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_login);
+    buttons->addWidget(m_cancel);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addStretch();
+    outer->addLayout(buttons);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    m_dbType->addItem(tr("MySQL"), int(orv_dbms::DB_MYSQL));
+    m_dbType->addItem(tr("Oracle"), int(orv_dbms::DB_ORACLE));
+    m_dbType->addItem(tr("OpenGauss"), int(orv_dbms::DB_OPENGAUSS));
+    m_dbType->addItem(tr("KingBase"), int(orv_dbms::DB_KINGBASE));
+    connect(m_dbType, &QComboBox::currentTextChanged, this, &LoginDlg::onDbTypeChange);
+    m_dbType->setCurrentText(setting(QStringLiteral("login/dbtype"), QStringLiteral("MySQL")));
+
+    connect(m_login, &QPushButton::clicked, this, &LoginDlg::onLoad);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString LoginDlg::settingsPath()
+{
+    return Common::getModelConfigPath() + QStringLiteral("/ModelConfig.ini");
+}
+
+void LoginDlg::onDbTypeChange(const QString &text)
+{
+    QString user;
+    QString port;
+    if (text == QLatin1String("OpenGauss")) {
+        user = setting(QStringLiteral("OpenGauss/login/user"), QStringLiteral("velm"));
+        port = setting(QStringLiteral("OpenGauss/login/port"), QStringLiteral("5432"));
+    } else if (text == QLatin1String("KingBase")) {
+        user = setting(QStringLiteral("KingBase/login/user"), QStringLiteral("system"));
+        port = setting(QStringLiteral("KingBase/login/port"), QStringLiteral("54321"));
+    } else {
+        user = setting(QStringLiteral("MySQL/login/user"), QStringLiteral("root"));
+        port = setting(QStringLiteral("MySQL/login/port"), QStringLiteral("3306"));
+    }
+    m_user->setText(user);
+    m_port->setText(port);
+    m_password->setText(setting(text + QStringLiteral("/login/psw"), QLatin1String(kDefaultPassword)));
+    m_address->setText(setting(text + QStringLiteral("/login/ip"), QStringLiteral("127.0.0.1")));
+    m_dbName->setText(setting(text + QStringLiteral("/login/dbname"), QStringLiteral("velm4100")));
+}
+
+void LoginDlg::onLoad()
+{
+    QProcess waiting;
+    const std::string waitingPath = orv_public::CFileUtil::getPathOfBinFile(
+        std::string("model_waiting_dlg") + orv_public::CFileUtil::getProcSuffix(), nullptr);
+    if (!waitingPath.empty())
+        waiting.start(QString::fromStdString(waitingPath), QStringList(), QIODevice::ReadWrite);
+
+    hide();
+    const auto type = orv_dbms::EDbType(m_dbType->currentData(Qt::UserRole).toInt());
+    const int port = m_port->text().toInt(nullptr, 10);
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    QString error = mgr->initDBLink(DataBaseInterface::LINK_DIRECT, m_user->text(), m_password->text(),
+                                    m_address->text(), port, m_dbName->text(), type);
+    if (error.isEmpty()) {
+        QString reason;
+        if (!checkModelContext(reason))
+            error = reason + tr(",可能未进行系统建模!");
+    }
+    if (error.isEmpty()) {
+        waiting.close();
+        accept();
+    } else {
+        mgr->onSysQuit();
+        waiting.close();
+        orv_ui::information(this, tr("登录失败"), tr("失败原因:") + QLatin1Char('\n') + error);
+    }
+    saveInputs();
+}
+
+void LoginDlg::saveInputs()
+{
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    const QString prefix = m_dbType->currentText();
+    settings.setValue(prefix + QStringLiteral("/login/user"), m_user->text());
+    settings.setValue(prefix + QStringLiteral("/login/psw"), m_password->text());
+    settings.setValue(prefix + QStringLiteral("/login/ip"), m_address->text());
+    settings.setValue(prefix + QStringLiteral("/login/port"), m_port->text());
+    settings.setValue(prefix + QStringLiteral("/login/dbname"), m_dbName->text());
+    settings.setValue(QStringLiteral("login/dbtype"), prefix);
+}
+
+bool LoginDlg::checkModelContext(QString &reason)
+{
+    struct Step
+    {
+        const char *sql;
+        QString queryFailed;
+        QString noRows;
+    };
+    const Step steps[] = {
+        {"SELECT * FROM SYS_MODEL_DOMAIN_INFO;", tr("数据库查询域失败"), tr("数据库中不存在任何域")},
+        {"SELECT * FROM SYS_MODEL_LOCATION_INFO;", tr("数据库查询位置失败"), tr("数据库中不存在任何位置")},
+        {"SELECT * FROM SYS_MODEL_APP_INFO;", tr("数据库查询应用失败"), tr("数据库中不存在任何应用")},
+        {"SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO;", tr("数据库查询专业失败"), tr("数据库中不存在任何专业")},
+    };
+    for (const Step &step : steps) {
+        reason = checkTableHasRows(QLatin1String(step.sql), step.queryFailed, step.noRows);
+        if (!reason.isEmpty())
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// Connects the tool directly to a configuration database with typed-in parameters, remembered
+// per database type in ModelConfig.ini.
+class LoginDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit LoginDlg(QWidget *parent = nullptr);
+
+    // True when the linked database holds at least one domain, location, application and
+    // subsystem; otherwise reason says which is missing.
+    static bool checkModelContext(QString &reason);
+    static QString settingsPath();
+
+public slots:
+    void onLoad();
+    void onDbTypeChange(const QString &text);
+
+private:
+    void saveInputs();
+
+    QLineEdit *m_user = nullptr;
+    QLineEdit *m_password = nullptr;
+    QLineEdit *m_address = nullptr;
+    QLineEdit *m_port = nullptr;
+    QComboBox *m_dbType = nullptr;
+    QLineEdit *m_dbName = nullptr;
+    QPushButton *m_login = nullptr;
+    QPushButton *m_cancel = nullptr;
+};

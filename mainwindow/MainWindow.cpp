@@ -1,0 +1,181 @@
+#include "MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include "Common.h"
+#include "OrvLog.h"
+#include "OrvMessage.h"
+#include "OrvMsgContrl.h"
+#include "OrvTableDataMgr.h"
+#include "orvDevPointWidget.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QVariant>
+#include <QXmlStreamReader>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    setWindowTitle(tr("设备建模"));
+    m_pages = new QStackedWidget(this);
+    setCentralWidget(m_pages);
+    readToolBarSetting(Common::getTreePath(QStringLiteral("mainWindow.xml")));
+
+    m_status = new QLabel(this);
+    statusBar()->addPermanentWidget(m_status, 0);
+    onPermentStatus(OrvTableDataMgr::getInstance()->getDbInfo());
+
+    ui->action_bak->setVisible(false);
+    ui->action_fes->setVisible(false);
+
+    connect(ui->action_6, SIGNAL(triggered(bool)), this, SLOT(onPrimaryKeyEditable(bool)));
+    connect(ui->action_17, SIGNAL(triggered()), this, SLOT(onVersion()));
+    connect(ui->action_9, SIGNAL(triggered()), this, SLOT(onFesPointSearch()));
+    connect(ui->action_14, SIGNAL(triggered()), this, SLOT(onPointSearch()));
+    connect(ui->action_bak, SIGNAL(triggered()), this, SLOT(onShowBackStageDialog()));
+    connect(ui->action_fes, SIGNAL(triggered()), this, SLOT(onShowFesDialog()));
+    connect(ui->action_cfgCheck, SIGNAL(triggered()), this, SLOT(onConfigCheck()));
+    connect(OrvTableDataMgr::getInstance(), SIGNAL(dbError(const QString &)), this, SLOT(onDbError(const QString &)));
+
+    OrvMsgContrl::getInstance()->installMainWindow(this);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::setPrimaryKeyEditable(bool on)
+{
+    ui->action_6->setChecked(on);
+    onPrimaryKeyEditable(on);
+}
+
+void MainWindow::readToolBarSetting(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    auto *group = new QActionGroup(this);
+    int page = 0;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd() && !xml.hasError()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Item"))
+            continue;
+        const QXmlStreamAttributes attrs = xml.attributes();
+        const QString used = attrs.value(QLatin1String("used")).toString();
+        const QString text = attrs.value(QLatin1String("text")).toString();
+        const QString id = attrs.value(QLatin1String("id")).toString();
+        const QString icon = attrs.value(QLatin1String("icon")).toString();
+        const QString param = attrs.value(QLatin1String("param")).toString();
+
+        // The values live as long as the process: pages may keep their addresses.
+        QVector<void *> params;
+        if (!param.isEmpty())
+            for (const QString &p : param.split(QLatin1Char(';')))
+                params.append(new QVariant(p));
+        QWidget *widget = Common::createPluginWidget(this, id, params);
+        if (used != QLatin1String("true") || !widget)
+            continue;
+
+        auto *action = new QAction(QIcon(icon), text, this);
+        m_pages->addWidget(widget);
+        action->setData(page++);
+        ui->mainToolBar->addAction(action);
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    connect(group, SIGNAL(triggered(QAction *)), this, SLOT(onActionGrpTrigger(QAction *)));
+
+    auto *exit = new QAction(QIcon(QStringLiteral(":/icons/icons/exit.png")), tr("退出"), this);
+    ui->mainToolBar->addSeparator();
+    ui->mainToolBar->addAction(exit);
+    connect(exit, SIGNAL(triggered(bool)), this, SLOT(close()));
+
+    if (xml.hasError())
+        ORV_LOG_ERROR(tr("读取mainWindow.xml文件错误，请检查xml文件格式是否正确！"));
+}
+
+void MainWindow::onActionGrpTrigger(QAction *action)
+{
+    if (action)
+        m_pages->setCurrentIndex(action->data().toInt());
+}
+
+void MainWindow::onDbError(const QString &error)
+{
+    orv_ui::information(this, tr("数据库错误"), tr("数据库错误：") + error);
+}
+
+void MainWindow::onPrimaryKeyEditable(bool checked)
+{
+    OrvTableDataMgr::getInstance()->setPrimaryEditable(checked);
+}
+
+void MainWindow::onPermentStatus(const QString &info)
+{
+    m_status->setText(info);
+}
+
+QString MainWindow::statusText() const
+{
+    return m_status->text();
+}
+
+void MainWindow::onVersion()
+{
+    QMessageBox::about(this, tr("设备建模"), tr("版本号:%1").arg(Common::getSoftwareVersion()));
+}
+
+void MainWindow::onPointSearch()
+{
+    auto *widget = new orvDevPointWidget(nullptr);
+    widget->setPointValueEnable(false);
+    widget->setMultiSelectPointEnable(false);
+    auto *dialog = new QDialog(nullptr);
+    auto *layout = new QHBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(widget);
+    dialog->resize(750, 475);
+    connect(widget, SIGNAL(sigOk()), dialog, SLOT(accept()));
+    dialog->exec();
+    delete dialog;
+}
+
+void MainWindow::onFesPointSearch()
+{
+    // The front-end point search dialog is created by its own change.
+}
+
+void MainWindow::onShowBackStageDialog()
+{
+    // The back-stage batch editor is created by its own change.
+}
+
+void MainWindow::onShowFesDialog()
+{
+    // The front-end batch editor is created by its own change.
+}
+
+void MainWindow::onConfigCheck()
+{
+    // The check dialog is created by its own change.
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    const auto answer = orv_ui::information(this, tr("消息"), tr("确定退出软件"), QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::No)
+        event->ignore();
+    else
+        event->accept();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QStackedWidget;
+class QDialog;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The tool's single top-level window: tool-bar pages read from mainWindow.xml, the menu of
+// the tool's own dialogs, the link's status text and the confirmation before closing.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void setPrimaryKeyEditable(bool on);
+    void readToolBarSetting(const QString &path);
+
+    QStackedWidget *pages() const { return m_pages; }
+    QString statusText() const;
+
+public slots:
+    void onActionGrpTrigger(QAction *action);
+    void onDbError(const QString &error);
+    void onPrimaryKeyEditable(bool checked);
+    void onPermentStatus(const QString &info);
+    void onVersion();
+    void onPointSearch();
+    void onFesPointSearch();
+    void onShowBackStageDialog();
+    void onShowFesDialog();
+    void onConfigCheck();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Ui::MainWindow *ui;
+    QStackedWidget *m_pages = nullptr;
+    QLabel *m_status = nullptr;
+    QDialog *m_fesPointDlg = nullptr;
+};
