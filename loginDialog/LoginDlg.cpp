@@ -55,6 +55,13 @@ LoginDlg::LoginDlg(QWidget *parent)
     m_dbName = new QLineEdit(setting(QStringLiteral("MySQL/login/dbname"), QStringLiteral("velm4100")), this);
     m_login = new QPushButton(tr("登录"), this);
     m_cancel = new QPushButton(tr("取消"), this);
+    m_user->setObjectName(QStringLiteral("userEdit"));
+    m_password->setObjectName(QStringLiteral("passwordEdit"));
+    m_address->setObjectName(QStringLiteral("addressEdit"));
+    m_port->setObjectName(QStringLiteral("portEdit"));
+    m_dbType->setObjectName(QStringLiteral("dbTypeBox"));
+    m_dbName->setObjectName(QStringLiteral("dbNameEdit"));
+    m_login->setObjectName(QStringLiteral("loginButton"));
 
     auto *grid = new QGridLayout;
     const QList<QPair<QString, QWidget *>> rows = {

@@ -46,6 +46,8 @@ CLoginDlg::CLoginDlg(QWidget *parent)
     m_user = new QLineEdit(this);
     m_password = new QLineEdit(this);
     m_password->setEchoMode(QLineEdit::Password);
+    m_user->setObjectName(QStringLiteral("userEdit"));
+    m_password->setObjectName(QStringLiteral("passwordEdit"));
 
     auto *form = new QFormLayout;
     form->addRow(tr("用户名:"), m_user);

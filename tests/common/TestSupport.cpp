@@ -8,6 +8,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
@@ -207,13 +209,14 @@ QString openLink(const DbLinkParams &p)
                                                       p.port, p.database, p.type);
 }
 
-void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs)
+void answerModalMatching(const std::function<bool(QWidget *)> &matches, const std::function<void(QWidget *)> &answer,
+                         int timeoutMs)
 {
     auto *timer = new QTimer(qApp);
     auto remaining = std::make_shared<int>(timeoutMs / 20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, remaining] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, matches, answer, remaining] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
+        if (modal && modal->isVisible() && matches(modal)) {
             timer->stop();
             timer->deleteLater();
             answer(modal);
@@ -223,4 +226,18 @@ void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs
         }
     });
     timer->start(20);
+}
+
+void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs)
+{
+    answerModalMatching([](QWidget *) { return true; }, answer, timeoutMs);
+}
+
+void answerMessageBox(QString *text, int timeoutMs)
+{
+    answerModal<QMessageBox>([text](QMessageBox *box) {
+        if (text)
+            *text = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(box->standardButtons().testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes)->click();
+    }, timeoutMs);
 }

@@ -51,3 +51,14 @@ QString openLink(const DbLinkParams &params);
 
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);
+// The same for the next active modal widget of type T.
+template <typename T>
+void answerModal(const std::function<void(T *)> &answer, int timeoutMs = 10000)
+{
+    answerModalMatching([](QWidget *w) { return qobject_cast<T *>(w) != nullptr; },
+                        [answer](QWidget *w) { answer(qobject_cast<T *>(w)); }, timeoutMs);
+}
+void answerModalMatching(const std::function<bool(QWidget *)> &matches, const std::function<void(QWidget *)> &answer,
+                         int timeoutMs = 10000);
+// Answers the next message box with OK (or Yes); "title|text" goes to *text.
+void answerMessageBox(QString *text, int timeoutMs = 10000);

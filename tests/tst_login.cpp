@@ -1,0 +1,327 @@
+// The connection dialog, the model context check, the platform login and the login object.
+#include "TestSupport.h"
+
+#include "CLoginDlg.h"
+#include "CModelVarnixlogin.h"
+#include "Common.h"
+#include "LoginDlg.h"
+#include "OrvTableDataMgr.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTest>
+
+Q_DECLARE_METATYPE(Backend)
+
+namespace {
+
+QString field(QWidget *dlg, const char *name)
+{
+    return dlg->findChild<QLineEdit *>(QLatin1String(name))->text();
+}
+
+void setField(QWidget *dlg, const char *name, const QString &text)
+{
+    dlg->findChild<QLineEdit *>(QLatin1String(name))->setText(text);
+}
+
+void click(QWidget *dlg, const char *name)
+{
+    dlg->findChild<QPushButton *>(QLatin1String(name))->click();
+}
+
+// Fills the connection dialog with params and presses 登录.
+void fillConnection(LoginDlg *dlg, const DbLinkParams &p, const QString &type)
+{
+    dlg->findChild<QComboBox *>(QStringLiteral("dbTypeBox"))->setCurrentText(type);
+    setField(dlg, "userEdit", p.user);
+    setField(dlg, "passwordEdit", p.password);
+    setField(dlg, "addressEdit", p.host);
+    setField(dlg, "portEdit", QString::number(p.port));
+    setField(dlg, "dbNameEdit", p.database);
+}
+
+void answerPlatformLogin(const QString &user, const QString &password)
+{
+    answerModal<CLoginDlg>([=](CLoginDlg *dlg) {
+        setField(dlg, "userEdit", user);
+        setField(dlg, "passwordEdit", password);
+        click(dlg, "loginButton");
+    });
+}
+
+} // namespace
+
+class LoginTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestRoot> m_root;
+    OrvTableDataMgr *mgr() { return OrvTableDataMgr::getInstance(); }
+
+    QString runSql(const QStringList &sqls)
+    {
+        return mgr()->executeBatch(sqls);
+    }
+
+    void makePlatformDemo()
+    {
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(Backend::SQLite, QStringLiteral("demo"), *m_root, DemoOptions(), &p), QString());
+    }
+
+private slots:
+    void init()
+    {
+        m_root = std::make_unique<TestRoot>();
+        Common::initPath();
+    }
+
+    void cleanup()
+    {
+        delete OrvTableDataMgr::getInstance();
+        m_root.reset();
+    }
+
+    void defaultsWithoutSettingsFile()
+    {
+        LoginDlg dlg;
+        QCOMPARE(dlg.findChild<QComboBox *>(QStringLiteral("dbTypeBox"))->currentText(), QStringLiteral("MySQL"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("root"));
+        QCOMPARE(field(&dlg, "passwordEdit"), QStringLiteral("qzvnt@4821"));
+        QCOMPARE(field(&dlg, "addressEdit"), QStringLiteral("127.0.0.1"));
+        QCOMPARE(field(&dlg, "portEdit"), QStringLiteral("3306"));
+        QCOMPARE(field(&dlg, "dbNameEdit"), QStringLiteral("velm4100"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("登录"));
+    }
+
+    void refillPerType()
+    {
+        m_root->writeFile(QStringLiteral("etc/ModelConfig.ini"),
+                          "[MySQL]\nlogin\\user=abc\nlogin\\port=3307\n[Oracle]\nlogin\\user=never\nlogin\\ip=10.0.0.9\n");
+        LoginDlg dlg;
+        auto *type = dlg.findChild<QComboBox *>(QStringLiteral("dbTypeBox"));
+        type->setCurrentText(QStringLiteral("OpenGauss"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("velm"));
+        QCOMPARE(field(&dlg, "portEdit"), QStringLiteral("5432"));
+        type->setCurrentText(QStringLiteral("KingBase"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("system"));
+        QCOMPARE(field(&dlg, "portEdit"), QStringLiteral("54321"));
+        type->setCurrentText(QStringLiteral("Oracle"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("abc"));
+        QCOMPARE(field(&dlg, "portEdit"), QStringLiteral("3307"));
+        QCOMPARE(field(&dlg, "addressEdit"), QStringLiteral("10.0.0.9"));
+        QCOMPARE(type->currentData().toInt(), 0);
+    }
+
+    void junkSettingsGiveDefaults()
+    {
+        m_root->writeFile(QStringLiteral("etc/ModelConfig.ini"), QByteArray("\x00\xff[[[login\ndbtype=Nonsense\n=\n", 25));
+        LoginDlg dlg;
+        QCOMPARE(dlg.findChild<QComboBox *>(QStringLiteral("dbTypeBox"))->currentText(), QStringLiteral("MySQL"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("root"));
+    }
+
+    void failedAttemptStillSavesAndReportsReason()
+    {
+        LoginDlg dlg;
+        DbLinkParams p;
+        p.user = QStringLiteral("u'ser");
+        p.password = QStringLiteral("p'w 密码");
+        p.host = QStringLiteral("127.0.0.1");
+        p.port = 1521;
+        p.database = QStringLiteral("orcl");
+        fillConnection(&dlg, p, QStringLiteral("Oracle"));
+        QString message;
+        answerMessageBox(&message);
+        click(&dlg, "loginButton");
+        QVERIFY2(message.startsWith(QStringLiteral("登录失败|失败原因:\n")) && message.contains(QStringLiteral("QOCI")),
+                 qPrintable(message));
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(!mgr()->isLinked());
+
+        QSettings saved(LoginDlg::settingsPath(), QSettings::IniFormat);
+        QCOMPARE(saved.value(QStringLiteral("login/dbtype")).toString(), QStringLiteral("Oracle"));
+        QCOMPARE(saved.value(QStringLiteral("Oracle/login/psw")).toString(), p.password);
+        QCOMPARE(saved.value(QStringLiteral("Oracle/login/user")).toString(), p.user);
+        QCOMPARE(saved.value(QStringLiteral("Oracle/login/port")).toString(), QStringLiteral("1521"));
+        QFile raw(LoginDlg::settingsPath());
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray text = raw.readAll();
+        QVERIFY(text.contains("[Oracle]") && text.contains("login\\dbname=orcl") && text.contains("[login]"));
+
+        // Next time Oracle shows what was typed, except user and port, which come from MySQL.
+        LoginDlg again;
+        QCOMPARE(field(&again, "dbNameEdit"), QStringLiteral("orcl"));
+        QCOMPARE(field(&again, "passwordEdit"), p.password);
+        QCOMPARE(field(&again, "userEdit"), QStringLiteral("root"));
+    }
+
+    void nonNumericPortReachesTheLinkAsZero()
+    {
+        LoginDlg dlg;
+        setField(&dlg, "portEdit", QStringLiteral("33o6"));
+        QString message;
+        answerMessageBox(&message);
+        click(&dlg, "loginButton");
+        QVERIFY2(message.contains(QStringLiteral("@127.0.0.1:0 ")), qPrintable(message));
+    }
+
+    void modelContextReasonsInOrder_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        for (Backend b : availableBackends())
+            QTest::newRow(qPrintable(backendName(b))) << b;
+    }
+    void modelContextReasonsInOrder()
+    {
+        QFETCH(Backend, backend);
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(backend, QStringLiteral("login_context"), *m_root, DemoOptions(), &p), QString());
+        QCOMPARE(openLink(p), QString());
+        QString reason;
+        QVERIFY(LoginDlg::checkModelContext(reason));
+        QCOMPARE(reason, QString());
+
+        const QStringList tables = {"SYS_MODEL_SUB_SYSTEM_INFO", "SYS_MODEL_APP_INFO", "SYS_MODEL_LOCATION_INFO", "SYS_MODEL_DOMAIN_INFO"};
+        const QStringList reasons = {"数据库中不存在任何专业", "数据库中不存在任何应用", "数据库中不存在任何位置", "数据库中不存在任何域"};
+        for (int i = 0; i < tables.size(); ++i) {
+            QCOMPARE(runSql({QStringLiteral("DELETE FROM %1;").arg(tables.at(i))}), QString());
+            QVERIFY(!LoginDlg::checkModelContext(reason));
+            QCOMPARE(reason, reasons.at(i));
+        }
+        QCOMPARE(runSql({QStringLiteral("DROP TABLE SYS_MODEL_DOMAIN_INFO;")}), QString());
+        QVERIFY(!LoginDlg::checkModelContext(reason));
+        QCOMPARE(reason, QStringLiteral("数据库查询域失败"));
+    }
+
+    void directLinkToServers()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        for (Backend backend : {Backend::MariaDB, Backend::PostgreSQL}) {
+            DbLinkParams p;
+            QCOMPARE(createDemoDatabase(backend, QStringLiteral("login_direct"), *m_root, DemoOptions(), &p), QString());
+            const QString type = backend == Backend::MariaDB ? QStringLiteral("MySQL") : QStringLiteral("KingBase");
+            {
+                LoginDlg dlg;
+                fillConnection(&dlg, p, type);
+                answerModal<LoginDlg>([](LoginDlg *d) { click(d, "loginButton"); });
+                QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+                QVERIFY(mgr()->isLinked());
+                QCOMPARE(mgr()->linkParams().port, p.port);
+            }
+            // An empty schema is refused, and the dialog works again afterwards.
+            QCOMPARE(TestServers::createDatabase(backend, QStringLiteral("login_empty"), *m_root), QString());
+            p.database = QStringLiteral("login_empty");
+            LoginDlg dlg;
+            fillConnection(&dlg, p, type);
+            QString message;
+            answerModal<LoginDlg>([&](LoginDlg *d) {
+                answerMessageBox(&message);
+                click(d, "loginButton");
+            });
+            QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+            QCOMPARE(message, QStringLiteral("登录失败|失败原因:\n数据库查询域失败,可能未进行系统建模!"));
+            QVERIFY(!mgr()->isLinked());
+            p.database = QStringLiteral("login_direct");
+            fillConnection(&dlg, p, type);
+            answerModal<LoginDlg>([](LoginDlg *d) { click(d, "loginButton"); });
+            QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        }
+    }
+
+    void platformLoginSetsAccountAndRight()
+    {
+        makePlatformDemo();
+        m_root->writeFile(QStringLiteral("etc/database.ini"), "[database]\ntype=SQLite\nname=data/demo.sqlite\n");
+        {
+            CModelVarnixlogin login;
+            answerPlatformLogin(QStringLiteral("engineer"), QStringLiteral("velm2026"));
+            QVERIFY(login.login());
+            QVERIFY(!login.isDirectLink());
+            QCOMPARE(mgr()->loginUser(), QStringLiteral("engineer"));
+            QVERIFY(mgr()->getDbInfo().startsWith(QStringLiteral("账号:engineer 数据库:")));
+            QCOMPARE(mgr()->right(), OrvTableDataMgr::RIGHT_EDIT);
+        }
+        // A user without FUNC_NOM_DEV_TP still logs in, with right 0.
+        CModelVarnixlogin login;
+        answerPlatformLogin(QStringLiteral("viewer"), QStringLiteral("viewer2026"));
+        QVERIFY(login.login());
+        QCOMPARE(mgr()->right(), OrvTableDataMgr::RIGHT_READONLY);
+    }
+
+    void wrongPasswordLetsTheUserTryAgain()
+    {
+        makePlatformDemo();
+        CModelVarnixlogin login;
+        QString message;
+        answerModal<CLoginDlg>([&](CLoginDlg *dlg) {
+            setField(dlg, "userEdit", QStringLiteral("engineer' OR '1'='1"));
+            setField(dlg, "passwordEdit", QStringLiteral("x"));
+            answerMessageBox(&message);
+            click(dlg, "loginButton");
+            QVERIFY(dlg->isVisible());
+            answerPlatformLogin(QStringLiteral("engineer"), QStringLiteral("velm2026"));
+        });
+        QVERIFY(login.login());
+        QCOMPARE(message, QStringLiteral("登录失败|失败原因:\n用户名或密码错误"));
+    }
+
+    void platformLoginOnUnmodelledDatabase()
+    {
+        makePlatformDemo();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
+            db.setDatabaseName(m_root->file(QStringLiteral("data/demo.sqlite")));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DELETE FROM SYS_MODEL_LOCATION_INFO")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+        CModelVarnixlogin login;
+        QString message;
+        answerPlatformLogin(QStringLiteral("engineer"), QStringLiteral("velm2026"));
+        answerMessageBox(&message);
+        QVERIFY(!login.login());
+        QCOMPARE(message, QStringLiteral("登录失败|失败原因:\n数据库中不存在任何位置"));
+        QVERIFY(!mgr()->isLinked());
+    }
+
+    void directConnectionFromThePlatformDialog()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(Backend::MariaDB, QStringLiteral("login_switch"), *m_root, DemoOptions(), &p), QString());
+        CModelVarnixlogin login;
+        answerModal<CLoginDlg>([&](CLoginDlg *dlg) {
+            answerModal<LoginDlg>([&](LoginDlg *direct) {
+                fillConnection(direct, p, QStringLiteral("MySQL"));
+                click(direct, "loginButton");
+            });
+            click(dlg, "directButton");
+        });
+        QVERIFY(login.login());
+        QVERIFY(login.isDirectLink());
+        QCOMPARE(mgr()->loginUser(), QString());
+        QVERIFY(!mgr()->getDbInfo().startsWith(QStringLiteral("账号")));
+    }
+
+    void cancellingThePlatformDialog()
+    {
+        CModelVarnixlogin login;
+        answerModal<CLoginDlg>([](CLoginDlg *dlg) { click(dlg, "cancelButton"); });
+        QVERIFY(!login.login());
+        QVERIFY(!login.isDirectLink());
+    }
+};
+
+QTEST_MAIN(LoginTest)
+#include "tst_login.moc"
