@@ -1,6 +1,7 @@
 #include "Common.h"
 
 #include "InstallRoot.h"
+#include "OrvPropertyPage.h"
 #include "ViewName.h"
 
 #include <QDir>
@@ -26,7 +27,11 @@ PathTable &paths()
 
 QHash<QString, Common::PluginFactory> &plugins()
 {
-    static QHash<QString, Common::PluginFactory> registry;
+    // The library's own pages are there from the first use on.
+    static QHash<QString, Common::PluginFactory> registry{
+        {QLatin1String(OrvPropertyPage::PluginName),
+         [](QWidget *parent, const QStringList &params) -> QWidget * { return new OrvPropertyPage(params, parent); }},
+    };
     return registry;
 }
 

@@ -190,13 +190,17 @@ OrvTableModel *OrvTableDataMgr::createModel(const QString &name)
             model->load(true);
         return model;
     }
+    model = createOwnModel(name, this);
+    if (model)
+        m_models.insert(name, model);
+    return model;
+}
+
+OrvTableModel *OrvTableDataMgr::createOwnModel(const QString &name, QObject *parent)
+{
     QString defName = name;
     QString condition;
     orv_view::parse(name, &defName, &condition);
     const TableDefinition def = definition(defName);
-    if (!def.isValid())
-        return nullptr;
-    model = new OrvTableModel(def, condition, this);
-    m_models.insert(name, model);
-    return model;
+    return def.isValid() ? new OrvTableModel(def, condition, parent) : nullptr;
 }

@@ -54,6 +54,8 @@ public:
     QString lastError() const { return m_lastError; }
 
     OrvTableModel *createModel(const QString &name);
+    // A model of its own for a caller that edits it (a property page); not cached, owned by parent.
+    OrvTableModel *createOwnModel(const QString &name, QObject *parent);
     // The definition of a definition file name, or an invalid one (error set) when unknown.
     TableDefinition definition(const QString &fileName, QString *error = nullptr);
 

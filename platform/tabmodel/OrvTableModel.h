@@ -24,6 +24,7 @@ public:
 
     QString getTableName() const { return m_def.tableName; }
     QString definitionName() const { return m_def.fileName; }
+    QString tableDescription() const { return m_def.description; }
     QString condition() const { return m_condition; }
     const ColMgrDataList &getHeadCols() const { return m_def.columns; }
     QStringList getRowData(int row);

@@ -73,6 +73,8 @@ orvDevPointWidget::orvDevPointWidget(QWidget *parent)
     m_points->verticalHeader()->hide();
     m_points->horizontalHeader()->setStretchLastSection(true);
     m_points->setSortingEnabled(true);
+    m_points->sortByColumn(TagColumn, Qt::AscendingOrder);
+    m_points->verticalHeader()->setDefaultSectionSize(24);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_tree);

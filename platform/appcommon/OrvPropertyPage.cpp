@@ -1,0 +1,193 @@
+#include "OrvPropertyPage.h"
+
+#include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent)
+    : QWidget(parent)
+{
+    m_tabs = new QTabBar(this);
+    m_tabs->setExpanding(false);
+    for (const QString &name : definitions) {
+        OrvTableModel *model = OrvTableDataMgr::getInstance()->createOwnModel(name.trimmed(), this);
+        if (!model)
+            continue;
+        m_models.append(model);
+        m_tabs->addTab(model->tableDescription().isEmpty() ? model->getTableName() : model->tableDescription());
+        m_tabs->setTabToolTip(m_tabs->count() - 1, model->getTableName());
+        connect(model, &QAbstractItemModel::dataChanged, this, &OrvPropertyPage::updateState);
+    }
+
+    m_filterColumn = new QComboBox(this);
+    m_filter = new QLineEdit(this);
+    m_filter->setPlaceholderText(tr("筛选(不区分大小写)"));
+    m_filter->setClearButtonEnabled(true);
+    auto *reload = new QPushButton(tr("刷新"), this);
+    m_save = new QPushButton(tr("保存"), this);
+    m_revert = new QPushButton(tr("撤销修改"), this);
+    m_status = new QLabel(this);
+
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortRole(Qt::DisplayRole);
+    m_view = new QTableView(this);
+    m_view->setModel(m_proxy);
+    m_view->setSortingEnabled(true);
+    m_view->sortByColumn(0, Qt::AscendingOrder);
+    m_view->setAlternatingRowColors(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::AnyKeyPressed);
+    m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_view->verticalHeader()->setDefaultSectionSize(24);
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(tr("筛选列:"), this));
+    bar->addWidget(m_filterColumn);
+    bar->addWidget(m_filter, 1);
+    bar->addWidget(reload);
+    bar->addWidget(m_revert);
+    bar->addWidget(m_save);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_tabs);
+    layout->addLayout(bar);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_status);
+
+    connect(m_tabs, &QTabBar::currentChanged, this, &OrvPropertyPage::onTableChanged);
+    connect(m_filter, &QLineEdit::textChanged, this, &OrvPropertyPage::onFilterChanged);
+    connect(m_filterColumn, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &OrvPropertyPage::onFilterChanged);
+    connect(reload, &QPushButton::clicked, this, &OrvPropertyPage::onReload);
+    connect(m_save, &QPushButton::clicked, this, &OrvPropertyPage::onSave);
+    connect(m_revert, &QPushButton::clicked, this, &OrvPropertyPage::onRevert);
+    connect(m_view, &QTableView::doubleClicked, this, &OrvPropertyPage::onCellActivated);
+    updateState();
+}
+
+OrvTableModel *OrvPropertyPage::currentModel() const
+{
+    const int index = m_tabs->currentIndex();
+    return index >= 0 && index < m_models.size() ? m_models.at(index) : nullptr;
+}
+
+QString OrvPropertyPage::statusText() const
+{
+    return m_status->text();
+}
+
+void OrvPropertyPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Rows are read when the page is first seen, and again when others wrote meanwhile.
+    OrvTableModel *model = currentModel();
+    if (model && m_proxy->sourceModel() != model)
+        showModel(model);
+    else if (model && !model->hasPendingChanges()
+             && model->loadedGeneration() != OrvTableDataMgr::getInstance()->dataGeneration())
+        model->load(true);
+    updateState();
+}
+
+void OrvPropertyPage::onTableChanged(int index)
+{
+    if (isVisible() && index >= 0 && index < m_models.size())
+        showModel(m_models.at(index));
+}
+
+void OrvPropertyPage::showModel(OrvTableModel *model)
+{
+    if (!model->isLoaded())
+        model->load(true);
+    m_proxy->setSourceModel(model);
+    const QList<int> shown = model->getShowCol(false);
+    m_filterColumn->blockSignals(true);
+    m_filterColumn->clear();
+    m_filterColumn->addItem(tr("全部列"), -1);
+    for (int col = 0; col < model->columnCount(); ++col) {
+        m_view->setColumnHidden(col, !shown.contains(col));
+        if (shown.contains(col))
+            m_filterColumn->addItem(model->getHeadCols().at(col).description, col);
+    }
+    m_filterColumn->blockSignals(false);
+    m_view->resizeColumnsToContents();
+    m_message.clear();
+    onFilterChanged();
+}
+
+void OrvPropertyPage::onFilterChanged()
+{
+    m_proxy->setFilterKeyColumn(m_filterColumn->currentData().isValid() ? m_filterColumn->currentData().toInt() : -1);
+    m_proxy->setFilterFixedString(m_filter->text());
+    updateState();
+}
+
+void OrvPropertyPage::onCellActivated(const QModelIndex &index)
+{
+    OrvTableModel *model = currentModel();
+    if (!model || !index.isValid())
+        return;
+    m_message = model->editRefusal(m_proxy->mapToSource(index).column());
+    updateState();
+}
+
+void OrvPropertyPage::onSave()
+{
+    OrvTableModel *model = currentModel();
+    if (!model)
+        return;
+    const QString error = model->saveChanges();
+    m_message = error.isEmpty() ? tr("已保存") : tr("保存失败，修改已撤销");
+    updateState();
+}
+
+void OrvPropertyPage::onRevert()
+{
+    if (OrvTableModel *model = currentModel())
+        model->revertChanges();
+    m_message.clear();
+    updateState();
+}
+
+void OrvPropertyPage::onReload()
+{
+    OrvTableModel *model = currentModel();
+    if (!model)
+        return;
+    if (m_proxy->sourceModel() != model)
+        showModel(model);
+    else
+        model->load(true);
+    m_message.clear();
+    updateState();
+}
+
+void OrvPropertyPage::updateState()
+{
+    OrvTableModel *model = currentModel();
+    const bool pending = model && model->hasPendingChanges();
+    m_save->setEnabled(pending);
+    m_revert->setEnabled(pending);
+    QString text;
+    if (model && m_proxy->sourceModel() == model) {
+        text = tr("%1: 共 %2 条记录，显示 %3 条").arg(model->getTableName()).arg(model->rowCount()).arg(m_proxy->rowCount());
+        if (pending)
+            text += tr("；有未保存的修改");
+        if (!model->lastError().isEmpty())
+            text += tr("；读取失败: %1").arg(model->lastError());
+    }
+    if (!m_message.isEmpty())
+        text += QStringLiteral("  ") + m_message;
+    m_status->setText(text);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QStringList>
+#include <QVector>
+#include <QWidget>
+
+class OrvTableModel;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTabBar;
+class QTableView;
+
+// The property panel page: the records of one or more tables (the definition names are the
+// page parameters), sortable and filterable, edited in place and saved in one transaction.
+class OrvPropertyPage : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr const char *PluginName = "PropertyPanel";
+
+    OrvPropertyPage(const QStringList &definitions, QWidget *parent);
+
+    QTableView *view() const { return m_view; }
+    OrvTableModel *currentModel() const;
+    QString statusText() const;
+
+public slots:
+    void onTableChanged(int index);
+    void onFilterChanged();
+    void onSave();
+    void onRevert();
+    void onReload();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void onCellActivated(const QModelIndex &index);
+    void updateState();
+
+private:
+    void showModel(OrvTableModel *model);
+
+    QVector<OrvTableModel *> m_models;
+    QTabBar *m_tabs = nullptr;
+    QComboBox *m_filterColumn = nullptr;
+    QLineEdit *m_filter = nullptr;
+    QPushButton *m_save = nullptr;
+    QPushButton *m_revert = nullptr;
+    QLabel *m_status = nullptr;
+    QTableView *m_view = nullptr;
+    QSortFilterProxyModel *m_proxy = nullptr;
+    QString m_message;
+};
