@@ -316,6 +316,8 @@ void DemoGenerator::writeDevice(RowWriter &w, int loc, int s, int g, int d) cons
         w.add(QString::fromLatin1(k.fesTable), fesCols, {fesTag, desc, rtu, fesDev, loc, subId, dotNo});
         if (table == QLatin1String("digital")) // only points with a control may be operated
             w.add(table, pointCols + QStringLiteral(",IS_CONTROL"), {tag, desc, dev, loc, subId, rtu, 0, i + 1, k.controlTable ? 1 : 0});
+        else if (*k.unit)
+            w.add(table, pointCols + QStringLiteral(",UNIT"), {tag, desc, dev, loc, subId, rtu, 0, i + 1, QString::fromLatin1(k.unit)});
         else
             w.add(table, pointCols, {tag, desc, dev, loc, subId, rtu, 0, i + 1});
         w.add(table + QStringLiteral("_map_to_fes"), QStringLiteral("KEY_ID_TAG,DESCRIPTION,LOCATION_ID,SUB_SYSTEM,RTU_TAG,FES_TAG"),

@@ -1,0 +1,320 @@
+// The main window, its definition file, the property panel page and the point browser host.
+#include "TestSupport.h"
+
+#include "AppLog.h"
+#include "Common.h"
+#include "MainWindow.h"
+#include "OrvDbDesign.h"
+#include "OrvPropertyPage.h"
+#include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
+#include "orvDevPointWidget.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+struct PluginCall
+{
+    QString name;
+    QStringList params;
+};
+QList<PluginCall> g_calls;
+
+void registerRecordingPlugin(const QString &name)
+{
+    Common::registerPlugin(name, [name](QWidget *parent, const QStringList &params) {
+        g_calls.append({name, params});
+        return new QWidget(parent);
+    });
+}
+
+QList<QAction *> toolBarActions(MainWindow &w)
+{
+    return w.findChild<QToolBar *>(QStringLiteral("mainToolBar"))->actions();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestRoot> m_root;
+
+    void writeDefinition(const QByteArray &xml)
+    {
+        m_root->writeFile(QStringLiteral("config/mainWindow.xml"), xml);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerRecordingPlugin(QStringLiteral("PageA"));
+        registerRecordingPlugin(QStringLiteral("PageB"));
+    }
+
+    void init()
+    {
+        m_root = std::make_unique<TestRoot>();
+        Common::initPath();
+        g_calls.clear();
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(Backend::SQLite, QStringLiteral("mainwindow"), *m_root, DemoOptions(), &p), QString());
+        QCOMPARE(openLink(p), QString());
+    }
+
+    void cleanup()
+    {
+        delete OrvTableDataMgr::getInstance();
+        m_root.reset();
+    }
+
+    void formAndMenus()
+    {
+        MainWindow w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("设备建模"));
+        QCOMPARE(w.size(), QSize(1280, 648));
+        QStringList menus;
+        for (QAction *a : w.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"系统", "设置", "帮助"}));
+        QStringList system;
+        for (QAction *a : w.findChild<QMenu *>(QStringLiteral("menuXitong"))->actions())
+            system << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(system, (QStringList{"-", "后台测点检索器", "前置测点检索器", "批量修改后台测点", "批量修改前置测点", "配置检查"}));
+        QVERIFY(!w.findChild<QAction *>(QStringLiteral("action_bak"))->isVisible());
+        QVERIFY(!w.findChild<QAction *>(QStringLiteral("action_fes"))->isVisible());
+        QVERIFY(w.findChild<QAction *>(QStringLiteral("action_6"))->isCheckable());
+        QVERIFY(w.statusText().contains(QStringLiteral("mainwindow.sqlite")));
+    }
+
+    void missingDefinitionGivesMenusOnly()
+    {
+        QFile::remove(m_root->file(QStringLiteral("config/mainWindow.xml")));
+        MainWindow w;
+        QVERIFY(toolBarActions(w).isEmpty());
+        QCOMPARE(w.pages()->count(), 0);
+    }
+
+    void definitionItemsBecomePages()
+    {
+        writeDefinition(R"(<root><group>
+            <Item used="True" text="capital" id="PageA" param="x"/>
+            <Item used="true" text="one" id="PageA" icon=":/icons/icons/F.png" param="a;;b"/>
+            <Other used="true" id="PageA"/>
+            <Item used="true" text="two" id="PageB"/>
+            <Item used="false" text="off" id="PageB" param=""/>
+            </group><Item used="true" text="three" id="PageA" param=";"/>
+            <Item used="true" text="unknown" id="NoSuchPlugin"/></root>)");
+        MainWindow w;
+        QCOMPARE(g_calls.size(), 5);
+        QCOMPARE(g_calls.at(0).params, QStringList{"x"});
+        QCOMPARE(g_calls.at(1).params, (QStringList{"a", "", "b"}));
+        QCOMPARE(g_calls.at(2).params, QStringList());
+        QCOMPARE(g_calls.at(4).params, (QStringList{"", ""}));
+        const QList<QAction *> actions = toolBarActions(w);
+        QCOMPARE(actions.size(), 5);
+        QStringList texts;
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(actions.at(i)->data().toInt(), i);
+            QVERIFY(actions.at(i)->isCheckable() && !actions.at(i)->isChecked());
+            texts << actions.at(i)->text();
+        }
+        QCOMPARE(texts, (QStringList{"one", "two", "three"}));
+        QVERIFY(actions.at(3)->isSeparator());
+        QCOMPARE(actions.at(4)->text(), QStringLiteral("退出"));
+        QCOMPARE(w.pages()->count(), 3);
+        QCOMPARE(w.pages()->currentIndex(), 0);
+        actions.at(2)->trigger();
+        QCOMPARE(w.pages()->currentIndex(), 2);
+        w.onActionGrpTrigger(nullptr);
+        QCOMPARE(w.pages()->currentIndex(), 2);
+    }
+
+    void malformedDefinitionKeepsWhatWasRead()
+    {
+        orv_public::StartLogSystem("MODEL", "model_varnix");
+        writeDefinition(R"(<root><Item used="true" text="kept" id="PageA"/><Item used="true" text="lost" id="PageA"<</root>)");
+        {
+            MainWindow w;
+            const QList<QAction *> actions = toolBarActions(w);
+            QCOMPARE(actions.size(), 3);
+            QCOMPARE(actions.at(0)->text(), QStringLiteral("kept"));
+            QCOMPARE(actions.at(2)->text(), QStringLiteral("退出"));
+        }
+        orv_public::StopLogSystem();
+        QFile log(m_root->file(QStringLiteral("log/model_varnix.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains(QStringLiteral("ERROR [MODEL.model_varnix] 读取mainWindow.xml文件错误，请检查xml文件格式是否正确！")));
+    }
+
+    void closingAsksFirst()
+    {
+        MainWindow w;
+        w.show();
+        QString text;
+        answerModal<QMessageBox>([&](QMessageBox *box) {
+            text = box->windowTitle() + QLatin1Char('|') + box->text();
+            QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(text, QStringLiteral("消息|确定退出软件"));
+        // The exit button asks the same question.
+        answerMessageBox(&text);
+        toolBarActions(w).last()->trigger();
+        QVERIFY(!w.isVisible());
+    }
+
+    void databaseErrorsAndVersion()
+    {
+        MainWindow w;
+        QString text;
+        answerMessageBox(&text);
+        emit OrvTableDataMgr::getInstance()->dbError(QStringLiteral("断开"));
+        QCOMPARE(text, QStringLiteral("数据库错误|数据库错误：断开"));
+        answerMessageBox(&text);
+        w.onVersion();
+        QCOMPARE(text, QStringLiteral("设备建模|版本号:%1").arg(Common::getSoftwareVersion()));
+        // The message controller refreshes the status text by the slot's name.
+        OrvTableDataMgr::getInstance()->setExtraDbInfo(QStringLiteral("账号:abc "));
+        QVERIFY(w.statusText().startsWith(QStringLiteral("账号:abc 数据库:")));
+    }
+
+    void primaryKeySwitch()
+    {
+        MainWindow w;
+        w.setPrimaryKeyEditable(true);
+        QVERIFY(w.findChild<QAction *>(QStringLiteral("action_6"))->isChecked());
+        QVERIFY(OrvTableDataMgr::getInstance()->isPrimaryEditable());
+        w.findChild<QAction *>(QStringLiteral("action_6"))->trigger();
+        QVERIFY(!OrvTableDataMgr::getInstance()->isPrimaryEditable());
+    }
+
+    void propertyPageEditsRespectKeysAndRights()
+    {
+        writeDefinition(R"(<r><Item used="true" text="位置" id="PropertyPanel" param="SYS_MODEL_LOCATION_INFO.xml;NO_SUCH.xml;DEV_GROUP.xml"/></r>)");
+        MainWindow w;
+        w.show();
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        QVERIFY(page);
+        QCOMPARE(page->findChild<QTabBar *>()->count(), 2);
+        OrvTableModel *model = page->currentModel();
+        QCOMPARE(model->getTableName(), QStringLiteral("SYS_MODEL_LOCATION_INFO"));
+        QCOMPARE(page->view()->model()->rowCount(), 3);
+        auto *proxy = qobject_cast<QSortFilterProxyModel *>(page->view()->model());
+        const int key = model->findCol(QStringLiteral("LOCATION_ID"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+
+        w.setPrimaryKeyEditable(false);
+        QVERIFY(!proxy->setData(proxy->index(0, key), 77));
+        QVERIFY(!(proxy->flags(proxy->index(0, key)) & Qt::ItemIsEditable));
+        w.setPrimaryKeyEditable(true);
+        QVERIFY(proxy->setData(proxy->index(0, desc), QStringLiteral("东站'改")));
+        QVERIFY(proxy->setData(proxy->index(0, key), 77)); // the view re-sorts: row 0 moves last
+        page->onSave();
+        QVERIFY2(page->statusText().contains(QStringLiteral("已保存")), qPrintable(page->statusText()));
+        QStringList stored;
+        OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO WHERE LOCATION_ID = 77;"), stored);
+        QCOMPARE(stored, QStringList{QStringLiteral("东站'改")});
+
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        QVERIFY(!proxy->setData(proxy->index(1, desc), QStringLiteral("x")));
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+
+        // A failed save is reported through the main window and nothing is kept.
+        QString text;
+        answerMessageBox(&text);
+        QVERIFY(proxy->setData(proxy->index(1, key), model->getRowData(0).at(key)));
+        page->onSave();
+        QVERIFY(text.startsWith(QStringLiteral("数据库错误|数据库错误：")));
+        QVERIFY(!model->hasPendingChanges());
+
+        page->findChild<QLineEdit *>()->setText(QStringLiteral("人民"));
+        QCOMPARE(proxy->rowCount(), 1);
+        page->findChild<QTabBar *>()->setCurrentIndex(1);
+        QCOMPARE(page->currentModel()->getTableName(), QStringLiteral("dev_group"));
+        QCOMPARE(proxy->rowCount(), 6); // the filter text stays: the six 人民广场站 groups
+    }
+
+    void pointBrowserHost()
+    {
+        MainWindow w;
+        bool accepted = false;
+        QSize size;
+        int stations = 0, groups = 0, points = 0;
+        bool valuesHidden = false;
+        QAbstractItemView::SelectionMode mode = QAbstractItemView::NoSelection;
+        QString selected;
+        answerModal<QDialog>([&](QDialog *dlg) {
+            connect(dlg, &QDialog::accepted, [&] { accepted = true; });
+            size = dlg->size();
+            auto *browser = dlg->findChild<orvDevPointWidget *>();
+            if (!browser) {
+                dlg->reject();
+                return;
+            }
+            stations = browser->deviceTree()->topLevelItemCount();
+            QTreeWidgetItem *station = browser->deviceTree()->topLevelItem(0);
+            station->setExpanded(true);
+            groups = station->childCount();
+            station->child(0)->setExpanded(true);
+            browser->deviceTree()->setCurrentItem(station->child(0)->child(0));
+            points = browser->pointTable()->rowCount();
+            valuesHidden = browser->pointTable()->isColumnHidden(3);
+            mode = browser->pointTable()->selectionMode();
+            browser->pointTable()->selectRow(0);
+            selected = browser->selectedPoints().value(0);
+            emit browser->sigOk();
+        });
+        w.onPointSearch();
+        QVERIFY(accepted);
+        QCOMPARE(size, QSize(750, 475));
+        QCOMPARE(stations, 3);
+        QCOMPARE(groups, 6);
+        QCOMPARE(points, 9);
+        QVERIFY(valuesHidden);
+        QCOMPARE(mode, QAbstractItemView::SingleSelection);
+        QCOMPARE(selected, QStringLiteral("analog;STA01.BAS1_FAN01.Ia;火车站风机01(组1)A相电流"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void pointBrowserSearch()
+    {
+        orvDevPointWidget browser;
+        browser.setPointValueEnable(false);
+        auto *search = browser.findChild<QLineEdit *>();
+        search->setText(QStringLiteral("QF01.I"));
+        browser.onSearch();
+        QCOMPARE(browser.pointTable()->rowCount(), 3 * 2 * 3); // 3 stations, 2 groups, Ia/Ib/Ic
+        search->setText(QStringLiteral("%' OR '1'='1"));
+        browser.onSearch();
+        QCOMPARE(browser.pointTable()->rowCount(), 0);
+        search->setText(QStringLiteral("有功电度"));
+        browser.onSearch();
+        QCOMPARE(browser.pointTable()->rowCount(), 36);
+        QCOMPARE(browser.pointTable()->item(0, 3)->text(), QString());
+        browser.setPointValueEnable(true);
+        QVERIFY(browser.pointTable()->item(0, 3)->text().contains(QStringLiteral("_Wh")));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
