@@ -6,6 +6,7 @@
 #include "OrvMessage.h"
 #include "OrvMsgContrl.h"
 #include "OrvTableDataMgr.h"
+#include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
 
 #include <QActionGroup>
@@ -168,7 +169,9 @@ void MainWindow::onShowFesDialog()
 
 void MainWindow::onConfigCheck()
 {
-    // The check dialog is created by its own change.
+    auto *dlg = new orvConfigCheckDlg(this);
+    dlg->setModal(false);
+    dlg->show();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

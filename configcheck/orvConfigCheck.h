@@ -1,0 +1,61 @@
+#pragma once
+
+#include "CfgCheckTypes.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+// Reads configcheck.xml into check groups, runs their items' check rules and repairs
+// findings by deletion.
+class orvConfigCheck : public QObject
+{
+    Q_OBJECT
+public:
+    enum CheckRule {
+        FUNC_CHECK_NULL = 0,
+        FUNC_CHECK_CHANNEL_TAGNAME = 1,
+        FUNC_CHECK_RTU_TAGNAME = 2,
+        FUNC_CHECK_FESPOINT_TAGNAME = 3,
+        FUNC_CHECK_FES_DATABLOCK_TAGNAME = 4,
+        FUNC_CHECK_DEV_GROUP_TAGNAME = 5,
+        FUNC_CHECK_DEV_TAGNAME = 6,
+        FUNC_CHECK_DEV_POINT_TAGNAME = 7,
+        FUNC_CHECK_DEV_POINT_LINK_FES = 8,
+        FUNC_CHECK_LINK = 9,
+        FUNC_CHECK_LOCK_PARAM_IS_CONTROL = 10,
+        FUNC_CHECK_POINT_IS_EXIST = 11,
+        FUNC_CHECK_ACCESS = 12,
+    };
+    enum RepairRule { FUNC_NULL = 0, FUNC_DELETE = 1 };
+
+    // Reads the tool's configcheck.xml.
+    explicit orvConfigCheck(QObject *parent = nullptr);
+    // Reads the given file.
+    orvConfigCheck(const QString &path, QObject *parent);
+
+    static QString defaultConfigPath();
+
+    void checkType(ST_CfgCheckType *pType);
+    // False when the deletion failed; the findings then stay as they were.
+    bool repairItem(ST_CfgCheckItem *pItem);
+
+    // Why the file could not be read completely; empty when it was.
+    QString loadError() const { return m_loadError; }
+
+    QList<ST_CfgCheckType> lstTypes;
+    QMap<QString, int> mapCheckFunc;
+    QMap<QString, int> mapRepairFunc;
+
+signals:
+    void sigCheckProgress(int nValue);
+
+private:
+    void initFuncMap();
+    void loadConfig(const QString &path);
+    QList<ST_CfgCheckError> runRule(const ST_CfgCheckItem &item);
+    bool repairDelete(ST_CfgCheckItem *pItem);
+
+    QString m_loadError;
+};

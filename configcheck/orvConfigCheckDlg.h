@@ -1,0 +1,72 @@
+#pragma once
+
+#include "CfgCheckTypes.h"
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+class checkListItem;
+class orvConfigCheck;
+class orvErrorListDlg;
+class treeCheckWidget;
+
+// Picks check groups, runs them with progress, shows the findings per item and repairs them.
+class orvConfigCheckDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    enum State { StateReady = 0, StateRepairable = 1, StateFinished = 2 };
+    enum Page { CheckListPage = 0, RunListPage = 1, ResultsPage = 2, DonePage = 3 };
+
+    explicit orvConfigCheckDlg(QWidget *parent = nullptr);
+    ~orvConfigCheckDlg() override;
+
+    orvConfigCheck *engine() const { return m_engine; }
+    int state() const { return m_state; }
+    QPushButton *mainButton() const { return m_mainButton; }
+    QStackedWidget *pages() const { return m_pages; }
+    QListWidget *checkList() const { return m_checkList; }
+    QListWidget *runList() const { return m_runList; }
+    QTreeWidget *resultsTree() const { return m_tree; }
+    QProgressBar *progressBar() const { return m_progress; }
+    QList<orvErrorListDlg *> openErrorLists() const;
+
+signals:
+    void sigCheckProgress(int nValue);
+
+public slots:
+    void onCheckStatusChange();
+    void onMsg(QString msg);
+    void onItemButtonClick();
+    void OnRepairItem(ST_CfgCheckItem *pCheckData);
+
+private:
+    void runChecks();
+    void showResults();
+    void repairTicked();
+    void enterState(State state, const QString &buttonText, Page page);
+    // Error lists whose item is about to change under them are closed.
+    void closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep = nullptr);
+    checkListItem *rowWidget(QListWidget *list, int row) const;
+    void addRow(QListWidget *list, ST_CfgCheckType *type, int mode);
+
+    orvConfigCheck *m_engine;
+    QPushButton *m_mainButton = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QStackedWidget *m_pages = nullptr;
+    QListWidget *m_checkList = nullptr;
+    QListWidget *m_runList = nullptr;
+    QTreeWidget *m_tree = nullptr;
+    QList<treeCheckWidget *> m_treeChecks;
+    QList<QPointer<orvErrorListDlg>> m_errorLists;
+    int m_state = StateReady;
+};

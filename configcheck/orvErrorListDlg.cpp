@@ -1,0 +1,97 @@
+#include "orvErrorListDlg.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int ClearColumn = 3;
+}
+
+orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
+    : QDialog(parent)
+    , m_item(pCheckData)
+{
+    setWindowTitle(pCheckData ? tr("异常详情 - %1").arg(pCheckData->strDes) : tr("异常详情"));
+    resize(700, 430);
+    m_table = new QTableWidget(0, 4, this);
+    m_table->setHorizontalHeaderLabels({tr("标签名"), tr("描述"), tr("错误原因"), tr("清理")});
+    const int widths[] = {180, 180, 200, 60};
+    for (int c = 0; c < 4; ++c)
+        m_table->setColumnWidth(c, widths[c]);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    const QList<QPair<QString, void (orvErrorListDlg::*)()>> actions = {
+        {tr("全选"), &orvErrorListDlg::onSelAll},
+        {tr("反选"), &orvErrorListDlg::onSelOver},
+        {tr("清理勾选项"), &orvErrorListDlg::onClear},
+    };
+    for (const auto &action : actions) {
+        auto *button = new QPushButton(action.first, this);
+        connect(button, &QPushButton::clicked, this, action.second);
+        buttons->addWidget(button);
+        m_buttons.append(button);
+    }
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table);
+    layout->addLayout(buttons);
+
+    const bool repairable = m_item && m_item->bCanRepair;
+    m_table->setColumnHidden(ClearColumn, !repairable);
+    for (QPushButton *b : qAsConst(m_buttons))
+        b->setVisible(repairable);
+    refresh();
+}
+
+void orvErrorListDlg::refresh()
+{
+    m_table->setRowCount(0);
+    if (!m_item)
+        return;
+    m_table->setRowCount(m_item->lstErrors.size());
+    for (int row = 0; row < m_item->lstErrors.size(); ++row) {
+        const ST_CfgCheckError &e = m_item->lstErrors.at(row);
+        const QString texts[] = {e.strTagName, e.strDesc, e.strReason};
+        for (int c = 0; c < 3; ++c) {
+            auto *cell = new QTableWidgetItem(texts[c]);
+            cell->setFlags(Qt::ItemIsEnabled);
+            m_table->setItem(row, c, cell);
+        }
+        auto *tick = new QTableWidgetItem;
+        tick->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        tick->setCheckState(m_item->bCanRepair ? Qt::Checked : Qt::Unchecked);
+        m_table->setItem(row, ClearColumn, tick);
+    }
+}
+
+void orvErrorListDlg::onSelAll()
+{
+    for (int row = 0; row < m_table->rowCount(); ++row)
+        m_table->item(row, ClearColumn)->setCheckState(Qt::Checked);
+}
+
+void orvErrorListDlg::onSelOver()
+{
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        QTableWidgetItem *tick = m_table->item(row, ClearColumn);
+        tick->setCheckState(tick->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+}
+
+void orvErrorListDlg::onClear()
+{
+    if (!m_item)
+        return;
+    for (int row = m_table->rowCount() - 1; row >= 0; --row) {
+        const bool selected = m_table->item(row, ClearColumn)->checkState() != Qt::Unchecked;
+        if (row < m_item->lstErrors.size())
+            m_item->lstErrors[row].bSelected = selected;
+        if (selected)
+            m_table->removeRow(row);
+    }
+    emit sigRepair(m_item);
+}
