@@ -276,7 +276,8 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
     if (!ok && pCheckData)
         for (ST_CfgCheckError &e : pCheckData->lstErrors)
             e.bSelected = false;
-    if (from)
+    // On success the list already dropped the repaired rows; on failure it shows them again.
+    if (from && !ok)
         from->refresh();
     showResults();
     onMsg(ok ? tr("修复成功") : tr("修复失败，未删除任何记录"));
