@@ -3,6 +3,7 @@
 #include "Common.h"
 #include "OrvTableDataMgr.h"
 #include "SqlText.h"
+#include "LinkRules.h"
 #include "TagNameRules.h"
 
 #include <QFile>
@@ -100,6 +101,11 @@ QList<ST_CfgCheckError> orvConfigCheck::runRule(const ST_CfgCheckItem &item)
     case FUNC_CHECK_DEV_GROUP_TAGNAME: return checkDevGroupTagName();
     case FUNC_CHECK_DEV_TAGNAME: return checkDevTagName();
     case FUNC_CHECK_DEV_POINT_TAGNAME: return checkDevPointTagName(item.lstParams);
+    case FUNC_CHECK_DEV_POINT_LINK_FES: return checkDevPointLinkFes(this, item.lstParams);
+    case FUNC_CHECK_LINK: return checkLink(this, item.lstParams);
+    case FUNC_CHECK_LOCK_PARAM_IS_CONTROL: return checkLockParamIsControl(this, item.lstParams);
+    case FUNC_CHECK_POINT_IS_EXIST: return checkPointIsExist(this, item.lstParams);
+    case FUNC_CHECK_ACCESS: return checkAccess(this);
     default: return {};
     }
 }

@@ -6,6 +6,7 @@
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
 #include "SqlText.h"
+#include "LinkRules.h"
 #include "TagNameRules.h"
 #include "checkListItem.h"
 #include "orvConfigCheck.h"
@@ -208,13 +209,8 @@ private slots:
         }
         QSet<QString> expected;
         for (const SeededDefect &d : qAsConst(m_defects))
-            if (d.rule <= 7)
-                expected.insert(QString::number(d.rule) + QLatin1Char('|') + d.tag + QLatin1Char('|') + d.reason);
-        QSet<QString> tagRuleFindings;
-        for (const QString &f : qAsConst(found))
-            if (f.section(QLatin1Char('|'), 0, 0).toInt() <= 7)
-                tagRuleFindings.insert(f);
-        QCOMPARE(tagRuleFindings, expected);
+            expected.insert(QString::number(d.rule) + QLatin1Char('|') + d.tag + QLatin1Char('|') + d.reason);
+        QCOMPARE(found, expected);
 
         // The same run again gives the same findings, not doubled ones.
         ST_CfgCheckType &first = engine.lstTypes.first();
@@ -223,6 +219,70 @@ private slots:
         engine.checkType(&first);
         QCOMPARE(first.lstItems.first().lstErrors.size(), once);
         QVERIFY(first.bHasError);
+    }
+
+    void linkAndExistenceRules()
+    {
+        demo(false);
+        orvConfigCheck engine(nullptr);
+        QList<int> progress;
+        connect(&engine, &orvConfigCheck::sigCheckProgress, this, [&](int v) { progress << v; });
+        const QStringList link = {"SYS_MODEL_APP_INFO", "DOMAIN_ID", "TAG_NAME", "DESCRIPTION", "SYS_MODEL_DOMAIN_INFO", "DOMAIN_ID", "TAG_NAME"};
+        QCOMPARE(exec({QStringLiteral("INSERT INTO SYS_MODEL_APP_INFO VALUES (2,'APP2','应用2',9);"),
+                       QStringLiteral("INSERT INTO SYS_MODEL_APP_INFO VALUES (3,'APP3','应用3',NULL);")}),
+                 QString());
+        QCOMPARE(pairs(CfgCheckRules::checkLink(&engine, link)),
+                 (QList<Pair>{{"APP2", "DOMAIN_ID = 9 不存在"}, {"APP3", "DOMAIN_ID =  不存在"}}));
+        QCOMPARE(progress, (QList<int>{0, 33, 66}));
+        QVERIFY(CfgCheckRules::checkLink(&engine, link.mid(0, 6)).isEmpty());
+        QCOMPARE(CfgCheckRules::checkLink(&engine, link + QStringList{"ignored"}).size(), 2);
+
+        const QStringList lock = {"digital_lock_param", "DI_TAG", "DESCRIPTION", "digital", "IS_CONTROL", "DESCRIPTION"};
+        QVERIFY(CfgCheckRules::checkLockParamIsControl(&engine, lock).isEmpty());
+        QCOMPARE(exec({QStringLiteral("UPDATE digital SET IS_CONTROL = 0 WHERE TAG_NAME = 'STA01.PSCADA1_QF01.Pos';"),
+                       QStringLiteral("UPDATE digital SET IS_CONTROL = NULL WHERE TAG_NAME = 'STA01.PSCADA1_QF02.Pos';")}),
+                 QString());
+        QCOMPARE(pairs(CfgCheckRules::checkLockParamIsControl(&engine, lock)),
+                 (QList<Pair>{{"STA01.PSCADA1_QF01.Pos", "DI点不可控"}}));
+
+        const QStringList exist = {"linkage_action", "POINT_REF", "TAG_NAME"};
+        QVERIFY(CfgCheckRules::checkPointIsExist(&engine, exist).isEmpty());
+        const QString ins = QStringLiteral("INSERT INTO linkage_action (TAG_NAME,POINT_REF) VALUES ('%1','%2');");
+        QCOMPARE(exec({ins.arg("X1", "analog.STA01.PSCADA1_QF01.Ia.value"), ins.arg("X2", "analog.v"), ins.arg("X3", "nodot"),
+                       ins.arg("X4", ""), ins.arg("X5", "analog WHERE 1=1 OR TAG_NAME.x.v")}),
+                 QString());
+        QCOMPARE(pairs(CfgCheckRules::checkPointIsExist(&engine, exist)),
+                 (QList<Pair>{{"analog.v", "后台测点 analog.v 不存在"},
+                              {"nodot", "后台测点 nodot 不存在"},
+                              {"analog WHERE 1=1 OR TAG_NAME.x.v", "后台测点 analog WHERE 1=1 OR TAG_NAME.x.v 不存在"}}));
+
+        const QStringList links = {"analog", "TAG_NAME", "DESCRIPTION", "analog_map_to_fes", "RTU_TAG", "FES_TAG"};
+        QCOMPARE(exec({QStringLiteral("UPDATE analog_map_to_fes SET FES_TAG = '-1' WHERE KEY_ID_TAG = 'analog.STA01.PSCADA1_QF01.Ia';"),
+                       QStringLiteral("UPDATE analog_map_to_fes SET FES_TAG = '-1' WHERE KEY_ID_TAG = 'analog.STA01.PSCADA1_QF01.Ib';"),
+                       QStringLiteral("UPDATE analog SET POINT_PROPERTY = 1 WHERE TAG_NAME = 'STA01.PSCADA1_QF01.Ib';")}),
+                 QString());
+        QCOMPARE(pairs(CfgCheckRules::checkDevPointLinkFes(&engine, links)), (QList<Pair>{{"STA01.PSCADA1_QF01.Ia", "未关联前置测点"}}));
+        QVERIFY(CfgCheckRules::checkDevPointLinkFes(&engine, links.mid(0, 5)).isEmpty());
+    }
+
+    void permissionRules()
+    {
+        demo(false);
+        QVERIFY(CfgCheckRules::checkAccess(nullptr).isEmpty());
+        // No picture rights row: every picture; two rows: none.
+        QCOMPARE(exec({QStringLiteral("DELETE FROM RM_USERG_HMI_INFO WHERE PERM_TYPE = 0;")}), QString());
+        QCOMPARE(CfgCheckRules::checkAccess(nullptr).size(), 6);
+        QCOMPARE(CfgCheckRules::checkAccess(nullptr).first().strReason, QStringLiteral("画面权限 PIC_MAIN未配置"));
+        QCOMPARE(exec({QStringLiteral("INSERT INTO RM_USERG_HMI_INFO (RECORD_ID,PERM_USER_GROUP,PERM_TYPE,PERM_ATTRIBUTE) VALUES (7,1,0,1);"),
+                       QStringLiteral("INSERT INTO RM_USERG_HMI_INFO (RECORD_ID,PERM_USER_GROUP,PERM_TYPE,PERM_ATTRIBUTE) VALUES (8,1,0,1);")}),
+                 QString());
+        QVERIFY(CfgCheckRules::checkAccess(nullptr).isEmpty());
+        // Station 2 missing from the group: one location finding; the RSP rows do not check it.
+        QCOMPARE(exec({QStringLiteral("UPDATE RM_USERG_DEF SET PERM_LOCATION1 = 5 WHERE PERM_ID = 1;"),
+                       QStringLiteral("UPDATE RM_USERG_RSP_INFO SET PERM_LOCATION1 = 1 WHERE PERM_ROLE = 1 AND PERM_SPEFUNC = 2;")}),
+                 QString());
+        QCOMPARE(pairs(CfgCheckRules::checkAccess(nullptr)),
+                 (QList<Pair>{{"STA02", "用户组所属位置 人民广场站 未配置"}, {"STA03", "特殊功能 告警确认的子节点市政府站 未配置"}}));
     }
 
     void repairDeletesSelectedLastFirst()
