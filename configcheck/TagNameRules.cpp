@@ -74,6 +74,23 @@ QList<ST_CfgCheckError> checkUnderRtu(const QStringList &params, int fieldCount)
     return f.list();
 }
 
+// LOCATION.SUBSYSTEM... tags: too few fields is a structure error; otherwise too many fields, and
+// each field that names no parent, are reported independently.
+void checkDottedTag(Findings &f, const QString &tag, const QString &desc, int fieldCount,
+                    const QList<const QSet<QString> *> &parents)
+{
+    const QStringList fields = tag.split(QLatin1Char('.'));
+    if (fields.size() < fieldCount) {
+        f.add(tag, desc, structureError());
+        return;
+    }
+    if (fields.size() > fieldCount)
+        f.add(tag, desc, dotCountError());
+    for (int i = 0; i < parents.size(); ++i)
+        if (!parents.at(i)->contains(fields.at(i)))
+            f.add(tag, desc, fieldError(fields.at(i)));
+}
+
 } // namespace
 
 QList<ST_CfgCheckError> checkChannelTagName()
@@ -82,21 +99,8 @@ QList<ST_CfgCheckError> checkChannelTagName()
     const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
     const QSet<QString> subsystems = readKeys(QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        const QString &tag = rows.tags.at(i);
-        const QString &desc = rows.descs.at(i);
-        const QStringList fields = tag.split(QLatin1Char('.'));
-        if (fields.size() < 3) {
-            f.add(tag, desc, structureError());
-            continue;
-        }
-        if (fields.size() > 3)
-            f.add(tag, desc, dotCountError());
-        if (!locations.contains(fields.at(0)))
-            f.add(tag, desc, fieldError(fields.at(0)));
-        if (!subsystems.contains(fields.at(1)))
-            f.add(tag, desc, fieldError(fields.at(1)));
-    }
+    for (int i = 0; i < rows.tags.size(); ++i)
+        checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 3, {&locations, &subsystems});
     return f.list();
 }
 
@@ -107,23 +111,8 @@ QList<ST_CfgCheckError> checkRtuTagName()
     const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
     const QSet<QString> subsystems = readKeys(QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        const QString &tag = rows.tags.at(i);
-        const QString &desc = rows.descs.at(i);
-        const QStringList fields = tag.split(QLatin1Char('.'));
-        if (fields.size() < 4) {
-            f.add(tag, desc, structureError());
-            continue;
-        }
-        if (fields.size() > 4)
-            f.add(tag, desc, dotCountError());
-        if (!locations.contains(fields.at(0)))
-            f.add(tag, desc, fieldError(fields.at(0)));
-        if (!subsystems.contains(fields.at(1)))
-            f.add(tag, desc, fieldError(fields.at(1)));
-        if (!channels.contains(fields.at(2)))
-            f.add(tag, desc, fieldError(fields.at(2)));
-    }
+    for (int i = 0; i < rows.tags.size(); ++i)
+        checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 4, {&locations, &subsystems, &channels});
     return f.list();
 }
 
@@ -143,21 +132,10 @@ QList<ST_CfgCheckError> checkDevGroupTagName()
     const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
     Findings f;
     for (int i = 0; i < rows.tags.size(); ++i) {
-        const QString &tag = rows.tags.at(i);
-        const QString &desc = rows.descs.at(i);
-        if (tag.contains(QLatin1Char('_'))) {
-            f.add(tag, desc, text("含有禁止使用字符'_'"));
-            continue;
-        }
-        const QStringList fields = tag.split(QLatin1Char('.'));
-        if (fields.size() < 2) {
-            f.add(tag, desc, structureError());
-            continue;
-        }
-        if (fields.size() > 2)
-            f.add(tag, desc, dotCountError());
-        if (!locations.contains(fields.at(0)))
-            f.add(tag, desc, fieldError(fields.at(0)));
+        if (rows.tags.at(i).contains(QLatin1Char('_')))
+            f.add(rows.tags.at(i), rows.descs.at(i), text("含有禁止使用字符'_'"));
+        else
+            checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 2, {&locations});
     }
     return f.list();
 }
