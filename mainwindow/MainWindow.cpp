@@ -154,17 +154,17 @@ void MainWindow::onPointSearch()
 
 void MainWindow::onFesPointSearch()
 {
-    // The front-end point search dialog is created by its own change.
+    // Nothing to open yet: the front-end point search dialog is still to be built.
 }
 
 void MainWindow::onShowBackStageDialog()
 {
-    // The back-stage batch editor is created by its own change.
+    // Nothing to open yet: the back-stage batch editor is still to be built.
 }
 
 void MainWindow::onShowFesDialog()
 {
-    // The front-end batch editor is created by its own change.
+    // Nothing to open yet: the front-end batch editor is still to be built.
 }
 
 void MainWindow::onConfigCheck()

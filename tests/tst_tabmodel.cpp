@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include "OrvDbDesign.h"
+#include "OrvInputDlg.h"
+#include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
@@ -357,6 +359,22 @@ private slots:
         QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), QString());
         mgr()->setExtraDbInfo(QStringLiteral("账号:abc "));
         QVERIFY(mgr()->getDbInfo().startsWith(QStringLiteral("账号:abc 数据库:")));
+    }
+
+    void inputDialogs()
+    {
+        QString format = QStringLiteral("AI_%1");
+        OrvInputDlg remembered(format, 5, nullptr);
+        QCOMPARE(remembered.getText(), format);
+        QCOMPARE(remembered.getInt(), 5);
+        OrvInputDlg fresh(nullptr);
+        QCOMPARE(fresh.getText(), QString());
+        QCOMPARE(fresh.getInt(), 0);
+        OrvReplaceDlg replace(nullptr);
+        replace.setFind(QStringLiteral("A"));
+        replace.setReplace(QStringLiteral("B'"));
+        QCOMPARE(replace.getFind(), QStringLiteral("A"));
+        QCOMPARE(replace.getReplace(), QStringLiteral("B'"));
     }
 
     void sqlQuoting()

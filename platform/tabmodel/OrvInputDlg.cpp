@@ -13,7 +13,6 @@ OrvInputDlg::OrvInputDlg(QWidget *parent)
     : QDialog(parent)
 {
     build();
-    m_format->setText(QStringLiteral("%1"));
 }
 
 OrvInputDlg::OrvInputDlg(QString &format, int start, QWidget *parent)
@@ -28,7 +27,7 @@ void OrvInputDlg::build()
 {
     setWindowTitle(tr("自定义自增"));
     m_format = new QLineEdit(this);
-    m_format->setToolTip(tr("%1 处填入序号，例如 AI_%1"));
+    m_format->setPlaceholderText(tr("例如 AI_%1"));
     m_start = new QSpinBox(this);
     m_start->setRange(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2);
 
