@@ -459,6 +459,34 @@ private slots:
         QVERIFY(stale.isNull());
     }
 
+    void failedRepairsAreNotReportedAsSuccess()
+    {
+        demo(true);
+        writeConfig(R"(<c><type name="测点" enable="true">
+            <checkitem des="前置模拟量" checkRule="FUNC_CHECK_FESPOINT_TAGNAME" repairRule="FUNC_DELETE">
+              <param value="fes_analog"/><param value="DESCRIPTION"/><param value="TAG_NAME"/></checkitem></type></c>)");
+        QCOMPARE(exec({QStringLiteral("CREATE TRIGGER keep_points BEFORE DELETE ON fes_analog "
+                                      "BEGIN SELECT RAISE(ABORT, 'points are locked'); END;")}),
+                 QString());
+        orvConfigCheckDlg dlg;
+        dlg.mainButton()->click();
+        QTreeWidgetItem *node = dlg.resultsTree()->topLevelItem(0)->child(0);
+        dlg.resultsTree()->itemWidget(node, 2)->findChild<QPushButton *>()->click();
+        orvErrorListDlg *list = dlg.openErrorLists().first();
+        QString message;
+        answerMessageBox(&message);
+        list->onClear();
+        QCOMPARE(message, QStringLiteral("消息|修复失败，未删除任何记录"));
+        QCOMPARE(list->table()->rowCount(), 3);
+        QCOMPARE(dlg.resultsTree()->topLevelItem(0)->child(0)->text(1), QStringLiteral("3"));
+
+        answerMessageBox(&message);
+        dlg.mainButton()->click();
+        QCOMPARE(message, QStringLiteral("消息|修复失败，未能删除的记录仍在列表中"));
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
+        QCOMPARE(dlg.resultsTree()->topLevelItem(0)->child(0)->text(1), QStringLiteral("3"));
+    }
+
     void mainWindowOpensANewDialogEachTime()
     {
         demo(false);
