@@ -12,7 +12,7 @@
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    useOffscreenPlatformByDefault();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();

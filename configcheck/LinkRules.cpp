@@ -60,7 +60,7 @@ QList<int> words(OrvTableModel *model, const QStringList &row, const QString &pr
     QList<int> list;
     for (int i = 1; i <= count; ++i) {
         const int col = model->findCol(prefix + QString::number(i));
-        list.append(int(quint32(col >= 0 ? row.value(col).toLongLong() : 0)));
+        list.append(col >= 0 ? OrvDbDesign::permissionWord(row.value(col)) : 0);
     }
     return list;
 }

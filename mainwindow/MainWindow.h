@@ -5,7 +5,6 @@
 class QAction;
 class QLabel;
 class QStackedWidget;
-class QDialog;
 
 namespace Ui {
 class MainWindow;
@@ -45,5 +44,4 @@ private:
     Ui::MainWindow *ui;
     QStackedWidget *m_pages = nullptr;
     QLabel *m_status = nullptr;
-    QDialog *m_fesPointDlg = nullptr;
 };

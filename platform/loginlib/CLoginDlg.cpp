@@ -25,7 +25,7 @@ QList<int> granted(const QSqlQuery &query, const QString &prefix, int count)
 {
     QList<int> words;
     for (int i = 1; i <= count; ++i)
-        words.append(int(quint32(query.value(prefix + QString::number(i)).toLongLong())));
+        words.append(OrvDbDesign::permissionWord(query.value(prefix + QString::number(i)).toString()));
     return OrvDbDesign().testBit(words);
 }
 

@@ -128,6 +128,11 @@ QStringList OrvDbDesign::getFilterDatas(OrvTableModel *model, const QMap<QString
     return QStringList();
 }
 
+int OrvDbDesign::permissionWord(const QString &text)
+{
+    return int(quint32(text.toLongLong()));
+}
+
 QList<int> OrvDbDesign::testBit(QList<int> words)
 {
     QList<int> ids;

@@ -35,6 +35,8 @@ public:
     // Permission words hold 32 bits each: bit b (0 = least significant) of word k (0-based)
     // grants identifier k * 32 + b + 1. Returns the granted identifiers in ascending order.
     QList<int> testBit(QList<int> words);
+    // A permission cell's decimal text as a word; a text that is no number gives 0.
+    static int permissionWord(const QString &text);
 
     QString lastError() const { return m_lastError; }
 

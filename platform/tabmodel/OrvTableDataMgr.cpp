@@ -137,13 +137,13 @@ QString OrvTableDataMgr::executeBatch(const QStringList &sqls)
 {
     if (!m_linked) {
         m_lastError = tr("数据库未连接");
-        reportError(m_lastError);
+        emit dbError(m_lastError);
         return m_lastError;
     }
     QSqlDatabase db = QSqlDatabase::database();
     m_lastError = DbConnection::executeBatch(db, sqls);
     if (!m_lastError.isEmpty()) {
-        reportError(m_lastError);
+        emit dbError(m_lastError);
         return m_lastError;
     }
     noteDataChanged();
@@ -153,11 +153,6 @@ QString OrvTableDataMgr::executeBatch(const QStringList &sqls)
 bool OrvTableDataMgr::executeOnly(const QStringList &sqls)
 {
     return executeBatch(sqls).isEmpty();
-}
-
-void OrvTableDataMgr::reportError(const QString &error)
-{
-    emit dbError(error);
 }
 
 void OrvTableDataMgr::noteDataChanged()

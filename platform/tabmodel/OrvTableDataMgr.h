@@ -71,7 +71,6 @@ signals:
 private:
     OrvTableDataMgr();
     QString openLink(const DbLinkParams &params, DataBaseInterface::LinkType linkType);
-    void reportError(const QString &error);
 
     static OrvTableDataMgr *s_instance;
     DbLinkParams m_params;

@@ -4,6 +4,7 @@
 #include "SqlText.h"
 
 #include <QComboBox>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -226,17 +227,29 @@ void orvDevPointWidget::showPoints(const QString &condition)
 
 void orvDevPointWidget::fillValueSources()
 {
-    for (int row = 0; row < m_points->rowCount(); ++row) {
-        QTableWidgetItem *value = m_points->item(row, ValueColumn);
-        if (!value || !value->text().isEmpty())
-            continue;
-        const QString table = m_points->item(row, TypeColumn)->data(Qt::UserRole).toString();
-        QStringList fes;
-        OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG = '%2';")
-                                             .arg(table, orv_sql::escaped(table + QLatin1Char('.') + m_points->item(row, TagColumn)->text())),
-                                         fes);
-        value->setText(fes.value(0, QStringLiteral("-")));
+    // One query per point table for all shown points of it; rows must not move meanwhile.
+    const bool sorting = m_points->isSortingEnabled();
+    m_points->setSortingEnabled(false);
+    QHash<QString, QList<int>> rowsByTable;
+    for (int row = 0; row < m_points->rowCount(); ++row)
+        if (m_points->item(row, ValueColumn)->text().isEmpty())
+            rowsByTable[m_points->item(row, TypeColumn)->data(Qt::UserRole).toString()].append(row);
+    for (auto it = rowsByTable.constBegin(); it != rowsByTable.constEnd(); ++it) {
+        const QString &table = it.key();
+        QStringList keys;
+        for (int row : it.value())
+            keys.append(table + QLatin1Char('.') + m_points->item(row, TagColumn)->text());
+        QStringList found, fes;
+        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT KEY_ID_TAG,FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG IN (%2);")
+                                             .arg(table, orv_sql::quotedList(keys)),
+                                         found, fes);
+        QHash<QString, QString> sources;
+        for (int i = 0; i < found.size(); ++i)
+            sources.insert(found.at(i), fes.at(i));
+        for (int i = 0; i < it.value().size(); ++i)
+            m_points->item(it.value().at(i), ValueColumn)->setText(sources.value(keys.at(i), QStringLiteral("-")));
     }
+    m_points->setSortingEnabled(sorting);
 }
 
 void orvDevPointWidget::onSelectionChanged()

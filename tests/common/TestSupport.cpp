@@ -209,6 +209,12 @@ QString openLink(const DbLinkParams &p)
                                                       p.port, p.database, p.type);
 }
 
+void useOffscreenPlatformByDefault()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 void answerModalMatching(const std::function<bool(QWidget *)> &matches, const std::function<void(QWidget *)> &answer,
                          int timeoutMs)
 {

@@ -49,6 +49,10 @@ QString createDemoDatabase(Backend backend, const QString &database, const TestR
 // Opens params as the table-model manager's link; empty text on success.
 QString openLink(const DbLinkParams &params);
 
+// Programs of the test bed run headless unless QT_QPA_PLATFORM says otherwise; call before the
+// application object exists.
+void useOffscreenPlatformByDefault();
+
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);
 // The same for the next active modal widget of type T.
