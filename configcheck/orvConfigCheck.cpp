@@ -147,8 +147,9 @@ bool orvConfigCheck::repairDelete(ST_CfgCheckItem *pItem)
     }
     if (sqls.isEmpty())
         return true;
-    // All or nothing: the findings go only when their records went.
-    if (!OrvTableDataMgr::getInstance()->executeOnly(sqls))
+    // All or nothing: the findings go only when their records went. The caller tells the user.
+    m_repairError = OrvTableDataMgr::getInstance()->executeBatch(sqls);
+    if (!m_repairError.isEmpty())
         return false;
     for (int i : removed)
         pItem->lstErrors.removeAt(i);

@@ -43,6 +43,8 @@ public:
 
     // Why the file could not be read completely; empty when it was.
     QString loadError() const { return m_loadError; }
+    // Why the last failed repair deleted nothing.
+    QString repairError() const { return m_repairError; }
 
     QList<ST_CfgCheckType> lstTypes;
     QMap<QString, int> mapCheckFunc;
@@ -58,4 +60,5 @@ private:
     bool repairDelete(ST_CfgCheckItem *pItem);
 
     QString m_loadError;
+    QString m_repairError;
 };

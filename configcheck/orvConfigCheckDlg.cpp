@@ -1,6 +1,7 @@
 #include "orvConfigCheckDlg.h"
 
 #include "OrvMessage.h"
+#include "OrvTableDataMgr.h"
 #include "checkListItem.h"
 #include "orvConfigCheck.h"
 #include "orvErrorListDlg.h"
@@ -179,6 +180,7 @@ void orvConfigCheckDlg::showResults()
 {
     m_tree->clear();
     m_treeChecks.clear();
+    const bool readOnly = OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY;
     bool anyError = false;
     for (int i = 0; i < m_runList->count(); ++i) {
         ST_CfgCheckType *group = rowWidget(m_runList, i)->checkType();
@@ -206,7 +208,10 @@ void orvConfigCheckDlg::showResults()
                 auto *tick = new treeCheckWidget(m_tree);
                 tick->setCheckItem(&item);
                 m_tree->setItemWidget(node, 3, tick);
-                m_treeChecks.append(tick);
+                if (readOnly)
+                    tick->setReadOnly(tr("当前用户没有修改权限"));
+                else
+                    m_treeChecks.append(tick);
             } else {
                 node->setText(3, tr("    需手动修复"));
             }
@@ -241,7 +246,7 @@ void orvConfigCheckDlg::repairTicked()
     if (failed) {
         // What could not be deleted stays listed.
         showResults();
-        onMsg(tr("修复失败，未能删除的记录仍在列表中"));
+        onMsg(tr("修复失败，未能删除的记录仍在列表中") + QLatin1Char('\n') + m_engine->repairError());
         return;
     }
     enterState(StateFinished, tr("完成"), DonePage);
@@ -280,7 +285,7 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
     if (from && !ok)
         from->refresh();
     showResults();
-    onMsg(ok ? tr("修复成功") : tr("修复失败，未删除任何记录"));
+    onMsg(ok ? tr("修复成功") : tr("修复失败，未删除任何记录") + QLatin1Char('\n') + m_engine->repairError());
 }
 
 void orvConfigCheckDlg::closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep)

@@ -1,5 +1,7 @@
 #include "orvErrorListDlg.h"
 
+#include "OrvTableDataMgr.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -41,9 +43,14 @@ orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
     layout->addLayout(buttons);
 
     const bool repairable = m_item && m_item->bCanRepair;
+    const bool readOnly = OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY;
     m_table->setColumnHidden(ClearColumn, !repairable);
-    for (QPushButton *b : qAsConst(m_buttons))
+    for (QPushButton *b : qAsConst(m_buttons)) {
         b->setVisible(repairable);
+        b->setEnabled(!readOnly);
+        if (readOnly)
+            b->setToolTip(tr("当前用户没有修改权限"));
+    }
     refresh();
 }
 

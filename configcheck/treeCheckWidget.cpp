@@ -18,3 +18,10 @@ bool treeCheckWidget::isChecked() const
 {
     return m_check->isChecked();
 }
+
+void treeCheckWidget::setReadOnly(const QString &reason)
+{
+    m_check->setChecked(false);
+    m_check->setEnabled(false);
+    setToolTip(reason);
+}

@@ -17,6 +17,8 @@ public:
     ST_CfgCheckItem *checkItem() const { return m_item; }
     bool isChecked() const;
     QCheckBox *checkBox() const { return m_check; }
+    // Unticked and locked, with the reason as tooltip.
+    void setReadOnly(const QString &reason);
 
 private:
     ST_CfgCheckItem *m_item = nullptr;

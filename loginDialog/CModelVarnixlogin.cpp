@@ -48,7 +48,9 @@ void CModelVarnixlogin::onChangeToCenterLink()
         mgr->setLoginUser(userName);
         mgr->setRight(m_platformDlg->checkPerm(QStringLiteral("FUNC_NOM_DEV_TP")) == 0 ? OrvTableDataMgr::RIGHT_EDIT
                                                                                        : OrvTableDataMgr::RIGHT_READONLY);
-        LoginDlg::checkModelContext(error);
+        QString detail;
+        if (!LoginDlg::checkModelContext(error, &detail) && !detail.isEmpty())
+            error += QLatin1Char('\n') + detail;
     }
     if (error.isEmpty()) {
         m_loggedIn = true;

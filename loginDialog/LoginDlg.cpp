@@ -2,6 +2,8 @@
 
 #include "CFileUtil.h"
 #include "Common.h"
+#include "IniSettings.h"
+#include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
 
@@ -13,7 +15,6 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QSqlQuery>
 #include <QVBoxLayout>
 
@@ -23,16 +24,22 @@ const char *const kDefaultPassword = "qzvnt@4821";
 
 QString setting(const QString &key, const QString &fallback)
 {
-    QSettings settings(LoginDlg::settingsPath(), QSettings::IniFormat);
-    return settings.value(key, fallback).toString();
+    const orv_public::IniSettings settings(LoginDlg::settingsPath());
+    if (settings.isUnreadable(key))
+        ORV_LOG_ERROR(QObject::tr("连接设置 %1 中 %2 的值不是文本，按默认值读取").arg(settings.path(), key));
+    return settings.value(key, fallback);
 }
 
-// Empty when the table has rows; else the reason for a failed query or for no rows.
-QString checkTableHasRows(const QString &sql, const QString &queryFailed, const QString &noRows)
+// Empty when the table has rows; else the reason for a failed query (with the database's own
+// reason in detail) or for no rows.
+QString checkTableHasRows(const QString &sql, const QString &queryFailed, const QString &noRows, QString *detail)
 {
     QSqlQuery query;
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query))
+    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
+        if (detail)
+            *detail = OrvTableDataMgr::getInstance()->lastError().simplified();
         return queryFailed;
+    }
     // Drivers that cannot count (-1) are asked for a first row instead.
     const bool empty = query.size() == 0 || (query.size() < 0 && !query.next());
     query.finish();
@@ -134,8 +141,9 @@ void LoginDlg::onLoad()
                                     m_address->text(), port, m_dbName->text(), type);
     if (error.isEmpty()) {
         QString reason;
-        if (!checkModelContext(reason))
-            error = reason + tr(",可能未进行系统建模!");
+        QString detail;
+        if (!checkModelContext(reason, &detail))
+            error = reason + tr(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
     }
     if (error.isEmpty()) {
         waiting.close();
@@ -150,7 +158,7 @@ void LoginDlg::onLoad()
 
 void LoginDlg::saveInputs()
 {
-    QSettings settings(settingsPath(), QSettings::IniFormat);
+    orv_public::IniSettings settings(settingsPath());
     const QString prefix = m_dbType->currentText();
     settings.setValue(prefix + QStringLiteral("/login/user"), m_user->text());
     settings.setValue(prefix + QStringLiteral("/login/psw"), m_password->text());
@@ -158,9 +166,20 @@ void LoginDlg::saveInputs()
     settings.setValue(prefix + QStringLiteral("/login/port"), m_port->text());
     settings.setValue(prefix + QStringLiteral("/login/dbname"), m_dbName->text());
     settings.setValue(QStringLiteral("login/dbtype"), prefix);
+    const QString error = settings.save();
+    if (error.isEmpty())
+        return;
+    const QString text = tr("无法保存连接设置到 %1: %2").arg(settings.path(), error);
+    ORV_LOG_ERROR(text);
+    // Said once a run: every later attempt would fail the same way.
+    static bool said = false;
+    if (!said) {
+        said = true;
+        orv_ui::information(this, tr("消息"), text);
+    }
 }
 
-bool LoginDlg::checkModelContext(QString &reason)
+bool LoginDlg::checkModelContext(QString &reason, QString *detail)
 {
     struct Step
     {
@@ -175,7 +194,7 @@ bool LoginDlg::checkModelContext(QString &reason)
         {"SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO;", tr("数据库查询专业失败"), tr("数据库中不存在任何专业")},
     };
     for (const Step &step : steps) {
-        reason = checkTableHasRows(QLatin1String(step.sql), step.queryFailed, step.noRows);
+        reason = checkTableHasRows(QLatin1String(step.sql), step.queryFailed, step.noRows, detail);
         if (!reason.isEmpty())
             return false;
     }

@@ -15,8 +15,9 @@ public:
     explicit LoginDlg(QWidget *parent = nullptr);
 
     // True when the linked database holds at least one domain, location, application and
-    // subsystem; otherwise reason says which is missing.
-    static bool checkModelContext(QString &reason);
+    // subsystem; otherwise reason says which is missing, and detail the database's own reason
+    // when a query failed.
+    static bool checkModelContext(QString &reason, QString *detail = nullptr);
     static QString settingsPath();
 
 public slots:

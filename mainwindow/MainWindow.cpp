@@ -5,6 +5,7 @@
 #include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvMsgContrl.h"
+#include "OrvPropertyPage.h"
 #include "OrvTableDataMgr.h"
 #include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
@@ -174,9 +175,18 @@ void MainWindow::onConfigCheck()
     dlg->show();
 }
 
+bool MainWindow::hasUnsavedEdits() const
+{
+    const QList<OrvPropertyPage *> pages = m_pages->findChildren<OrvPropertyPage *>();
+    return std::any_of(pages.begin(), pages.end(), [](const OrvPropertyPage *p) { return p->hasUnsavedChanges(); });
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    const auto answer = orv_ui::information(this, tr("消息"), tr("确定退出软件"), QMessageBox::Yes | QMessageBox::No);
+    auto answer = orv_ui::information(this, tr("消息"), tr("确定退出软件"), QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::No && hasUnsavedEdits())
+        answer = orv_ui::information(this, tr("消息"), tr("有未保存的修改，退出将放弃这些修改。仍要退出吗？"),
+                                     QMessageBox::Yes | QMessageBox::No);
     if (answer == QMessageBox::No)
         event->ignore();
     else

@@ -24,6 +24,8 @@ public:
 
     QStackedWidget *pages() const { return m_pages; }
     QString statusText() const;
+    // True when a page holds edits not yet saved.
+    bool hasUnsavedEdits() const;
 
 public slots:
     void onActionGrpTrigger(QAction *action);

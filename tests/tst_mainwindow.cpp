@@ -22,6 +22,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -224,7 +225,11 @@ private slots:
         const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
 
         w.setPrimaryKeyEditable(false);
+        // Refused edits are said once the editor has closed; the cell keeps its value.
+        QString refusal;
+        answerMessageBox(&refusal);
         QVERIFY(!proxy->setData(proxy->index(0, key), 77));
+        QTRY_COMPARE(refusal, QStringLiteral("消息|该列是主键,不可编辑"));
         QVERIFY(!(proxy->flags(proxy->index(0, key)) & Qt::ItemIsEditable));
         w.setPrimaryKeyEditable(true);
         QVERIFY(proxy->setData(proxy->index(0, desc), QStringLiteral("东站'改")));
@@ -235,16 +240,26 @@ private slots:
         OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO WHERE LOCATION_ID = 77;"), stored);
         QCOMPARE(stored, QStringList{QStringLiteral("东站'改")});
 
+        refusal.clear();
         OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        answerMessageBox(&refusal);
         QVERIFY(!proxy->setData(proxy->index(1, desc), QStringLiteral("x")));
+        QTRY_VERIFY2(refusal.contains(QStringLiteral("当前用户没有修改权限")), qPrintable(refusal));
         OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+        refusal.clear();
+        answerMessageBox(&refusal);
+        QVERIFY(!proxy->setData(proxy->index(1, key), QStringLiteral("abc")));
+        QTRY_VERIFY2(refusal.contains(QStringLiteral("“位置标识”(LOCATION_ID)不能保存值“abc”：不是整数")), qPrintable(refusal));
+        QVERIFY(!model->hasPendingChanges());
 
-        // A failed save is reported through the main window and nothing is kept.
+        // A failed save is said by the page, once, and nothing is kept.
+        QSignalSpy dbErrors(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError);
         QString text;
         answerMessageBox(&text);
         QVERIFY(proxy->setData(proxy->index(1, key), model->getRowData(0).at(key)));
         page->onSave();
-        QVERIFY(text.startsWith(QStringLiteral("数据库错误|数据库错误：")));
+        QVERIFY2(text.startsWith(QStringLiteral("保存失败|")), qPrintable(text));
+        QCOMPARE(dbErrors.count(), 0);
         QVERIFY(!model->hasPendingChanges());
 
         page->findChild<QLineEdit *>()->setText(QStringLiteral("人民"));

@@ -187,8 +187,15 @@ private slots:
         QVERIFY(make(QStringLiteral("x")) != make(QStringLiteral("x")));
         QVERIFY(!verify(QStringLiteral("x"), QStringLiteral("garbage")));
         QVERIFY(!verify(QStringLiteral("x"), QStringLiteral("pbkdf2-sha256$0$00$00")));
+        QVERIFY(stored.startsWith(QStringLiteral("$argon2id$")));
+        QVERIFY(!needsRehash(stored));
+        // Records of the older kind still log in, and ask to be stored again.
+        const QString old = makePbkdf2(QStringLiteral("p'w 密码"), "0123456789abcdef", 20000);
+        QVERIFY(verify(QStringLiteral("p'w 密码"), old));
+        QVERIFY(!verify(QStringLiteral("p'w"), old));
+        QVERIFY(needsRehash(old));
         // RFC 7914 test vector of PBKDF2-HMAC-SHA256 (1 iteration, first 32 bytes).
-        QCOMPARE(make(QStringLiteral("passwd"), "salt", 1).section(QLatin1Char('$'), 3),
+        QCOMPARE(makePbkdf2(QStringLiteral("passwd"), "salt", 1).section(QLatin1Char('$'), 3),
                  QStringLiteral("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"));
     }
 };

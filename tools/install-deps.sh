@@ -6,7 +6,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
   libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql
-  liblog4cplus-dev libnsl-dev libboost-dev
+  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev
   sqlite3 libsqlite3-dev mariadb-server mariadb-client postgresql postgresql-client
   xvfb xauth fonts-wqy-microhei imagemagick
 )

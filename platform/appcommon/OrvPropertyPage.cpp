@@ -1,5 +1,6 @@
 #include "OrvPropertyPage.h"
 
+#include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 
@@ -27,7 +28,10 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
         m_tabs->addTab(model->tableDescription().isEmpty() ? model->getTableName() : model->tableDescription());
         m_tabs->setTabToolTip(m_tabs->count() - 1, model->getTableName());
         connect(model, &QAbstractItemModel::dataChanged, this, &OrvPropertyPage::updateState);
+        // Said after the editor has closed, never from inside its commit.
+        connect(model, &OrvTableModel::editRefused, this, &OrvPropertyPage::onEditRefused, Qt::QueuedConnection);
     }
+    connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::tablesChanged, this, &OrvPropertyPage::onTablesChanged);
 
     m_filterColumn = new QComboBox(this);
     m_filter = new QLineEdit(this);
@@ -87,6 +91,11 @@ QString OrvPropertyPage::statusText() const
     return m_status->text();
 }
 
+bool OrvPropertyPage::hasUnsavedChanges() const
+{
+    return std::any_of(m_models.begin(), m_models.end(), [](OrvTableModel *m) { return m->hasPendingChanges(); });
+}
+
 void OrvPropertyPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -94,10 +103,41 @@ void OrvPropertyPage::showEvent(QShowEvent *event)
     OrvTableModel *model = currentModel();
     if (model && m_proxy->sourceModel() != model)
         showModel(model);
-    else if (model && !model->hasPendingChanges()
+    else if (model)
+        refreshIfStale(model);
+    updateState();
+}
+
+void OrvPropertyPage::refreshIfStale(OrvTableModel *model)
+{
+    if (!model->isLoaded())
+        model->load(true);
+    else if (!model->hasPendingChanges()
              && model->loadedGeneration() != OrvTableDataMgr::getInstance()->dataGeneration())
         model->load(true);
+}
+
+void OrvPropertyPage::onTablesChanged(const QStringList &tables)
+{
+    for (OrvTableModel *model : qAsConst(m_models)) {
+        const bool affected = std::any_of(tables.begin(), tables.end(), [model](const QString &t) {
+            return t == QLatin1String("*") || t.compare(model->getTableName(), Qt::CaseInsensitive) == 0;
+        });
+        if (!affected || !model->isLoaded()
+            || model->loadedGeneration() == OrvTableDataMgr::getInstance()->dataGeneration())
+            continue;
+        if (model->hasPendingChanges())
+            m_message = tr("表 %1 已被其他操作修改，保存前请核对或刷新").arg(model->getTableName());
+        else if (isVisible() && model == currentModel())
+            model->load(true);
+        // Other tables are read again when they are shown.
+    }
     updateState();
+}
+
+void OrvPropertyPage::onEditRefused(const QString &reason)
+{
+    orv_ui::information(this, tr("消息"), reason);
 }
 
 void OrvPropertyPage::onTableChanged(int index)
@@ -108,8 +148,7 @@ void OrvPropertyPage::onTableChanged(int index)
 
 void OrvPropertyPage::showModel(OrvTableModel *model)
 {
-    if (!model->isLoaded())
-        model->load(true);
+    refreshIfStale(model);
     m_proxy->setSourceModel(model);
     const QList<int> shown = model->getShowCol(false);
     m_filterColumn->blockSignals(true);
@@ -150,6 +189,8 @@ void OrvPropertyPage::onSave()
     const QString error = model->saveChanges();
     m_message = error.isEmpty() ? tr("已保存") : tr("保存失败，修改已撤销");
     updateState();
+    if (!error.isEmpty())
+        orv_ui::information(this, tr("保存失败"), error);
 }
 
 void OrvPropertyPage::onRevert()
@@ -165,10 +206,14 @@ void OrvPropertyPage::onReload()
     OrvTableModel *model = currentModel();
     if (!model)
         return;
+    if (model->hasPendingChanges()
+        && orv_ui::information(this, tr("消息"), tr("表 %1 有未保存的修改，刷新将放弃这些修改。确定刷新吗？").arg(model->getTableName()),
+                               QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    model->load(true);
     if (m_proxy->sourceModel() != model)
         showModel(model);
-    else
-        model->load(true);
     m_message.clear();
     updateState();
 }

@@ -26,6 +26,8 @@ public:
     QTableView *view() const { return m_view; }
     OrvTableModel *currentModel() const;
     QString statusText() const;
+    // True when a table of the page holds edits not yet saved.
+    bool hasUnsavedChanges() const;
 
 public slots:
     void onTableChanged(int index);
@@ -39,10 +41,14 @@ protected:
 
 private slots:
     void onCellActivated(const QModelIndex &index);
+    void onEditRefused(const QString &reason);
+    void onTablesChanged(const QStringList &tables);
     void updateState();
 
 private:
     void showModel(OrvTableModel *model);
+    // Reads the model again unless it is current or holds edits.
+    void refreshIfStale(OrvTableModel *model);
 
     QVector<OrvTableModel *> m_models;
     QTabBar *m_tabs = nullptr;

@@ -10,6 +10,7 @@
 #include <log4cplus/helpers/property.h>
 #include <log4cplus/initializer.h>
 
+#include <atomic>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -17,7 +18,7 @@
 namespace orv_public {
 namespace {
 
-bool g_started = false;
+std::atomic<bool> g_started{false};
 std::string g_loggerName = "MODEL";
 
 log4cplus::helpers::Properties defaultProperties(const QString &processName)
@@ -30,7 +31,17 @@ log4cplus::helpers::Properties defaultProperties(const QString &processName)
         "log4cplus.appender.FILE.MaxBackupIndex=5\n"
         "log4cplus.appender.FILE.Append=true\n"
         "log4cplus.appender.FILE.layout=log4cplus::PatternLayout\n"
-        "log4cplus.appender.FILE.layout.ConversionPattern=%D{%Y-%m-%d %H:%M:%S.%q} %-5p [%c] %m (%b:%L %M)%n\n");
+        "log4cplus.appender.FILE.layout.ConversionPattern=%D{%Y-%m-%d %H:%M:%S.%q} %-5p [%c] %m (%b:%L %M)%n\n"
+        // The audit trail: one JSON record a line, in a file of its own.
+        "log4cplus.logger." + std::string(AuditLoggerName) + "=INFO, AUDIT\n"
+        "log4cplus.additivity." + std::string(AuditLoggerName) + "=false\n"
+        "log4cplus.appender.AUDIT=log4cplus::RollingFileAppender\n"
+        "log4cplus.appender.AUDIT.File=audit.log\n"
+        "log4cplus.appender.AUDIT.MaxFileSize=10MB\n"
+        "log4cplus.appender.AUDIT.MaxBackupIndex=20\n"
+        "log4cplus.appender.AUDIT.Append=true\n"
+        "log4cplus.appender.AUDIT.layout=log4cplus::PatternLayout\n"
+        "log4cplus.appender.AUDIT.layout.ConversionPattern=%m%n\n");
     return log4cplus::helpers::Properties(text);
 }
 
@@ -86,6 +97,12 @@ log4cplus::Logger &getLogger(bool &ok)
     if (g_started)
         logger = log4cplus::Logger::getInstance(g_loggerName);
     return logger;
+}
+
+log4cplus::Logger getAuditLogger(bool &ok)
+{
+    ok = g_started;
+    return log4cplus::Logger::getInstance(AuditLoggerName);
 }
 
 void StopLogSystem()

@@ -12,4 +12,9 @@ void StartLogSystem(const char *systemName, const char *processName);
 log4cplus::Logger &getLogger(bool &ok);
 void StopLogSystem();
 
+// The logger of the audit trail (every committed or rolled-back write), configured in the same
+// properties file under this name; ok as for getLogger. Safe to call from any thread.
+constexpr const char *AuditLoggerName = "AUDIT";
+log4cplus::Logger getAuditLogger(bool &ok);
+
 } // namespace orv_public

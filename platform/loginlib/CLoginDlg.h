@@ -5,6 +5,7 @@
 #include <QString>
 
 class QLineEdit;
+class QSqlDatabase;
 
 // The platform login: a platform user logs in with name and password against the user
 // records of the platform-configured database (RM_USER_DEF, salted hashes).
@@ -29,6 +30,10 @@ private slots:
 private:
     // Empty text when name and password match a user; fills the user's details and rights.
     QString authenticate(const QString &name, const QString &password);
+    QString checkPassword(QSqlDatabase &db, const QString &name, const QString &password);
+    // Stores the password again in the current kind of hash.
+    void rehash(QSqlDatabase &db, const QString &password);
+    void readFunctions(QSqlDatabase &db);
     void showFailure(const QString &text);
 
     QLineEdit *m_user = nullptr;
@@ -36,5 +41,6 @@ private:
     int m_userId = -1;
     QString m_userName;
     QString m_alias;
+    int m_groupId = -1;
     QSet<QString> m_functions;
 };

@@ -25,6 +25,19 @@ const TypeName kTypes[] = {
     {orv_dbms::DB_SQLITE, "SQLite", "QSQLITE"},
 };
 
+struct TypeAlias
+{
+    const char *name;
+    orv_dbms::EDbType type;
+};
+
+const TypeAlias kAliases[] = {
+    {"MariaDB", orv_dbms::DB_MYSQL},
+    {"PostgreSQL", orv_dbms::DB_OPENGAUSS},
+    {"Postgres", orv_dbms::DB_OPENGAUSS},
+    {"SQLite3", orv_dbms::DB_SQLITE},
+};
+
 const TypeName *findType(orv_dbms::EDbType type)
 {
     for (const TypeName &t : kTypes)
@@ -64,21 +77,25 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.data());
 }
 
-void registerSqliteFunctions(QSqlDatabase &db)
+QString registerSqliteFunctions(QSqlDatabase &db)
 {
     sqlite3 *sqlite = sqliteHandle(db);
     if (!sqlite)
-        return;
+        return QStringLiteral("无法取得SQLite连接句柄");
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function_v2(sqlite, "getAfterFirstDot", 1, flags, nullptr, sqliteAfterFirstDot, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(sqlite, "getBeforeLastDot", 1, flags, nullptr, sqliteBeforeLastDot, nullptr, nullptr, nullptr);
+    if (sqlite3_create_function_v2(sqlite, "getAfterFirstDot", 1, flags, nullptr, sqliteAfterFirstDot, nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_create_function_v2(sqlite, "getBeforeLastDot", 1, flags, nullptr, sqliteBeforeLastDot, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return QString::fromUtf8(sqlite3_errmsg(sqlite));
+    return QString();
 }
 
 QString connectOptions(const DbLinkParams &params)
 {
     switch (params.type) {
     case orv_dbms::DB_MYSQL:
-        return QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600")
+        // Found rows, not changed rows: an update that stores an unchanged value still found its row.
+        return QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600;"
+                              "CLIENT_FOUND_ROWS")
             .arg(DbConnection::ConnectTimeoutSeconds);
     case orv_dbms::DB_OPENGAUSS:
     case orv_dbms::DB_KINGBASE:
@@ -101,35 +118,152 @@ QString errorText(const QSqlError &error)
     return text;
 }
 
-// Runs one statement that returns no rows. Empty text on success, else the server's reason.
+// The driver's text on one line, without libpq's tabs and line breaks.
+QString driverLine(const QSqlError &error)
+{
+    return errorText(error).simplified();
+}
+
+bool mentions(const QString &text, std::initializer_list<const char *> words)
+{
+    for (const char *w : words)
+        if (text.contains(QLatin1String(w), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// Why a server link failed, as a sentence naming what failed.
+QString linkFailureSentence(const DbLinkParams &p, const QSqlError &error)
+{
+    const QString text = errorText(error);
+    const QString code = error.nativeErrorCode();
+    const QString server = QStringLiteral("%1:%2").arg(p.host).arg(p.port);
+    if (code == QLatin1String("1045") || mentions(text, {"password authentication failed", "authentication failed"}))
+        return QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误").arg(server, p.user);
+    if (code == QLatin1String("1044"))
+        return QObject::tr("用户 %1 无权访问数据库服务器 %2 上的数据库 %3").arg(p.user, server, p.database);
+    if (code == QLatin1String("1049") || (mentions(text, {"database"}) && mentions(text, {"does not exist"})))
+        return QObject::tr("数据库服务器 %1 上不存在数据库 %2").arg(server, p.database);
+    if (mentions(text, {"role"}) && mentions(text, {"does not exist"}))
+        return QObject::tr("数据库服务器 %1 上不存在用户 %2").arg(server, p.user);
+    if (code == QLatin1String("2005") || mentions(text, {"could not translate host name", "Unknown server host", "Unknown host"}))
+        return QObject::tr("找不到数据库服务器地址 %1").arg(p.host);
+    if (code == QLatin1String("2002") || code == QLatin1String("2003")
+        || mentions(text, {"Connection refused", "could not connect", "Can't connect", "timeout expired", "timed out"}))
+        return QObject::tr("无法连接到数据库服务器 %1（服务器未启动、地址或端口错误，或网络不通）").arg(server);
+    return QObject::tr("无法打开数据库服务器 %1 上的数据库 %2（用户 %3）").arg(server, p.database, p.user);
+}
+
+QString linkFailure(const DbLinkParams &p, const QSqlError &error)
+{
+    const QString sentence = p.type == orv_dbms::DB_SQLITE
+        ? QObject::tr("无法打开SQLite数据库文件 %1").arg(p.database)
+        : linkFailureSentence(p, error);
+    return sentence + QLatin1Char('\n') + QObject::tr("驱动信息：%1").arg(driverLine(error));
+}
+
+// Runs one statement of the session set-up. Empty text on success.
+QString runSetting(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (query.exec(sql))
+        return QString();
+    return QObject::tr("无法设置数据库会话(%1)：%2").arg(sql, errorText(query.lastError()));
+}
+
+QString prepareMySql(QSqlDatabase &db)
+{
+    const QString sqls[] = {
+        QStringLiteral("SET NAMES utf8mb4 COLLATE utf8mb4_bin"),
+        // Quotes are escaped by doubling them, so a backslash must stay an ordinary character;
+        // a value that does not fit its column is an error, never silently changed.
+        QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,"
+                       "ERROR_FOR_DIVISION_BY_ZERO,NO_ZERO_DATE,NO_ZERO_IN_DATE'"),
+        QStringLiteral("SET SESSION innodb_lock_wait_timeout = %1, lock_wait_timeout = %1").arg(DbConnection::LockWaitSeconds),
+    };
+    for (const QString &sql : sqls) {
+        const QString error = runSetting(db, sql);
+        if (!error.isEmpty())
+            return error;
+    }
+    return QString();
+}
+
+QString preparePostgres(QSqlDatabase &db)
+{
+    // Without it a backslash before a doubled quote would end the quoted value.
+    QString error = runSetting(db, QStringLiteral("SET standard_conforming_strings = on"));
+    if (error.isEmpty())
+        error = runSetting(db, QStringLiteral("SET client_encoding = 'UTF8'"));
+    if (!error.isEmpty())
+        return error;
+    // Servers of the family name the lock wait limit differently; one of them will do.
+    if (!runSetting(db, QStringLiteral("SET lock_timeout = '%1s'").arg(DbConnection::LockWaitSeconds)).isEmpty())
+        runSetting(db, QStringLiteral("SET lockwait_timeout = %1").arg(DbConnection::LockWaitSeconds * 1000));
+    return QString();
+}
+
+// Runs one write and counts the rows it changed.
 class StatementRunner
 {
 public:
     explicit StatementRunner(QSqlDatabase &db) : m_query(db), m_sqlite(sqliteHandle(db)) {}
 
-    QString run(const QString &sql)
+    // Empty text on success; rows receives the number of rows changed.
+    QString run(const SqlWrite &write, int *rows)
     {
         // On SQLite the handle is used directly: Qt's per-statement bookkeeping would
         // otherwise cost more than the statement itself.
-        if (m_sqlite) {
-            char *message = nullptr;
-            if (sqlite3_exec(m_sqlite, sql.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK)
-                return QString();
-            const QString reason = QString::fromUtf8(message ? message : sqlite3_errmsg(m_sqlite));
-            sqlite3_free(message);
-            return reason;
+        return m_sqlite ? runSqlite(write, rows) : runQt(write, rows);
+    }
+
+private:
+    QString runQt(const SqlWrite &write, int *rows)
+    {
+        bool ok = false;
+        if (write.values.isEmpty()) {
+            ok = m_query.exec(write.sql);
+        } else if (m_query.prepare(write.sql)) {
+            for (const QVariant &v : write.values)
+                m_query.addBindValue(v);
+            ok = m_query.exec();
         }
-        const bool ok = m_query.exec(sql);
         const QString reason = ok ? QString() : errorText(m_query.lastError());
+        *rows = ok ? m_query.numRowsAffected() : 0;
         m_query.finish();
         return reason;
     }
 
-private:
+    QString runSqlite(const SqlWrite &write, int *rows)
+    {
+        const QByteArray text = write.sql.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(m_sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
+            return QString::fromUtf8(sqlite3_errmsg(m_sqlite));
+        for (int i = 0; i < write.values.size(); ++i)
+            bindSqlite(stmt, i + 1, write.values.at(i));
+        int rc = SQLITE_ROW;
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(stmt);
+        const QString reason = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_sqlite));
+        sqlite3_finalize(stmt);
+        *rows = reason.isEmpty() ? sqlite3_changes(m_sqlite) : 0;
+        return reason;
+    }
+
+    static void bindSqlite(sqlite3_stmt *stmt, int index, const QVariant &value)
+    {
+        if (value.isNull()) {
+            sqlite3_bind_null(stmt, index);
+            return;
+        }
+        const QByteArray text = value.toString().toUtf8();
+        sqlite3_bind_text(stmt, index, text.constData(), text.size(), SQLITE_TRANSIENT);
+    }
+
     QSqlQuery m_query;
     sqlite3 *m_sqlite;
 };
-
 
 } // namespace
 
@@ -156,16 +290,31 @@ QString driverName(orv_dbms::EDbType type)
 
 orv_dbms::EDbType typeFromName(const QString &name, bool *ok)
 {
-    for (const TypeName &t : kTypes) {
-        if (name.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0) {
-            if (ok)
-                *ok = true;
-            return t.type;
-        }
-    }
+    const QString wanted = name.trimmed();
+    auto found = [ok](orv_dbms::EDbType type) {
+        if (ok)
+            *ok = true;
+        return type;
+    };
+    for (const TypeName &t : kTypes)
+        if (wanted.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0)
+            return found(t.type);
+    for (const TypeAlias &a : kAliases)
+        if (wanted.compare(QLatin1String(a.name), Qt::CaseInsensitive) == 0)
+            return found(a.type);
     if (ok)
         *ok = false;
     return orv_dbms::DB_MYSQL;
+}
+
+QString acceptedTypeNames()
+{
+    QStringList names;
+    for (const TypeName &t : kTypes)
+        names.append(QLatin1String(t.name));
+    for (const TypeAlias &a : kAliases)
+        names.append(QLatin1String(a.name));
+    return names.join(QStringLiteral(", "));
 }
 
 QString open(const DbLinkParams &params, const QString &connectionName)
@@ -173,12 +322,12 @@ QString open(const DbLinkParams &params, const QString &connectionName)
     close(connectionName);
     const QString driver = driverName(params.type);
     if (driver.isEmpty())
-        return QStringLiteral("不支持的数据库类型代码 %1").arg(int(params.type));
+        return QObject::tr("不支持的数据库类型代码 %1").arg(int(params.type));
     if (!QSqlDatabase::isDriverAvailable(driver))
-        return QStringLiteral("无法连接%1数据库 %2: 缺少Qt数据库驱动 %3 (已安装的驱动: %4)")
+        return QObject::tr("无法连接%1数据库 %2: 缺少Qt数据库驱动 %3 (已安装的驱动: %4)")
             .arg(params.typeName(), params.describe(), driver, QSqlDatabase::drivers().join(QLatin1Char(' ')));
     if (params.type == orv_dbms::DB_SQLITE && !QFileInfo(params.database).isFile())
-        return QStringLiteral("数据库文件不存在: %1").arg(params.database);
+        return QObject::tr("数据库文件不存在: %1").arg(params.database);
 
     QString failure;
     {
@@ -192,9 +341,9 @@ QString open(const DbLinkParams &params, const QString &connectionName)
         }
         db.setConnectOptions(connectOptions(params));
         if (db.open())
-            prepare(db);
+            failure = prepare(db);
         else
-            failure = QStringLiteral("无法连接数据库 %1: %2").arg(params.describe(), errorText(db.lastError()));
+            failure = linkFailure(params, db.lastError());
     }
     if (!failure.isEmpty())
         close(connectionName);
@@ -208,11 +357,11 @@ QString openClone(const QString &sourceConnection, const QString &connectionName
     {
         QSqlDatabase db = QSqlDatabase::cloneDatabase(sourceConnection, connectionName);
         if (!db.isValid())
-            failure = QStringLiteral("没有可用的数据库连接");
+            failure = QObject::tr("没有可用的数据库连接");
         else if (db.open())
-            prepare(db);
+            failure = prepare(db);
         else
-            failure = QStringLiteral("无法打开数据库连接 %1: %2").arg(db.databaseName(), errorText(db.lastError()));
+            failure = QObject::tr("无法打开数据库连接 %1: %2").arg(db.databaseName(), errorText(db.lastError()));
     }
     if (!failure.isEmpty())
         close(connectionName);
@@ -230,37 +379,45 @@ void close(const QString &connectionName)
     QSqlDatabase::removeDatabase(connectionName);
 }
 
-void prepare(QSqlDatabase &db)
+QString prepare(QSqlDatabase &db)
 {
-    if (isMySql(db)) {
-        // Quotes are escaped by doubling them; a backslash must stay an ordinary character.
-        QSqlQuery(db).exec(QStringLiteral("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')"));
-        return;
-    }
-    if (!isSqlite(db))
-        return;
-    registerSqliteFunctions(db);
-    // Readers then never block the worker's writes, nor the writes a reader.
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (isMySql(db))
+        return prepareMySql(db);
+    if (isPostgres(db))
+        return preparePostgres(db);
+    if (isSqlite(db))
+        return registerSqliteFunctions(db);
+    return QString();
 }
 
 bool isSqlite(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QSQLITE"); }
 bool isMySql(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QMYSQL"); }
 bool isPostgres(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QPSQL"); }
 
-QString executeBatch(QSqlDatabase &db, const QStringList &sqls, const std::function<void(int)> &progress)
+BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const std::function<void(int)> &progress)
 {
-    if (!db.isOpen())
-        return QStringLiteral("数据库未连接");
-    if (!db.transaction())
-        return QStringLiteral("无法开始事务: %1").arg(errorText(db.lastError()));
+    BatchResult result;
+    if (!db.isOpen()) {
+        result.error = QObject::tr("数据库未连接");
+        return result;
+    }
+    if (!db.transaction()) {
+        result.error = QObject::tr("无法开始事务: %1").arg(errorText(db.lastError()));
+        return result;
+    }
     StatementRunner runner(db);
-    for (int i = 0; i < sqls.size(); ++i) {
-        const QString reason = runner.run(sqls.at(i));
-        if (!reason.isEmpty()) {
+    for (int i = 0; i < writes.size(); ++i) {
+        const SqlWrite &write = writes.at(i);
+        int rows = 0;
+        const QString reason = runner.run(write, &rows);
+        if (!reason.isEmpty() || (write.changesRows() && rows == 0)) {
             db.rollback();
-            return QStringLiteral("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3")
-                .arg(i + 1).arg(sqls.at(i), reason);
+            result.failedIndex = i;
+            result.changedNothing = reason.isEmpty();
+            result.error = reason.isEmpty()
+                ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(write.sql)
+                : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(write.sql, reason);
+            return result;
         }
         if (progress)
             progress(i + 1);
@@ -268,9 +425,9 @@ QString executeBatch(QSqlDatabase &db, const QStringList &sqls, const std::funct
     if (!db.commit()) {
         const QString reason = errorText(db.lastError());
         db.rollback();
-        return QStringLiteral("提交事务失败，全部修改已撤销: %1").arg(reason);
+        result.error = QObject::tr("提交事务失败，全部修改已撤销: %1").arg(reason);
     }
-    return QString();
+    return result;
 }
 
 } // namespace DbConnection

@@ -9,11 +9,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-bool OrvDbDesign::readColumns(const QString &sql, const QList<QStringList *> &lists)
+bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
+    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, values, query)) {
         m_lastError = OrvTableDataMgr::getInstance()->lastError();
         return false;
     }
@@ -30,17 +30,23 @@ bool OrvDbDesign::readColumns(const QString &sql, const QList<QStringList *> &li
 
 bool OrvDbDesign::getOneColumnResult(const QString &sql, QStringList &first)
 {
-    return readColumns(sql, {&first});
+    return readColumns(sql, {}, {&first});
 }
 
 bool OrvDbDesign::getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second)
 {
-    return readColumns(sql, {&first, &second});
+    return readColumns(sql, {}, {&first, &second});
+}
+
+bool OrvDbDesign::getTwoColumnResult(const QString &sql, const QVariantList &values, QStringList &first,
+                                     QStringList &second)
+{
+    return readColumns(sql, values, {&first, &second});
 }
 
 bool OrvDbDesign::getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third)
 {
-    return readColumns(sql, {&first, &second, &third});
+    return readColumns(sql, {}, {&first, &second, &third});
 }
 
 bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,

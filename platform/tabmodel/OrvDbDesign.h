@@ -20,6 +20,8 @@ public:
     bool getOneColumnResult(const QString &sql, QStringList &first);
     bool getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second);
     bool getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third);
+    // The same with values bound to the ? of the text, in order.
+    bool getTwoColumnResult(const QString &sql, const QVariantList &values, QStringList &first, QStringList &second);
 
     // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn.
     bool getSqlInfoToCombobox(const QString &sql, const QString &displayColumn, const QString &dataColumn,
@@ -41,7 +43,7 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool readColumns(const QString &sql, const QList<QStringList *> &lists);
+    bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
     bool readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                    QList<QPair<QString, QVariant>> &pairs);
 

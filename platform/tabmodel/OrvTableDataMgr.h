@@ -1,19 +1,27 @@
 #pragma once
 
 #include "DbConnection.h"
+#include "OrvAuditLog.h"
+#include "SqlWrite.h"
 #include "TabModelTypes.h"
 #include "TableDefinition.h"
 
 #include <QAtomicInteger>
 #include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QVariantList>
+
+#include <atomic>
 
 class OrvTableModel;
 
 // The process-wide database link and the table models handed out over it. The link is the
-// default QSqlDatabase connection; models are owned and cached here.
+// default QSqlDatabase connection; models are owned and cached here. Every write of the tool
+// passes through here (or through the Worker, which uses the same checks): the user's right,
+// single statements, values against their columns, rows changed, and the audit trail.
 class OrvTableDataMgr : public QObject
 {
     Q_OBJECT
@@ -34,30 +42,42 @@ public:
     const DbLinkParams &linkParams() const { return m_params; }
 
     // The platform's database configuration (<root>/etc/database.ini); the embedded demo
-    // database when the file or an entry is missing.
-    static DbLinkParams platformLinkParams();
+    // database when the file or an entry is missing. error tells why it cannot be used.
+    static DbLinkParams platformLinkParams(QString *error = nullptr);
 
     void setExtraDbInfo(const QString &info);
     void setLoginUser(const QString &user);
-    QString loginUser() const { return m_loginUser; }
+    QString loginUser() const;
     void setRight(RIGHT right);
-    RIGHT right() const { return m_right; }
+    RIGHT right() const { return RIGHT(m_right.load()); }
     void setPrimaryEditable(bool editable);
     bool isPrimaryEditable() const { return m_primaryEditable; }
     QString getDbInfo() const;
 
     bool selectOnly(const QString &sql, QSqlQuery &query);
+    // The same with values bound to the ? of the text, in order.
+    bool selectOnly(const QString &sql, const QVariantList &values, QSqlQuery &query);
     // All in one transaction; false (and dbError) when any statement fails, nothing applied.
     bool executeOnly(const QStringList &sqls);
-    // As executeOnly, returning the error text instead of a flag.
+    // As executeOnly, returning the error text instead of a flag, without dbError: the caller says it.
     QString executeBatch(const QStringList &sqls);
+    // The one way a write reaches the link: checked, run in one transaction, audited.
+    DbConnection::BatchResult executeWrites(const QList<SqlWrite> &writes);
     QString lastError() const { return m_lastError; }
+
+    // Why the writes may not run (right, several statements in one text, a value that does not
+    // fit its column); empty when they may. Safe to call from any thread.
+    QString checkWrites(const QList<SqlWrite> &writes);
+    // Audits a batch that ended and, when it was committed, tells the pages. Any thread.
+    void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason);
 
     OrvTableModel *createModel(const QString &name);
     // A model of its own for a caller that edits it (a property page); not cached, owned by parent.
     OrvTableModel *createOwnModel(const QString &name, QObject *parent);
     // The definition of a definition file name, or an invalid one (error set) when unknown.
     TableDefinition definition(const QString &fileName, QString *error = nullptr);
+    // The definition of a database table (letter case ignored); invalid when none names it. Any thread.
+    TableDefinition definitionOfTable(const QString &table);
 
     // Counts the writes made through this library, so that cached models know they are stale.
     // Safe to call from any thread.
@@ -67,10 +87,14 @@ public:
 signals:
     void dbError(const QString &error);
     void dbInfoChanged(const QString &info);
+    // Rows of these tables were changed and committed through the library ("*": not known which).
+    void tablesChanged(const QStringList &tables);
 
 private:
     OrvTableDataMgr();
     QString openLink(const DbLinkParams &params, DataBaseInterface::LinkType linkType);
+    OrvAuditLog::Context auditContext() const;
+    QString valueRefusal(const SqlWrite &write);
 
     static OrvTableDataMgr *s_instance;
     DbLinkParams m_params;
@@ -78,10 +102,13 @@ private:
     bool m_linked = false;
     QString m_extraDbInfo;
     QString m_loginUser;
-    RIGHT m_right = RIGHT_EDIT;
+    std::atomic<int> m_right{RIGHT_EDIT};
     bool m_primaryEditable = false;
     QString m_lastError;
     QAtomicInteger<quint64> m_generation = 1;
+    // Guards what the worker's thread reads too: definitions and the audit identity.
+    mutable QMutex m_mutex;
     QHash<QString, TableDefinition> m_definitions;
+    QHash<QString, TableDefinition> m_tables; // by lower-case table name, filled on first use
     QHash<QString, OrvTableModel *> m_models;
 };

@@ -1,7 +1,7 @@
 #include "OrvTableModel.h"
 
 #include "OrvTableDataMgr.h"
-#include "SqlText.h"
+#include "ValueCheck.h"
 
 #include <QMap>
 #include <QSqlError>
@@ -136,16 +136,28 @@ Qt::ItemFlags OrvTableModel::flags(const QModelIndex &index) const
     return f;
 }
 
+QString OrvTableModel::valueRefusal(int column, const QString &value) const
+{
+    if (column < 0 || column >= m_def.columns.size())
+        return tr("没有这一列");
+    return orv_value::refusal(m_def.columns.at(column), value);
+}
+
 bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
-        return false;
-    if (!editRefusal(index.column()).isEmpty())
         return false;
     QString &cell = m_rows[index.row()][index.column()];
     const QString text = value.toString();
     if (cell == text)
         return true;
+    QString refusal = editRefusal(index.column());
+    if (refusal.isEmpty())
+        refusal = valueRefusal(index.column(), text);
+    if (!refusal.isEmpty()) {
+        emit editRefused(refusal);
+        return false;
+    }
     const QPair<int, int> key(index.row(), index.column());
     if (!m_original.contains(key))
         m_original.insert(key, cell);
@@ -154,7 +166,7 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     return true;
 }
 
-QStringList OrvTableModel::updateStatements() const
+QList<SqlWrite> OrvTableModel::pendingWrites() const
 {
     // One statement per row, found by the key it has in the database, so that key edits
     // and other edits of the same row cannot miss each other.
@@ -162,24 +174,39 @@ QStringList OrvTableModel::updateStatements() const
     for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
         editedCols[it.key().first].append(it.key().second);
 
-    QStringList sqls;
+    const QList<int> keys = m_def.columns.primaryKeyCols();
+    QList<SqlWrite> writes;
     for (auto it = editedCols.constBegin(); it != editedCols.constEnd(); ++it) {
         const int row = it.key();
         QList<int> cols = it.value();
         std::sort(cols.begin(), cols.end());
+        SqlWrite w;
+        w.kind = SqlWrite::Update;
+        w.table = m_def.tableName;
         QStringList sets;
-        for (int col : cols)
-            sets.append(QStringLiteral("%1 = '%2'").arg(m_def.columns.at(col).sqlName,
-                                                         orv_sql::escaped(m_rows.at(row).at(col))));
-        QStringList where;
-        for (int k : m_def.columns.primaryKeyCols()) {
-            const QString stored = m_original.value(qMakePair(row, k), m_rows.at(row).at(k));
-            where.append(QStringLiteral("%1 = '%2'").arg(m_def.columns.at(k).sqlName, orv_sql::escaped(stored)));
+        for (int col : cols) {
+            const QString &name = m_def.columns.at(col).sqlName;
+            sets.append(name + QStringLiteral(" = ?"));
+            w.columns.append(name);
+            w.oldValues.append(m_original.value(qMakePair(row, col)));
+            w.newValues.append(m_rows.at(row).at(col));
+            w.values.append(m_rows.at(row).at(col));
         }
-        sqls.append(QStringLiteral("UPDATE %1 SET %2 WHERE %3;")
-                        .arg(m_def.tableName, sets.join(QLatin1String(", ")), where.join(QLatin1String(" AND "))));
+        QStringList where, keyNames, keyValues;
+        for (int k : keys) {
+            const QString stored = m_original.value(qMakePair(row, k), m_rows.at(row).at(k));
+            where.append(m_def.columns.at(k).sqlName + QStringLiteral(" = ?"));
+            keyNames.append(m_def.columns.at(k).sqlName);
+            keyValues.append(stored);
+            w.values.append(stored);
+        }
+        w.keyColumn = keyNames.join(QLatin1Char(','));
+        w.key = keyValues.join(QLatin1Char(','));
+        w.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                    .arg(m_def.tableName, sets.join(QLatin1String(", ")), where.join(QLatin1String(" AND ")));
+        writes.append(w);
     }
-    return sqls;
+    return writes;
 }
 
 QString OrvTableModel::saveChanges()
@@ -188,7 +215,7 @@ QString OrvTableModel::saveChanges()
         return QString();
     if (m_def.columns.primaryKeyCols().isEmpty())
         return tr("表 %1 没有主键，无法保存修改").arg(m_def.tableName);
-    const QString error = OrvTableDataMgr::getInstance()->executeBatch(updateStatements());
+    const QString error = OrvTableDataMgr::getInstance()->executeWrites(pendingWrites()).error;
     if (!error.isEmpty()) {
         revertChanges();
         return error;

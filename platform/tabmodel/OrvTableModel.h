@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColMgrDataList.h"
+#include "SqlWrite.h"
 #include "TableDefinition.h"
 
 #include <QAbstractTableModel>
@@ -43,15 +44,22 @@ public:
 
     // Why a cell may not be edited now; empty when it may.
     QString editRefusal(int column) const;
+    // Why the value may not go into the column; empty when it may.
+    QString valueRefusal(int column, const QString &value) const;
     bool hasPendingChanges() const { return !m_original.isEmpty(); }
-    // Writes every pending edit in one transaction. Empty text on success; on failure the
-    // cells return to their stored values and the text says why.
+    // Writes every pending edit in one transaction through the library. Empty text on success;
+    // on failure (a refused value, a row another session deleted) the cells return to their
+    // stored values and the text says why.
     QString saveChanges();
     void revertChanges();
 
+signals:
+    // An edit was refused (no right, a locked column, a value that does not fit); the cell kept its value.
+    void editRefused(const QString &reason);
+
 private:
     void ensureLoaded() const;
-    QStringList updateStatements() const;
+    QList<SqlWrite> pendingWrites() const;
     QString selectStatement() const;
 
     TableDefinition m_def;

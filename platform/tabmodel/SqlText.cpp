@@ -22,4 +22,85 @@ QString quotedList(const QStringList &values)
     return parts.join(QLatin1Char(','));
 }
 
+QString unescaped(const QString &text)
+{
+    QString value = text;
+    return value.replace(QLatin1String("''"), QLatin1String("'"));
+}
+
+QString likePattern(const QString &text)
+{
+    QString pattern;
+    pattern.reserve(text.size() + 8);
+    pattern += QLatin1Char('%');
+    for (const QChar c : text) {
+        if (c == QLatin1Char(LikeEscape) || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            pattern += QLatin1Char(LikeEscape);
+        pattern += c;
+    }
+    pattern += QLatin1Char('%');
+    return pattern;
+}
+
+namespace {
+
+bool isIdentifierChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+
+// Index just past the quoted text that starts at i (the opening quote); -1 when it never ends.
+int skipQuoted(const QString &sql, int i, QChar quote, bool backslashEscapes)
+{
+    for (int j = i + 1; j < sql.size(); ++j) {
+        const QChar c = sql.at(j);
+        if (backslashEscapes && c == QLatin1Char('\\')) {
+            ++j;
+        } else if (c == quote) {
+            if (j + 1 < sql.size() && sql.at(j + 1) == quote)
+                ++j;
+            else
+                return j + 1;
+        }
+    }
+    return -1;
+}
+
+// Comments and backquotes are read differently by the dialects; statements of the tool never hold them.
+bool isAmbiguous(const QString &sql, int i)
+{
+    const QChar c = sql.at(i);
+    if (c == QLatin1Char('#') || c == QLatin1Char('`'))
+        return true;
+    const QStringRef pair = sql.midRef(i, 2);
+    return pair == QLatin1String("--") || pair == QLatin1String("/*");
+}
+
+} // namespace
+
+bool isSingleStatement(const QString &sql)
+{
+    for (int i = 0; i < sql.size();) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'')) {
+            const bool eString = i > 0 && (sql.at(i - 1) == QLatin1Char('E') || sql.at(i - 1) == QLatin1Char('e'))
+                && (i == 1 || !isIdentifierChar(sql.at(i - 2)));
+            i = skipQuoted(sql, i, c, eString);
+            if (i < 0)
+                return false; // never closed: the server would not read it as we do
+        } else if (c == QLatin1Char('"')) {
+            i = skipQuoted(sql, i, c, false);
+            if (i < 0)
+                return false;
+        } else if (c == QLatin1Char(';')) {
+            return sql.midRef(i + 1).trimmed().isEmpty();
+        } else if (isAmbiguous(sql, i)) {
+            return false;
+        } else {
+            ++i;
+        }
+    }
+    return true;
+}
+
 } // namespace orv_sql

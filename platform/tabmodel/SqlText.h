@@ -11,5 +11,17 @@ QString escaped(const QString &value);
 QString quoted(const QString &value);
 // Values quoted and joined by "," (for IN lists).
 QString quotedList(const QStringList &values);
+// A value quoted single quotes doubled back to the value ("it''s" -> "it's").
+QString unescaped(const QString &text);
+
+// The escape character of likePattern(): use "LIKE ? ESCAPE '!'".
+constexpr char LikeEscape = '!';
+// "%text%" with the wildcards of the user's text taken literally, for binding to LIKE ? ESCAPE '!'.
+QString likePattern(const QString &text);
+
+// True when the text holds one statement: nothing but blanks after its first ";" outside quotes,
+// and no comment or backquote, which the dialects read differently. Sessions read backslashes
+// literally (pinned), except in PostgreSQL E'' strings, which are read as the server reads them.
+bool isSingleStatement(const QString &sql);
 
 } // namespace orv_sql

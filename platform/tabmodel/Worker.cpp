@@ -23,22 +23,29 @@ Worker::Worker(QObject *parent)
 
 void Worker::executeSqls(QStringList sqls)
 {
-    const QString name = uniqueConnectionName();
     emit sigExecuteSqlsProcess(0);
-    QString error = DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name);
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    const QList<SqlWrite> writes = SqlWrite::fromTexts(sqls);
+    QString error = mgr->checkWrites(writes);
+    if (!error.isEmpty()) {
+        mgr->finishWrites(writes, OrvAuditLog::Outcome::Refused, error);
+        emit sigExecuteSqlsResult(error);
+        return;
+    }
+    const QString name = uniqueConnectionName();
+    error = DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name);
     if (error.isEmpty()) {
         {
             QSqlDatabase db = QSqlDatabase::database(name, false);
             // Progress crosses to the GUI thread and waits there; report each percent, not each row.
-            const int step = qMax(1, (sqls.size() + 99) / 100);
-            error = DbConnection::executeBatch(db, sqls, [this, step, &sqls](int done) {
-                if (done % step == 0 || done == sqls.size())
-                    emit sigExecuteSqlsProcess(done);
-            });
+            const int step = qMax(1, (writes.size() + 99) / 100);
+            error = DbConnection::executeBatch(db, writes, [this, step, &writes](int done) {
+                        if (done % step == 0 || done == writes.size())
+                            emit sigExecuteSqlsProcess(done);
+                    }).error;
         }
         DbConnection::close(name);
     }
-    if (error.isEmpty())
-        OrvTableDataMgr::getInstance()->noteDataChanged();
+    mgr->finishWrites(writes, error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack, error);
     emit sigExecuteSqlsResult(error);
 }

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // Runs a statement batch on the calling thread, over a connection of its own cloned from the
-// link, in one transaction. Meant to run as an OrvWaitPrgDlg job, off the GUI thread.
+// link, in one transaction, checked and audited like every write of the library. Meant to run
+// as an OrvWaitPrgDlg job, off the GUI thread.
 class Worker : public QObject
 {
     Q_OBJECT

@@ -40,15 +40,6 @@ QTreeWidgetItem *makeNode(const QString &text, const QString &key, Level level)
     return item;
 }
 
-QString likePattern(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-        .replace(QLatin1Char('%'), QLatin1String("\\%"))
-        .replace(QLatin1Char('_'), QLatin1String("\\_"));
-    return orv_sql::quoted(QLatin1Char('%') + escaped + QLatin1Char('%'));
-}
-
 } // namespace
 
 orvDevPointWidget::orvDevPointWidget(QWidget *parent)
@@ -150,13 +141,13 @@ void orvDevPointWidget::onItemExpanded(QTreeWidgetItem *item)
     if (item->data(0, LoadedRole).toBool())
         return;
     item->setData(0, LoadedRole, true);
-    const QString key = orv_sql::escaped(item->data(0, Qt::UserRole).toString());
+    const QString key = item->data(0, Qt::UserRole).toString();
     const bool location = item->data(0, LevelRole).toInt() == LocationLevel;
     const QString sql = location
-        ? QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_group WHERE LOCATION_ID = '%1' ORDER BY TAG_NAME;").arg(key)
-        : QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_info WHERE GROUP_TAG_NAME = '%1' ORDER BY TAG_NAME;").arg(key);
+        ? QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_group WHERE LOCATION_ID = ? ORDER BY TAG_NAME")
+        : QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_info WHERE GROUP_TAG_NAME = ? ORDER BY TAG_NAME");
     QStringList tags, descs;
-    OrvDbDesign().getTwoColumnResult(sql, tags, descs);
+    OrvDbDesign().getTwoColumnResult(sql, {key}, tags, descs);
     for (int i = 0; i < tags.size(); ++i)
         item->addChild(makeNode(descs.at(i).isEmpty() ? tags.at(i) : descs.at(i), tags.at(i), location ? GroupLevel : DeviceLevel));
     if (tags.isEmpty())
@@ -171,7 +162,7 @@ void orvDevPointWidget::onDeviceChanged()
         onSelectionChanged();
         return;
     }
-    showPoints(QStringLiteral("DEVICE = '%1'").arg(orv_sql::escaped(item->data(0, Qt::UserRole).toString())));
+    showPoints(QStringLiteral("DEVICE = ?"), {item->data(0, Qt::UserRole).toString()});
 }
 
 void orvDevPointWidget::onSearch()
@@ -181,11 +172,12 @@ void orvDevPointWidget::onSearch()
         onDeviceChanged();
         return;
     }
-    const QString pattern = likePattern(text);
-    showPoints(QStringLiteral("(TAG_NAME LIKE %1 ESCAPE '\\' OR DESCRIPTION LIKE %1 ESCAPE '\\')").arg(pattern));
+    const QString pattern = orv_sql::likePattern(text);
+    showPoints(QStringLiteral("(TAG_NAME LIKE ? ESCAPE '%1' OR DESCRIPTION LIKE ? ESCAPE '%1')").arg(QLatin1Char(orv_sql::LikeEscape)),
+               {pattern, pattern});
 }
 
-void orvDevPointWidget::showPoints(const QString &condition)
+void orvDevPointWidget::showPoints(const QString &condition, const QVariantList &values)
 {
     m_points->setSortingEnabled(false);
     m_points->setRowCount(0);
@@ -196,10 +188,12 @@ void orvDevPointWidget::showPoints(const QString &condition)
         if (wanted >= 0 && wanted != t)
             continue;
         QStringList tags, descs;
-        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM %1 WHERE %2 ORDER BY TAG_NAME LIMIT %3;")
-                                             .arg(QLatin1String(kTables[t].table), condition)
-                                             .arg(SearchLimit + 1),
-                                         tags, descs);
+        // The condition goes in last: a user's text never reaches a further arg().
+        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM %1 WHERE %3 ORDER BY TAG_NAME LIMIT %2")
+                                             .arg(QLatin1String(kTables[t].table))
+                                             .arg(SearchLimit + 1)
+                                             .arg(condition),
+                                         values, tags, descs);
         for (int i = 0; i < tags.size(); ++i) {
             if (shown == SearchLimit) {
                 truncated = true;
@@ -237,12 +231,19 @@ void orvDevPointWidget::fillValueSources()
     for (auto it = rowsByTable.constBegin(); it != rowsByTable.constEnd(); ++it) {
         const QString &table = it.key();
         QStringList keys;
-        for (int row : it.value())
+        QVariantList values;
+        for (int row : it.value()) {
             keys.append(table + QLatin1Char('.') + m_points->item(row, TagColumn)->text());
+            values.append(keys.last());
+        }
+        QStringList marks;
+        marks.reserve(keys.size());
+        for (int i = 0; i < keys.size(); ++i)
+            marks.append(QStringLiteral("?"));
         QStringList found, fes;
-        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT KEY_ID_TAG,FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG IN (%2);")
-                                             .arg(table, orv_sql::quotedList(keys)),
-                                         found, fes);
+        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT KEY_ID_TAG,FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG IN (%2)")
+                                             .arg(table, marks.join(QLatin1Char(','))),
+                                         values, found, fes);
         QHash<QString, QString> sources;
         for (int i = 0; i < found.size(); ++i)
             sources.insert(found.at(i), fes.at(i));

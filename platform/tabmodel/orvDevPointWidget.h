@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QVariantList>
 #include <QWidget>
 
 class QComboBox;
@@ -44,7 +45,8 @@ private slots:
 
 private:
     void loadLocations();
-    void showPoints(const QString &condition);
+    // Points of the four tables meeting the condition, whose ? take the values.
+    void showPoints(const QString &condition, const QVariantList &values);
     void fillValueSources();
 
     QLineEdit *m_search = nullptr;

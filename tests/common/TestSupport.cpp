@@ -209,6 +209,17 @@ QString openLink(const DbLinkParams &p)
                                                       p.port, p.database, p.type);
 }
 
+QString runOnLink(const QStringList &sqls)
+{
+    QSqlQuery query(QSqlDatabase::database());
+    // Cached models read again, as after any write.
+    OrvTableDataMgr::getInstance()->noteDataChanged();
+    for (const QString &sql : sqls)
+        if (!query.exec(sql))
+            return sql + QStringLiteral(": ") + query.lastError().text();
+    return QString();
+}
+
 void useOffscreenPlatformByDefault()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

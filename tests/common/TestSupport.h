@@ -48,6 +48,9 @@ QString createDemoDatabase(Backend backend, const QString &database, const TestR
                            const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr);
 // Opens params as the table-model manager's link; empty text on success.
 QString openLink(const DbLinkParams &params);
+// Runs statements on the link's connection past the library's checks (test set-up: triggers,
+// defects); empty text on success.
+QString runOnLink(const QStringList &sqls);
 
 // Programs of the test bed run headless unless QT_QPA_PLATFORM says otherwise; call before the
 // application object exists.

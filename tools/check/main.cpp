@@ -120,8 +120,9 @@ int main(int argc, char *argv[])
     }
 
     QString error = openLink(parser);
-    if (error.isEmpty() && !LoginDlg::checkModelContext(error))
-        error += QStringLiteral(",可能未进行系统建模!");
+    QString detail;
+    if (error.isEmpty() && !LoginDlg::checkModelContext(error, &detail))
+        error += QStringLiteral(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
     if (!error.isEmpty()) {
         err << "model_check: " << error << "\n";
         delete OrvTableDataMgr::getInstance();

@@ -1,5 +1,6 @@
 #include "DemoGenerator.h"
 
+#include "DbConnection.h"
 #include "OrvSchema.h"
 #include "PasswordHash.h"
 #include "SqlText.h"
@@ -217,6 +218,10 @@ QString DemoGenerator::write(QSqlDatabase &db, const QString &tablesDir)
     const QList<TableDefinition> defs = TableDefinition::readDirectory(tablesDir, &errors);
     if (defs.isEmpty())
         return QStringLiteral("在 %1 中没有可用的表定义文件 %2").arg(tablesDir, errors.join(QLatin1Char('\n')));
+    // The demo database is ours: in WAL mode its readers never block a batch's writes. A database
+    // someone else made keeps its journal mode.
+    if (DbConnection::isSqlite(db))
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     QString error = OrvSchema::drop(db, defs);
     if (error.isEmpty())
         error = OrvSchema::create(db, defs);
