@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QByteArray>
 
-// The application object of the tool. Instances of one user share it: a later start hands
-// over to the running one (instanceStarted) and ends.
+class SingleApplicationPrivate;
+
+// The application object of the tool. Instances of one key (user, installation) share a
+// shared-memory block: the first becomes the primary and listens on a local socket; a later
+// start tells the primary (instanceStarted) and ends with status 0 inside the constructor.
 class SingleApplication : public QApplication
 {
     Q_OBJECT
@@ -20,15 +23,22 @@ public:
 
     SingleApplication(int &argc, char *argv[], bool allowSecondary = false, Options options = PerUser,
                       int timeout = 1000);
+    ~SingleApplication() override;
+
+    bool isPrimaryInstance() const;
+    bool isSecondaryInstance() const;
+    // 0 for the primary, the running count of secondaries for a secondary.
+    quint32 instanceNumber() const;
+    qint64 primaryProcessId() const;
+    // Sends message to the primary; false in the primary or when it was not written in time.
+    bool sendToPrimary(const QByteArray &message, int timeout);
 
 signals:
     void instanceStarted();
     void receivedMessage(quint32 instanceId, QByteArray message);
 
 private:
-    bool m_allowSecondary;
-    Options m_options;
-    int m_timeout;
+    SingleApplicationPrivate *d;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(SingleApplication::Options)

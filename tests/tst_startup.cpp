@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -44,6 +45,20 @@ void whenMainWindowShown(const std::function<void(MainWindow *)> &inspect)
         }
     });
     timer->start(50);
+}
+
+// Answers the coming login dialog as a platform user of a fresh SQLite demo database.
+bool loginToDemoDatabase(const TestRoot &root)
+{
+    DbLinkParams p;
+    if (!createDemoDatabase(Backend::SQLite, QStringLiteral("demo"), root, DemoOptions(), &p).isEmpty())
+        return false;
+    answerModal<CLoginDlg>([](CLoginDlg *dlg) {
+        setField(dlg, "userEdit", QStringLiteral("engineer"));
+        setField(dlg, "passwordEdit", QStringLiteral("velm2026"));
+        dlg->findChild<QPushButton *>(QStringLiteral("loginButton"))->click();
+    });
+    return true;
 }
 
 QString readLog(const TestRoot &root)
@@ -103,13 +118,7 @@ private slots:
     void platformLoginStartsWithKeysLocked()
     {
         TestRoot root;
-        DbLinkParams p;
-        QCOMPARE(createDemoDatabase(Backend::SQLite, QStringLiteral("demo"), root, DemoOptions(), &p), QString());
-        answerModal<CLoginDlg>([](CLoginDlg *dlg) {
-            setField(dlg, "userEdit", QStringLiteral("engineer"));
-            setField(dlg, "passwordEdit", QStringLiteral("velm2026"));
-            dlg->findChild<QPushButton *>(QStringLiteral("loginButton"))->click();
-        });
+        QVERIFY(loginToDemoDatabase(root));
         bool checked = true;
         bool managerEditable = true;
         QString status;
@@ -123,6 +132,31 @@ private slots:
         QVERIFY(!managerEditable);
         QVERIFY2(status.startsWith(QStringLiteral("账号:engineer 数据库:")), qPrintable(status));
         expectServicesReleased();
+    }
+
+    void secondStartRaisesTheMinimisedWindowAndEnds()
+    {
+        TestRoot root;
+        QVERIFY(loginToDemoDatabase(root));
+        int secondExit = -1;
+        QString secondOutput;
+        bool raised = false;
+        whenMainWindowShown([&](MainWindow *w) {
+            w->showMinimized();
+            QVERIFY(QTest::qWaitFor([w] { return w->isMinimized(); }, 2000));
+            // A copy of this program that got past its application object would fail on the
+            // unknown test function instead of ending with 0.
+            QProcess second;
+            second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("noSuchTestFunction")});
+            if (second.waitForFinished(10000) && second.exitStatus() == QProcess::NormalExit)
+                secondExit = second.exitCode();
+            secondOutput = QString::fromLocal8Bit(second.readAllStandardOutput());
+            raised = QTest::qWaitFor([w] { return w->isMaximized() && !w->isMinimized() && w->isActiveWindow(); }, 5000);
+        });
+        QCOMPARE(runModelVarnix(app()), 0);
+        QCOMPARE(secondExit, 0);
+        QVERIFY2(secondOutput.isEmpty(), qPrintable(secondOutput));
+        QVERIFY(raised);
     }
 
     void directLinkStartsWithKeysEditable()
