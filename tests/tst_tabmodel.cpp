@@ -1,6 +1,7 @@
 // The table-model library over SQLite, MariaDB and PostgreSQL.
 #include "TestSupport.h"
 
+#include "AppLog.h"
 #include "OrvDbDesign.h"
 #include "OrvInputDlg.h"
 #include "OrvReplaceDlg.h"
@@ -8,11 +9,16 @@
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
 #include "SqlText.h"
+#include "SqlWrite.h"
 #include "ViewName.h"
 #include "Worker.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -36,6 +42,17 @@ private:
         QTest::addColumn<Backend>("backend");
         for (Backend b : availableBackends())
             QTest::newRow(qPrintable(backendName(b))) << b;
+    }
+
+    // Runs the batch as the batch editors do: a Worker under the wait dialog. The worker's result.
+    QString runWorker(const QStringList &sqls)
+    {
+        Worker worker(nullptr);
+        OrvWaitPrgDlg dlg(boost::bind(&Worker::executeSqls, &worker, sqls), nullptr);
+        QString result = QStringLiteral("not reported");
+        connect(&worker, &Worker::sigExecuteSqlsResult, this, [&](const QString &r) { result = r; }, Qt::BlockingQueuedConnection);
+        dlg.exec();
+        return result;
     }
 
     bool link(Backend backend)
@@ -320,6 +337,221 @@ private slots:
         mgr()->setPrimaryEditable(false);
     }
 
+    void sessionsArePinned_data() { addBackendRows(); }
+    void sessionsArePinned()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        if (backend == Backend::MariaDB) {
+            const QStringList mode = column(QStringLiteral("SELECT @@SESSION.sql_mode;"));
+            QVERIFY2(mode.value(0).contains(QStringLiteral("STRICT_ALL_TABLES")) && mode.value(0).contains(QStringLiteral("NO_BACKSLASH_ESCAPES")),
+                     qPrintable(mode.value(0)));
+            QCOMPARE(column(QStringLiteral("SELECT @@SESSION.character_set_connection;")), QStringList{"utf8mb4"});
+            QCOMPARE(column(QStringLiteral("SELECT @@SESSION.innodb_lock_wait_timeout;")), QStringList{"30"});
+            // What slips past the library's checks is still refused by the session, never cut or zeroed.
+            QVERIFY(!runOnLink({QStringLiteral("UPDATE fes_analog SET DOT_NO = 'x' WHERE DOT_NO = 1;")}).isEmpty());
+            QVERIFY(!runOnLink({QStringLiteral("UPDATE fes_analog SET UNIT = '12345678901234567' WHERE DOT_NO = 1;")}).isEmpty());
+        } else if (backend == Backend::PostgreSQL) {
+            QCOMPARE(column(QStringLiteral("SHOW standard_conforming_strings;")), QStringList{"on"});
+            QCOMPARE(column(QStringLiteral("SHOW lock_timeout;")), QStringList{"30s"});
+        }
+        // Four-byte characters survive the link and the worker's own connection alike.
+        const QString wide = QStringLiteral("泵😀𠀀");
+        QCOMPARE(mgr()->executeBatch({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_DESC = '%1' WHERE HMI_ID = 3;").arg(wide)}), QString());
+        QCOMPARE(column(QStringLiteral("SELECT HMI_DESC FROM HMI_TYPE_INFO WHERE HMI_ID = 3;")), QStringList{wide});
+        QCOMPARE(runWorker({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_DESC = '%1?' WHERE HMI_ID = 4;").arg(wide)}), QString());
+        QCOMPARE(column(QStringLiteral("SELECT HMI_DESC FROM HMI_TYPE_INFO WHERE HMI_ID = 4;")), QStringList{wide + QLatin1Char('?')});
+        // A record named like the mangled text is another record: deleting it must not find these.
+        QVERIFY(mgr()->executeBatch({QStringLiteral("delete from HMI_TYPE_INFO where HMI_DESC = '泵?\?';")}).contains(QStringLiteral("没有改动任何记录")));
+        QCOMPARE(column(QStringLiteral("SELECT HMI_ID FROM HMI_TYPE_INFO WHERE HMI_ID IN (3,4) ORDER BY HMI_ID;")), (QStringList{"3", "4"}));
+    }
+
+    void backslashesStayLiteralOnPostgres()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        QVERIFY(link(Backend::PostgreSQL));
+        const QString database = m_links.value(int(Backend::PostgreSQL)).database;
+        QCOMPARE(runOnLink({QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(database)}), QString());
+        QVERIFY(link(Backend::PostgreSQL));
+        const QStringList before = column(QStringLiteral("SELECT HMI_ID FROM HMI_TYPE_INFO ORDER BY HMI_ID;"));
+        const QString hostile = QStringLiteral("\\'; DELETE FROM HMI_TYPE_INFO; --");
+        // A template with doubled quotes, the worker, and a page edit with bound values.
+        QCOMPARE(mgr()->executeBatch({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_DESC = '%1' WHERE HMI_ID = 1;").arg(orv_sql::escaped(hostile))}),
+                 QString());
+        QCOMPARE(runWorker({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = '%1' WHERE HMI_ID = 2;").arg(orv_sql::escaped(hostile))}), QString());
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("HMI_TYPE_INFO.xml"), this);
+        QVERIFY(model->load(true));
+        QVERIFY(model->setData(model->index(2, model->findCol(QStringLiteral("HMI_NAME"))), hostile));
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT HMI_ID FROM HMI_TYPE_INFO ORDER BY HMI_ID;")), before);
+        QCOMPARE(column(QStringLiteral("SELECT HMI_DESC FROM HMI_TYPE_INFO WHERE HMI_ID = 1;")), QStringList{hostile});
+        QCOMPARE(column(QStringLiteral("SELECT HMI_FILE FROM HMI_TYPE_INFO WHERE HMI_ID = 2;")), QStringList{hostile});
+        QCOMPARE(column(QStringLiteral("SELECT HMI_NAME FROM HMI_TYPE_INFO WHERE HMI_ID = %1;").arg(model->getRowData(2).at(0))), QStringList{hostile});
+        delete model;
+        QCOMPARE(runOnLink({QStringLiteral("ALTER DATABASE %1 RESET standard_conforming_strings").arg(database)}), QString());
+    }
+
+    void writesAreChecked_data() { addBackendRows(); }
+    void writesAreChecked()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        const QString tag = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;")).first();
+        const auto update = [&tag](const char *name, const QString &value) {
+            return QStringLiteral("UPDATE fes_analog SET %1 = '%2' WHERE TAG_NAME = '%3';").arg(QLatin1String(name), value, tag);
+        };
+        const auto stored = [this, &tag] {
+            QStringList dot, unit, coeff;
+            OrvDbDesign().getThreeColumnResult(QStringLiteral("SELECT DOT_NO, UNIT, COEFF FROM fes_analog WHERE TAG_NAME = '%1';").arg(tag),
+                                               dot, unit, coeff);
+            return dot + unit + coeff;
+        };
+        const QStringList before = stored();
+
+        // Values that do not fit their column are refused before anything runs, the same on every database.
+        QString error = mgr()->executeBatch({update("UNIT", QStringLiteral("kV")), update("DOT_NO", QStringLiteral("x"))});
+        QVERIFY2(error.contains(QStringLiteral("“点号”(DOT_NO)不能保存值“x”：不是整数")) && error.contains(QStringLiteral("第2条")), qPrintable(error));
+        QVERIFY(mgr()->executeBatch({update("UNIT", QStringLiteral("12345678901234567"))}).contains(QStringLiteral("最多 16 个字符")));
+        QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1e12"))}).contains(QStringLiteral("整数部分最多 10 位")));
+        QVERIFY(mgr()->executeBatch({update("DOT_NO", QStringLiteral("99999999999"))}).contains(QStringLiteral("超出范围")));
+        QVERIFY(runWorker({update("DOT_NO", QStringLiteral("1.5"))}).contains(QStringLiteral("不是整数")));
+        // One text, one statement.
+        error = mgr()->executeBatch({update("UNIT", QStringLiteral("kV")) + QStringLiteral(" DELETE FROM HMI_TYPE_INFO;")});
+        QVERIFY2(error.contains(QStringLiteral("不是单条SQL语句")), qPrintable(error));
+        QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM HMI_TYPE_INFO;")), QStringList{"6"});
+        QCOMPARE(stored(), before);
+
+        // A value stored again unchanged still found its row.
+        QCOMPARE(mgr()->executeBatch({update("UNIT", before.at(1))}), QString());
+
+        // A read-only user writes nothing, through any path.
+        mgr()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        QVERIFY(mgr()->executeBatch({update("UNIT", QStringLiteral("kV"))}).contains(QStringLiteral("没有修改权限")));
+        QVERIFY(runWorker({update("UNIT", QStringLiteral("kV"))}).contains(QStringLiteral("没有修改权限")));
+        mgr()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+        QCOMPARE(stored(), before);
+    }
+
+    void editOfAVanishedRowFails_data() { addBackendRows(); }
+    void editOfAVanishedRowFails()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("REPORT_TYPE_INFO.xml"), this);
+        QVERIFY(model->load(true) && model->rowCount() >= 2);
+        const int desc = model->findCol(QStringLiteral("REPORT_DESC"));
+        const QString key = model->getRowData(0).at(0);
+        QVERIFY(model->setData(model->index(0, desc), QStringLiteral("改过")));
+        QVERIFY(model->setData(model->index(1, desc), QStringLiteral("也改过")));
+        // Another session deletes the first row meanwhile.
+        QCOMPARE(runOnLink({QStringLiteral("DELETE FROM REPORT_TYPE_INFO WHERE %1 = '%2';").arg(model->getSqlName().at(0), key)}), QString());
+        const QString error = model->saveChanges();
+        QVERIFY2(error.contains(QStringLiteral("没有改动任何记录")), qPrintable(error));
+        QVERIFY(!model->hasPendingChanges());
+        QVERIFY(!column(QStringLiteral("SELECT REPORT_DESC FROM REPORT_TYPE_INFO;")).contains(QStringLiteral("也改过")));
+        delete model;
+    }
+
+    void lockWaitEndsInBoundedTime_data()
+    {
+        QTest::addColumn<Backend>("backend");
+        if (!TestServers::available())
+            return;
+        QTest::newRow("mariadb") << Backend::MariaDB;
+        QTest::newRow("postgresql") << Backend::PostgreSQL;
+    }
+    void lockWaitEndsInBoundedTime()
+    {
+        QFETCH(Backend, backend);
+        DbConnection::setLockWaitSeconds(2);
+        QVERIFY(link(backend));
+        QCOMPARE(DbConnection::open(m_links.value(int(backend)), QStringLiteral("locker")), QString());
+        {
+            QSqlDatabase locker = QSqlDatabase::database(QStringLiteral("locker"));
+            QVERIFY(locker.transaction());
+            QVERIFY(QSqlQuery(locker).exec(QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'held' WHERE HMI_ID = 5")));
+            QElapsedTimer timer;
+            timer.start();
+            const QString error = mgr()->executeBatch({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'mine' WHERE HMI_ID = 5;")});
+            QVERIFY2(error.contains(QStringLiteral("lock"), Qt::CaseInsensitive), qPrintable(error));
+            QVERIFY(timer.elapsed() < 10000);
+            locker.rollback();
+        }
+        DbConnection::close(QStringLiteral("locker"));
+        DbConnection::setLockWaitSeconds(30);
+    }
+
+    void writesAreAudited()
+    {
+        QVERIFY(link(Backend::SQLite));
+        orv_public::StartLogSystem("MODEL", "tst_tabmodel");
+        mgr()->setLoginUser(QStringLiteral("auditor"));
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("HMI_TYPE_INFO.xml"), this);
+        QVERIFY(model->load(true));
+        const int file = model->findCol(QStringLiteral("HMI_FILE"));
+        const QString old = model->getRowData(5).at(file);
+        QVERIFY(model->setData(model->index(5, file), QStringLiteral("新\"文件\"\n.pic")));
+        QCOMPARE(model->saveChanges(), QString());
+        QVERIFY(!runWorker({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'a' WHERE HMI_ID = '1';"),
+                            QStringLiteral("UPDATE HMI_TYPE_INFO SET NO_COLUMN = 1;")}).isEmpty());
+        orv_public::StopLogSystem();
+        mgr()->setLoginUser(QString());
+        delete model;
+
+        QFile log(m_root.file(QStringLiteral("log/audit.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QList<QJsonObject> records;
+        for (const QByteArray &line : log.readAll().split('\n'))
+            if (!line.isEmpty())
+                records.append(QJsonDocument::fromJson(line).object());
+        QCOMPARE(records.size(), 3);
+        const QJsonObject &saved = records.at(0);
+        QCOMPARE(saved.value(QStringLiteral("outcome")).toString(), QStringLiteral("committed"));
+        QCOMPARE(saved.value(QStringLiteral("account")).toString(), QStringLiteral("auditor"));
+        QCOMPARE(saved.value(QStringLiteral("table")).toString(), QStringLiteral("HMI_TYPE_INFO"));
+        QCOMPARE(saved.value(QStringLiteral("key_column")).toString(), QStringLiteral("HMI_ID"));
+        QCOMPARE(saved.value(QStringLiteral("column")).toString(), QStringLiteral("HMI_FILE"));
+        QCOMPARE(saved.value(QStringLiteral("old")).toString(), old);
+        QCOMPARE(saved.value(QStringLiteral("new")).toString(), QStringLiteral("新\"文件\"\n.pic"));
+        QVERIFY(saved.value(QStringLiteral("link")).toString().contains(QStringLiteral("tabmodel_test.sqlite")));
+        // The worker's batch failed: both of its statements are recorded as rolled back, never as applied.
+        for (int i : {1, 2}) {
+            QCOMPARE(records.at(i).value(QStringLiteral("outcome")).toString(), QStringLiteral("rolled back"));
+            QVERIFY(records.at(i).value(QStringLiteral("reason")).toString().contains(QStringLiteral("NO_COLUMN")));
+        }
+        QCOMPARE(records.at(1).value(QStringLiteral("key")).toString(), QStringLiteral("1"));
+        QVERIFY(records.at(1).value(QStringLiteral("old")).isNull());
+        QCOMPARE(records.at(1).value(QStringLiteral("batch")), records.at(2).value(QStringLiteral("batch")));
+    }
+
+    void sqliteFilesKeepTheirJournal()
+    {
+        // A database the tool did not make is opened as it is: not switched to WAL, an empty file not rewritten.
+        const QString path = m_root.file(QStringLiteral("data/plain.sqlite"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("CREATE TABLE SYS_MODEL_DOMAIN_INFO (DOMAIN_ID int)")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+        DbLinkParams p;
+        p.type = orv_dbms::DB_SQLITE;
+        p.database = path;
+        QCOMPARE(openLink(p), QString());
+        QCOMPARE(column(QStringLiteral("PRAGMA journal_mode;")), QStringList{"delete"});
+        const QString empty = m_root.file(QStringLiteral("data/empty.sqlite"));
+        m_root.writeFile(QStringLiteral("data/empty.sqlite"), QByteArray());
+        p.database = empty;
+        QCOMPARE(openLink(p), QString());
+        QSqlQuery q;
+        QVERIFY(!mgr()->selectOnly(QStringLiteral("SELECT * FROM SYS_MODEL_DOMAIN_INFO;"), q));
+        mgr()->onSysQuit();
+        QCOMPARE(QFileInfo(empty).size(), qint64(0));
+    }
+
     void linkFailures()
     {
         QElapsedTimer timer;
@@ -384,10 +616,36 @@ private slots:
         QCOMPARE(replace.getReplace(), QStringLiteral("B'"));
     }
 
-    void sqlQuoting()
+    void sqlText()
     {
         QCOMPARE(orv_sql::escaped(QStringLiteral("it's")), QStringLiteral("it''s"));
         QCOMPARE(orv_sql::quotedList({QStringLiteral("a'"), QStringLiteral("b")}), QStringLiteral("'a''','b'"));
+        QCOMPARE(orv_sql::likePattern(QStringLiteral("a%1_!")), QStringLiteral("%a!%1!_!!%"));
+
+        using orv_sql::isSingleStatement;
+        QVERIFY(isSingleStatement(QStringLiteral("UPDATE t SET a = 'x;y' WHERE k = 'it''s';  ")));
+        QVERIFY(isSingleStatement(QStringLiteral("UPDATE t SET a = '\\' WHERE k = '1'")));
+        QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1'; DELETE FROM t")));
+        QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1' -- ';\nDELETE FROM t")));
+        QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1' # x")));
+        QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = 'open")));
+        // In an E'' string a backslash escapes the quote, as PostgreSQL reads it.
+        QVERIFY(!isSingleStatement(QStringLiteral("SELECT E'\\'' ; DELETE FROM t; --'")));
+        QVERIFY(isSingleStatement(QStringLiteral("SELECT E'\\'';")));
+
+        const SqlWrite update = SqlWrite::fromText(QStringLiteral("UPDATE fes_analog SET UNIT = 'k''V' WHERE TAG_NAME = 'A.B';"));
+        QCOMPARE(update.kind, SqlWrite::Update);
+        QCOMPARE(update.table, QStringLiteral("fes_analog"));
+        QCOMPARE(update.columns, QStringList{"UNIT"});
+        QCOMPARE(update.newValues, QStringList{"k'V"});
+        QCOMPARE(update.keyColumn + QLatin1Char('=') + update.key, QStringLiteral("TAG_NAME=A.B"));
+        const SqlWrite removal = SqlWrite::fromText(QStringLiteral("delete from fes_mix where TAG_NAME = 'T4.D''''';"));
+        QCOMPARE(removal.kind, SqlWrite::Delete);
+        QCOMPARE(removal.key, QStringLiteral("T4.D''"));
+        const SqlWrite other = SqlWrite::fromText(QStringLiteral("UPDATE t SET a = a + 1"));
+        QCOMPARE(other.kind, SqlWrite::Update);
+        QVERIFY(other.columns.isEmpty() && other.keyColumn.isEmpty());
+        QCOMPARE(SqlWrite::fromText(QStringLiteral("CREATE TABLE x (a int)")).changesRows(), false);
     }
 };
 

@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 namespace {
 
 struct TypeName
@@ -99,7 +101,9 @@ QString connectOptions(const DbLinkParams &params)
             .arg(DbConnection::ConnectTimeoutSeconds);
     case orv_dbms::DB_OPENGAUSS:
     case orv_dbms::DB_KINGBASE:
-        return QStringLiteral("connect_timeout=%1;options=-cclient_min_messages=warning")
+        // Pinned from the first statement on: the driver learns at connection time whether the
+        // server reads backslashes as escapes, and escapes the values it binds accordingly.
+        return QStringLiteral("connect_timeout=%1;options='-cclient_min_messages=warning -cstandard_conforming_strings=on'")
             .arg(DbConnection::ConnectTimeoutSeconds);
     case orv_dbms::DB_SQLITE:
         return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(DbConnection::SqliteBusyTimeoutMs);
@@ -179,7 +183,7 @@ QString prepareMySql(QSqlDatabase &db)
         // a value that does not fit its column is an error, never silently changed.
         QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES,NO_ENGINE_SUBSTITUTION,"
                        "ERROR_FOR_DIVISION_BY_ZERO,NO_ZERO_DATE,NO_ZERO_IN_DATE'"),
-        QStringLiteral("SET SESSION innodb_lock_wait_timeout = %1, lock_wait_timeout = %1").arg(DbConnection::LockWaitSeconds),
+        QStringLiteral("SET SESSION innodb_lock_wait_timeout = %1, lock_wait_timeout = %1").arg(DbConnection::lockWaitSeconds()),
     };
     for (const QString &sql : sqls) {
         const QString error = runSetting(db, sql);
@@ -198,8 +202,8 @@ QString preparePostgres(QSqlDatabase &db)
     if (!error.isEmpty())
         return error;
     // Servers of the family name the lock wait limit differently; one of them will do.
-    if (!runSetting(db, QStringLiteral("SET lock_timeout = '%1s'").arg(DbConnection::LockWaitSeconds)).isEmpty())
-        runSetting(db, QStringLiteral("SET lockwait_timeout = %1").arg(DbConnection::LockWaitSeconds * 1000));
+    if (!runSetting(db, QStringLiteral("SET lock_timeout = '%1s'").arg(DbConnection::lockWaitSeconds())).isEmpty())
+        runSetting(db, QStringLiteral("SET lockwait_timeout = %1").arg(DbConnection::lockWaitSeconds() * 1000));
     return QString();
 }
 
@@ -281,6 +285,20 @@ QString DbLinkParams::describe() const
 }
 
 namespace DbConnection {
+
+namespace {
+std::atomic<int> g_lockWaitSeconds{30};
+}
+
+int lockWaitSeconds()
+{
+    return g_lockWaitSeconds.load();
+}
+
+void setLockWaitSeconds(int seconds)
+{
+    g_lockWaitSeconds = seconds;
+}
 
 QString driverName(orv_dbms::EDbType type)
 {

@@ -28,8 +28,10 @@ namespace DbConnection {
 
 // Seconds a connection attempt may take before the server is called dead.
 constexpr int ConnectTimeoutSeconds = 5;
-// Seconds a statement waits for a lock another session holds before it fails.
-constexpr int LockWaitSeconds = 30;
+// Seconds a statement waits for a lock another session holds before it fails (30); tests
+// shorten it for the connections they open afterwards.
+int lockWaitSeconds();
+void setLockWaitSeconds(int seconds);
 // Milliseconds an SQLite statement waits for another connection's lock.
 constexpr int SqliteBusyTimeoutMs = 10000;
 
