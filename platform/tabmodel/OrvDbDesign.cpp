@@ -9,14 +9,35 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-bool OrvDbDesign::readColumns(const QString &sql, const QList<QStringList *> &lists)
+bool OrvDbDesign::run(const QString &sql, const QVariantList &values, QSqlQuery &query)
+{
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    if (values.isEmpty()) {
+        if (mgr->selectOnly(sql, query))
+            return true;
+        m_lastError = mgr->lastError();
+        return false;
+    }
+    if (!mgr->isLinked()) {
+        m_lastError = QStringLiteral("数据库未连接");
+        return false;
+    }
+    if (query.prepare(sql)) {
+        for (const QVariant &v : values)
+            query.addBindValue(v);
+        if (query.exec())
+            return true;
+    }
+    m_lastError = query.lastError().text();
+    return false;
+}
+
+bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
-        m_lastError = OrvTableDataMgr::getInstance()->lastError();
+    if (!run(sql, values, query))
         return false;
-    }
     if (query.record().count() < lists.size()) {
         m_lastError = QStringLiteral("查询返回的列数不足: %1").arg(sql);
         return false;
@@ -30,17 +51,22 @@ bool OrvDbDesign::readColumns(const QString &sql, const QList<QStringList *> &li
 
 bool OrvDbDesign::getOneColumnResult(const QString &sql, QStringList &first)
 {
-    return readColumns(sql, {&first});
+    return readColumns(sql, {}, {&first});
+}
+
+bool OrvDbDesign::getOneColumnResult(const QString &sql, const QVariantList &values, QStringList &first)
+{
+    return readColumns(sql, values, {&first});
 }
 
 bool OrvDbDesign::getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second)
 {
-    return readColumns(sql, {&first, &second});
+    return readColumns(sql, {}, {&first, &second});
 }
 
 bool OrvDbDesign::getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third)
 {
-    return readColumns(sql, {&first, &second, &third});
+    return readColumns(sql, {}, {&first, &second, &third});
 }
 
 bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
@@ -48,10 +74,8 @@ bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, co
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
-        m_lastError = OrvTableDataMgr::getInstance()->lastError();
+    if (!run(sql, {}, query))
         return false;
-    }
     const QSqlRecord record = query.record();
     const int displayIndex = record.indexOf(displayColumn);
     const int dataIndex = record.indexOf(dataColumn);

@@ -11,6 +11,7 @@ class OrvTableModel;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
+class QSqlQuery;
 
 // Small read helpers over the link. Every query is read to its end and finished at once,
 // so that no read lock is left behind.
@@ -20,6 +21,8 @@ public:
     bool getOneColumnResult(const QString &sql, QStringList &first);
     bool getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second);
     bool getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third);
+    // As getOneColumnResult, with the statement's ? placeholders bound to values, in order.
+    bool getOneColumnResult(const QString &sql, const QVariantList &values, QStringList &first);
 
     // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn.
     bool getSqlInfoToCombobox(const QString &sql, const QString &displayColumn, const QString &dataColumn,
@@ -41,7 +44,8 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool readColumns(const QString &sql, const QList<QStringList *> &lists);
+    bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
+    bool run(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                    QList<QPair<QString, QVariant>> &pairs);
 
