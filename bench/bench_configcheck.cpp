@@ -6,7 +6,6 @@
 #include "orvConfigCheck.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QTextStream>
 
@@ -14,15 +13,12 @@ int main(int argc, char *argv[])
 {
     useOffscreenPlatformByDefault();
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("points"), QStringLiteral("Back-stage points in the database."), QStringLiteral("n"), QStringLiteral("100000")});
-    parser.process(app);
+    const int points = parseIntOptions(app, {{"points", "Back-stage points in the database.", 100000}}).at(0);
     QTextStream out(stdout);
 
     TestRoot root;
     Common::initPath();
-    DemoOptions options = DemoOptions::forPointCount(parser.value(QStringLiteral("points")).toInt());
+    DemoOptions options = DemoOptions::forPointCount(points);
     options.seedDefects = true;
     DbLinkParams p;
     QString error = createDemoDatabase(Backend::SQLite, QStringLiteral("bench_check"), root, options, &p);

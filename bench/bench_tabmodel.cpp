@@ -9,7 +9,6 @@
 #include "Worker.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -125,15 +124,12 @@ int main(int argc, char *argv[])
 {
     useOffscreenPlatformByDefault();
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addOption({QStringLiteral("points"), QStringLiteral("Back-stage points in the database."), QStringLiteral("n"), QStringLiteral("100000")});
-    parser.addOption({QStringLiteral("updates"), QStringLiteral("UPDATE statements per batch."), QStringLiteral("n"), QStringLiteral("10000")});
-    parser.addOption({QStringLiteral("runs"), QStringLiteral("Repetitions; the best run counts."), QStringLiteral("n"), QStringLiteral("7")});
-    parser.process(app);
-    const int points = parser.value(QStringLiteral("points")).toInt();
-    const int updates = parser.value(QStringLiteral("updates")).toInt();
-    const int runs = qMax(1, parser.value(QStringLiteral("runs")).toInt());
+    const QVector<int> values = parseIntOptions(app, {{"points", "Back-stage points in the database.", 100000},
+                                                      {"updates", "UPDATE statements per batch.", 10000},
+                                                      {"runs", "Repetitions; the best run counts.", 7}});
+    const int points = values.at(0);
+    const int updates = values.at(1);
+    const int runs = qMax(1, values.at(2));
 
     TestRoot root;
     if (!TestServers::available())

@@ -2,6 +2,7 @@
 #include "ui_MainWindow.h"
 
 #include "Common.h"
+#include "OrvFesPointDlg.h"
 #include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvMsgContrl.h"
@@ -155,7 +156,14 @@ void MainWindow::onPointSearch()
 
 void MainWindow::onFesPointSearch()
 {
-    // Nothing to open yet: the front-end point search dialog is still to be built.
+    // One dialog for the whole session: it keeps the user's place between uses.
+    if (!m_fesPointDlg) {
+        m_fesPointDlg = new OrvFesPointDlg(this);
+        m_fesPointDlg->setModal(false);
+    }
+    m_fesPointDlg->show();
+    m_fesPointDlg->raise();
+    m_fesPointDlg->activateWindow();
 }
 
 void MainWindow::onShowBackStageDialog()

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class OrvFesPointDlg;
 class QAction;
 class QLabel;
 class QStackedWidget;
@@ -46,4 +47,5 @@ private:
     Ui::MainWindow *ui;
     QStackedWidget *m_pages = nullptr;
     QLabel *m_status = nullptr;
+    OrvFesPointDlg *m_fesPointDlg = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "Common.h"
 #include "MainWindow.h"
 #include "OrvDbDesign.h"
+#include "OrvFesPointDlg.h"
 #include "OrvPropertyPage.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
@@ -267,6 +268,26 @@ private slots:
         page->findChild<QTabBar *>()->setCurrentIndex(1);
         QCOMPARE(page->currentModel()->getTableName(), QStringLiteral("dev_group"));
         QCOMPARE(proxy->rowCount(), 6); // the filter text stays: the six 人民广场站 groups
+    }
+
+    void fesPointSearchIsOneDialog()
+    {
+        MainWindow w;
+        QVERIFY(w.findChildren<OrvFesPointDlg *>().isEmpty());
+        auto *action = w.findChild<QAction *>(QStringLiteral("action_9"));
+        action->trigger();
+        const QList<OrvFesPointDlg *> dialogs = w.findChildren<OrvFesPointDlg *>();
+        QCOMPARE(dialogs.size(), 1);
+        OrvFesPointDlg *dlg = dialogs.first();
+        QVERIFY(dlg->isVisible() && !dlg->isModal());
+        QCOMPARE(dlg->parentWidget(), &w);
+        // Closed and chosen again: the same dialog, as the user left it.
+        dlg->findChild<QLineEdit *>(QStringLiteral("deviceFilter"))->setText(QStringLiteral("QF"));
+        dlg->close();
+        action->trigger();
+        QCOMPARE(w.findChildren<OrvFesPointDlg *>(), dialogs);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->findChild<QLineEdit *>(QStringLiteral("deviceFilter"))->text(), QStringLiteral("QF"));
     }
 
     void pointBrowserHost()

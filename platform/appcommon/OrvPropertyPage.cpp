@@ -1,6 +1,7 @@
 #include "OrvPropertyPage.h"
 
 #include "OrvMessage.h"
+#include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 
@@ -77,6 +78,7 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
     connect(m_save, &QPushButton::clicked, this, &OrvPropertyPage::onSave);
     connect(m_revert, &QPushButton::clicked, this, &OrvPropertyPage::onRevert);
     connect(m_view, &QTableView::doubleClicked, this, &OrvPropertyPage::onCellActivated);
+    connect(new OrvFesLinkDropFilter(this), &OrvFesLinkDropFilter::sigLinked, this, &OrvPropertyPage::updateState);
     updateState();
 }
 

@@ -9,14 +9,21 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQuery &query)
+{
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    if (mgr->selectOnly(sql, values, query))
+        return true;
+    m_lastError = mgr->lastError();
+    return false;
+}
+
 bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, values, query)) {
-        m_lastError = OrvTableDataMgr::getInstance()->lastError();
+    if (!select(sql, values, query))
         return false;
-    }
     if (query.record().count() < lists.size()) {
         m_lastError = QStringLiteral("查询返回的列数不足: %1").arg(sql);
         return false;
@@ -31,6 +38,11 @@ bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, co
 bool OrvDbDesign::getOneColumnResult(const QString &sql, QStringList &first)
 {
     return readColumns(sql, {}, {&first});
+}
+
+bool OrvDbDesign::getOneColumnResult(const QString &sql, const QVariantList &values, QStringList &first)
+{
+    return readColumns(sql, values, {&first});
 }
 
 bool OrvDbDesign::getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second)
@@ -54,10 +66,8 @@ bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, co
 {
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
-        m_lastError = OrvTableDataMgr::getInstance()->lastError();
+    if (!select(sql, {}, query))
         return false;
-    }
     const QSqlRecord record = query.record();
     const int displayIndex = record.indexOf(displayColumn);
     const int dataIndex = record.indexOf(dataColumn);

@@ -11,6 +11,7 @@ class OrvTableModel;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
+class QSqlQuery;
 
 // Small read helpers over the link. Every query is read to its end and finished at once,
 // so that no read lock is left behind.
@@ -21,6 +22,7 @@ public:
     bool getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second);
     bool getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third);
     // The same with values bound to the ? of the text, in order.
+    bool getOneColumnResult(const QString &sql, const QVariantList &values, QStringList &first);
     bool getTwoColumnResult(const QString &sql, const QVariantList &values, QStringList &first, QStringList &second);
 
     // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn.
@@ -43,6 +45,7 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
+    bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
     bool readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                    QList<QPair<QString, QVariant>> &pairs);

@@ -4,6 +4,7 @@
 #include "OrvTableDataMgr.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -224,6 +225,19 @@ void useOffscreenPlatformByDefault()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options)
+{
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    for (const IntOption &o : options)
+        parser.addOption({QLatin1String(o.name), QLatin1String(o.help), QStringLiteral("n"), QString::number(o.value)});
+    parser.process(app);
+    QVector<int> values;
+    for (const IntOption &o : options)
+        values.append(parser.value(QLatin1String(o.name)).toInt());
+    return values;
 }
 
 void answerModalMatching(const std::function<bool(QWidget *)> &matches, const std::function<void(QWidget *)> &answer,

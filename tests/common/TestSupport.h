@@ -3,9 +3,11 @@
 #include "DbConnection.h"
 #include "DemoGenerator.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 #include <QTemporaryDir>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
@@ -55,6 +57,16 @@ QString runOnLink(const QStringList &sqls);
 // Programs of the test bed run headless unless QT_QPA_PLATFORM says otherwise; call before the
 // application object exists.
 void useOffscreenPlatformByDefault();
+
+// An integer command-line option of a benchmark: name, help text, default.
+struct IntOption
+{
+    const char *name;
+    const char *help;
+    int value;
+};
+// Parses the program's options (and --help); the values in the order of the options.
+QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options);
 
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);

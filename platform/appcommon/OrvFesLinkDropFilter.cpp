@@ -1,0 +1,151 @@
+#include "OrvFesLinkDropFilter.h"
+
+#include "FesPointDrag.h"
+#include "OrvDbDesign.h"
+#include "OrvMessage.h"
+#include "OrvPropertyPage.h"
+#include "OrvTableModel.h"
+
+#include <QAbstractProxyModel>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTableView>
+
+namespace {
+
+const char *const kFesTag = "FES_TAG";
+const char *const kRtuTag = "RTU_TAG";
+
+QString cell(OrvTableModel *model, int row, const char *column)
+{
+    return model->getRowData(row).value(model->findCol(QLatin1String(column)));
+}
+
+} // namespace
+
+OrvFesLinkDropFilter::OrvFesLinkDropFilter(OrvPropertyPage *page)
+    : QObject(page)
+    , m_page(page)
+{
+    QWidget *viewport = page->view()->viewport();
+    viewport->setAcceptDrops(true);
+    viewport->installEventFilter(this);
+}
+
+QString OrvFesLinkDropFilter::fesTableOf(const QString &mapTable)
+{
+    static const char *const kPairs[][2] = {{"analog_map_to_fes", "fes_analog"},
+                                            {"digital_map_to_fes", "fes_digital"},
+                                            {"accuml_map_to_fes", "fes_accuml"},
+                                            {"mix_map_to_fes", "fes_mix"}};
+    for (const auto &pair : kPairs)
+        if (mapTable.compare(QLatin1String(pair[0]), Qt::CaseInsensitive) == 0)
+            return QLatin1String(pair[1]);
+    return QString();
+}
+
+OrvTableModel *OrvFesLinkDropFilter::mapModel() const
+{
+    OrvTableModel *model = m_page->currentModel();
+    return model && !fesTableOf(model->getTableName()).isEmpty() ? model : nullptr;
+}
+
+int OrvFesLinkDropFilter::rowAt(OrvTableModel *model, const QPoint &pos) const
+{
+    const QTableView *view = m_page->view();
+    QModelIndex index = view->indexAt(pos);
+    if (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(view->model()))
+        index = proxy->mapToSource(index);
+    return index.isValid() && index.model() == model ? index.row() : -1;
+}
+
+bool OrvFesLinkDropFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QObject::eventFilter(watched, event);
+    auto *drop = static_cast<QDropEvent *>(event);
+    OrvTableModel *model = mapModel();
+    const bool ours = model && drop->mimeData()->hasFormat(orv_fes_drag::mimeType());
+    const int row = ours ? rowAt(model, drop->pos()) : -1;
+    // Entering anywhere keeps the moves coming; only a row takes the drop.
+    bool accepted = false;
+    if (type == QEvent::DragEnter)
+        accepted = ours;
+    else if (row >= 0)
+        accepted = type == QEvent::DragMove || link(drop->mimeData()->data(orv_fes_drag::mimeType()), model, row);
+    if (accepted) {
+        drop->setDropAction(Qt::CopyAction); // the search list keeps its items
+        drop->accept();
+    } else {
+        drop->ignore();
+    }
+    return true;
+}
+
+bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model, int row)
+{
+    QStringList texts;
+    orv_fes_drag::Point point;
+    if (!orv_fes_drag::decode(payload, &texts) || texts.isEmpty() || !orv_fes_drag::split(texts.first(), &point)) {
+        refuse(tr("拖入的数据不是前置测点"));
+        return false;
+    }
+    if (texts.size() > 1) {
+        refuse(tr("一行只能关联一个前置测点，请只拖入一个测点"));
+        return false;
+    }
+    const QString fesTable = fesTableOf(model->getTableName());
+    if (point.table.compare(fesTable, Qt::CaseInsensitive) != 0) {
+        refuse(tr("前置测点 %1 属于表 %2，%3 只能关联 %4 的测点").arg(point.tag, point.table, model->getTableName(), fesTable));
+        return false;
+    }
+    if (model->hasPendingChanges()) {
+        refuse(tr("%1 有未保存的修改，请先保存或撤销，再关联前置测点").arg(model->getTableName()));
+        return false;
+    }
+    const int fesCol = model->findCol(QLatin1String(kFesTag));
+    const int rtuCol = model->findCol(QLatin1String(kRtuTag));
+    for (int col : {fesCol, rtuCol}) {
+        const QString refusal = model->editRefusal(col);
+        if (!refusal.isEmpty()) {
+            refuse(refusal);
+            return false;
+        }
+    }
+
+    OrvDbDesign db;
+    QStringList rtus;
+    if (!db.getOneColumnResult(QStringLiteral("SELECT RTU_TAG FROM %1 WHERE TAG_NAME = ?").arg(fesTable), {point.tag}, rtus)) {
+        refuse(tr("读取前置测点 %1 失败：%2").arg(point.tag, db.lastError()));
+        return false;
+    }
+    if (rtus.isEmpty()) {
+        refuse(tr("前置测点 %1 在表 %2 中不存在").arg(point.tag, fesTable));
+        return false;
+    }
+
+    const QString question = tr("确定将 %1（%2）关联到前置测点 %3（%4）？\n当前关联的前置测点：%5")
+                                 .arg(cell(model, row, "KEY_ID_TAG"), cell(model, row, "DESCRIPTION"), point.tag,
+                                      point.description, cell(model, row, kFesTag));
+    if (orv_ui::information(m_page, tr("消息"), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
+
+    if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), rtus.first())) {
+        model->revertChanges();
+        refuse(tr("关联失败：前置测点 %1 未被接受").arg(point.tag));
+        return false;
+    }
+    const QString error = model->saveChanges();
+    if (!error.isEmpty()) {
+        refuse(tr("关联失败：%1").arg(error));
+        return false;
+    }
+    emit sigLinked();
+    return true;
+}
+
+void OrvFesLinkDropFilter::refuse(const QString &text) const
+{
+    orv_ui::information(m_page, tr("消息"), text);
+}
