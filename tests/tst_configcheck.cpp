@@ -540,6 +540,32 @@ private slots:
         QCOMPARE(run({"--type", "SQLite", "--database", clean.database, "--group", "标签结构检查"}, &out), 0);
         QVERIFY(out.contains(QStringLiteral("共 0 条异常")));
     }
+    void readOnlyUsersCannotRepair()
+    {
+        demo(true);
+        writeConfig(R"(<c><type name="测点" enable="true">
+            <checkitem des="前置模拟量" checkRule="FUNC_CHECK_FESPOINT_TAGNAME" repairRule="FUNC_DELETE">
+              <param value="fes_analog"/><param value="DESCRIPTION"/><param value="TAG_NAME"/></checkitem></type></c>)");
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        const QStringList before = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;"));
+        orvConfigCheckDlg dlg;
+        dlg.mainButton()->click();
+        QTreeWidgetItem *node = dlg.resultsTree()->topLevelItem(0)->child(0);
+        auto *tick = qobject_cast<treeCheckWidget *>(dlg.resultsTree()->itemWidget(node, 3));
+        QVERIFY(tick && !tick->checkBox()->isEnabled() && !tick->isChecked());
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateFinished));
+        dlg.resultsTree()->itemWidget(node, 2)->findChild<QPushButton *>()->click();
+        const QList<QPushButton *> buttons = dlg.openErrorLists().first()->findChildren<QPushButton *>();
+        QVERIFY(std::none_of(buttons.begin(), buttons.end(), [](QPushButton *b) { return b->isEnabled(); }));
+        // The library refuses the deletion whoever asks.
+        ST_CfgCheckItem *item = &dlg.engine()->lstTypes.first().lstItems.first();
+        for (ST_CfgCheckError &e : item->lstErrors)
+            e.bSelected = true;
+        QVERIFY(!dlg.engine()->repairItem(item));
+        QVERIFY(dlg.engine()->repairError().contains(QStringLiteral("没有修改权限")));
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+        QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;")), before);
+    }
 };
 
 QTEST_MAIN(ConfigCheckTest)

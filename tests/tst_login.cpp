@@ -1,17 +1,26 @@
 // The connection dialog, the model context check, the platform login and the login object.
 #include "TestSupport.h"
 
+#include <QApplication>
+
 #include "CLoginDlg.h"
 #include "CModelVarnixlogin.h"
 #include "Common.h"
+#include "IniSettings.h"
 #include "LoginDlg.h"
 #include "OrvTableDataMgr.h"
+#include "PasswordHash.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -197,8 +206,19 @@ private slots:
             QCOMPARE(reason, reasons.at(i));
         }
         QCOMPARE(runSql({QStringLiteral("DROP TABLE SYS_MODEL_DOMAIN_INFO;")}), QString());
-        QVERIFY(!LoginDlg::checkModelContext(reason));
+        QString detail;
+        QVERIFY(!LoginDlg::checkModelContext(reason, &detail));
         QCOMPARE(reason, QStringLiteral("数据库查询域失败"));
+        QVERIFY2(detail.contains(QStringLiteral("sys_model_domain_info"), Qt::CaseInsensitive), qPrintable(detail));
+        if (backend != Backend::SQLite)
+            return;
+        // A file that is no database: the database's own reason goes with the tool's.
+        m_root->writeFile(QStringLiteral("data/junk.sqlite"), QByteArray(4096, 'x'));
+        DbLinkParams junk = p;
+        junk.database = m_root->file(QStringLiteral("data/junk.sqlite"));
+        QCOMPARE(openLink(junk), QString());
+        QVERIFY(!LoginDlg::checkModelContext(reason, &detail));
+        QVERIFY2(detail.contains(QStringLiteral("not a database")), qPrintable(detail));
     }
 
     void directLinkToServers()
@@ -315,6 +335,158 @@ private slots:
         QVERIFY(login.isDirectLink());
         QCOMPARE(mgr()->loginUser(), QString());
         QVERIFY(!mgr()->getDbInfo().startsWith(QStringLiteral("账号")));
+    }
+
+    void corruptSettingsGiveDefaults()
+    {
+        m_root->writeFile(QStringLiteral("etc/ModelConfig.ini"),
+                          "[login]\ndbtype=@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\n"
+                          "[MySQL]\nlogin\\user=@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\nlogin\\psw=ab,cd\nlogin\\ip=ab;cd\n"
+                          "[KingBase]\nlogin\\user=kb\n");
+        LoginDlg dlg;
+        QCOMPARE(dlg.findChild<QComboBox *>(QStringLiteral("dbTypeBox"))->currentText(), QStringLiteral("MySQL"));
+        QCOMPARE(field(&dlg, "userEdit"), QStringLiteral("root"));
+        QCOMPARE(field(&dlg, "passwordEdit"), QStringLiteral("ab,cd"));
+        QCOMPARE(field(&dlg, "addressEdit"), QStringLiteral("ab;cd"));
+        // A save keeps what it did not write and leaves the file to its owner alone.
+        setField(&dlg, "addressEdit", QStringLiteral("127.0.0.1"));
+        setField(&dlg, "portEdit", QStringLiteral("1"));
+        QString message;
+        answerMessageBox(&message);
+        click(&dlg, "loginButton");
+        QVERIFY(message.startsWith(QStringLiteral("登录失败|")));
+        const orv_public::IniSettings saved(LoginDlg::settingsPath());
+        QCOMPARE(saved.value(QStringLiteral("KingBase/login/user")), QStringLiteral("kb"));
+        QCOMPARE(saved.value(QStringLiteral("MySQL/login/psw")), QStringLiteral("ab,cd"));
+        QCOMPARE(saved.value(QStringLiteral("login/dbtype")), QStringLiteral("MySQL"));
+        const QFileDevice::Permissions mode = QFile::permissions(LoginDlg::settingsPath());
+        QVERIFY(!(mode & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+    }
+
+    void unsavableSettingsAreSaidOnce()
+    {
+        // A file where the settings folder should be: nothing can be saved there.
+        QDir(m_root->file(QStringLiteral("etc"))).removeRecursively();
+        m_root->writeFile(QStringLiteral("etc"), "not a folder");
+        LoginDlg dlg;
+        setField(&dlg, "portEdit", QStringLiteral("1"));
+        QStringList messages;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&messages] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                messages << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answerer.start(20);
+        click(&dlg, "loginButton");
+        click(&dlg, "loginButton");
+        answerer.stop();
+        // Two failed links, one word about the settings.
+        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages.filter(QStringLiteral("无法保存连接设置")).size(), 1);
+    }
+
+    void platformDatabaseConfiguration()
+    {
+        QString error;
+        m_root->writeFile(QStringLiteral("etc/database.ini"),
+                          "[database]\ntype=postgresql\nname=velm\nhost=db1\nport=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n"
+                          "user=velm\npassword=ab;cd,ef\n");
+        DbLinkParams p = OrvTableDataMgr::platformLinkParams(&error);
+        QCOMPARE(error, QString());
+        QCOMPARE(p.type, orv_dbms::DB_OPENGAUSS);
+        QCOMPARE(p.port, 0);
+        QCOMPARE(p.password, QStringLiteral("ab;cd,ef"));
+        m_root->writeFile(QStringLiteral("etc/database.ini"), "[database]\ntype=MariaDB\n");
+        QCOMPARE(OrvTableDataMgr::platformLinkParams(&error).type, orv_dbms::DB_MYSQL);
+        // An unknown type is refused by name, never replaced by the embedded database.
+        m_root->writeFile(QStringLiteral("etc/database.ini"), "[database]\ntype=Postgre\n");
+        OrvTableDataMgr::platformLinkParams(&error);
+        QVERIFY2(error.contains(QStringLiteral("“Postgre”")) && error.contains(QStringLiteral("PostgreSQL")), qPrintable(error));
+        QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), error);
+        QVERIFY(!mgr()->isLinked());
+    }
+
+    void platformLoginUsesBoundValues()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(Backend::PostgreSQL, QStringLiteral("login_pg"), *m_root, DemoOptions(), &p), QString());
+        QCOMPARE(openLink(p), QString());
+        // A server that reads backslashes as escapes unless the session says otherwise.
+        QCOMPARE(runOnLink({QStringLiteral("ALTER DATABASE login_pg SET standard_conforming_strings = off")}), QString());
+        mgr()->onSysQuit();
+        m_root->writeFile(QStringLiteral("etc/database.ini"),
+                          QStringLiteral("[database]\ntype=PostgreSQL\nname=login_pg\nhost=%1\nport=%2\nuser=%3\npassword=%4\n")
+                              .arg(p.host).arg(p.port).arg(p.user, orv_public::IniSettings::escapedValue(p.password)).toUtf8());
+        CModelVarnixlogin login;
+        QString message;
+        answerModal<CLoginDlg>([&](CLoginDlg *dlg) {
+            setField(dlg, "userEdit", QStringLiteral("nobody\\' UNION SELECT 1,'a','b',PERM_PASSWORD,1 FROM RM_USER_DEF --"));
+            setField(dlg, "passwordEdit", QStringLiteral("velm2026"));
+            answerMessageBox(&message);
+            click(dlg, "loginButton");
+            answerPlatformLogin(QStringLiteral("engineer"), QStringLiteral("velm2026"));
+        });
+        QVERIFY(login.login());
+        QCOMPARE(message, QStringLiteral("登录失败|失败原因:\n用户名或密码错误"));
+        QCOMPARE(mgr()->loginUser(), QStringLiteral("engineer"));
+    }
+
+    void olderHashesAreUpgradedAtLogin()
+    {
+        makePlatformDemo();
+        const auto storedHash = [this] {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("users"));
+            db.setDatabaseName(m_root->file(QStringLiteral("data/demo.sqlite")));
+            db.open();
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SELECT PERM_PASSWORD FROM RM_USER_DEF WHERE PERM_NAME = 'engineer'"));
+            return q.next() ? q.value(0).toString() : QString();
+        };
+        const QString old = orv_public::PasswordHash::makePbkdf2(QStringLiteral("velm2026"), "0123456789abcdef", 20000);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("users"));
+            db.setDatabaseName(m_root->file(QStringLiteral("data/demo.sqlite")));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("UPDATE RM_USER_DEF SET PERM_PASSWORD = '%1' WHERE PERM_NAME = 'engineer'").arg(old)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("users"));
+        {
+            CModelVarnixlogin login;
+            answerPlatformLogin(QStringLiteral("engineer"), QStringLiteral("velm2026"));
+            QVERIFY(login.login());
+        }
+        const QString now = storedHash();
+        QSqlDatabase::removeDatabase(QStringLiteral("users"));
+        QVERIFY2(now.startsWith(QStringLiteral("$argon2id$")), qPrintable(now));
+        QVERIFY(orv_public::PasswordHash::verify(QStringLiteral("velm2026"), now));
+    }
+
+    void unknownUsersTakeAsLongAsKnownOnes()
+    {
+        makePlatformDemo();
+        CLoginDlg dlg;
+        const auto attempt = [&dlg](const QString &user) {
+            QElapsedTimer timer;
+            QString message;
+            answerMessageBox(&message);
+            setField(&dlg, "userEdit", user);
+            setField(&dlg, "passwordEdit", QStringLiteral("wrong"));
+            timer.start();
+            click(&dlg, "loginButton");
+            return timer.elapsed();
+        };
+        qint64 known = 0, unknown = 0;
+        for (int i = 0; i < 3; ++i) {
+            known += attempt(QStringLiteral("engineer"));
+            unknown += attempt(QStringLiteral("nobody"));
+        }
+        // The hash is the bulk of a check; without it an unknown name answers many times faster.
+        QVERIFY2(unknown * 2 > known, qPrintable(QStringLiteral("known %1 ms, unknown %2 ms").arg(known).arg(unknown)));
     }
 
     void cancellingThePlatformDialog()

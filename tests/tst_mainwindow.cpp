@@ -185,6 +185,62 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
+    void pagesFollowWritesAndKeepEdits()
+    {
+        writeDefinition(R"(<r><Item used="true" text="报表" id="PropertyPanel" param="REPORT_TYPE_INFO.xml;HMI_TYPE_INFO.xml"/></r>)");
+        MainWindow w;
+        w.show();
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        QCOMPARE(page->view()->model()->rowCount(), 3);
+        OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+
+        // A repair elsewhere deletes a record: the page shows what the database holds.
+        QCOMPARE(mgr->executeBatch({QStringLiteral("delete from REPORT_TYPE_INFO where REPORT_NAME = 'RPT_ENERGY';")}), QString());
+        QTRY_COMPARE(page->view()->model()->rowCount(), 2);
+
+        // With an edit not yet saved the page keeps it, and says the table changed under it.
+        OrvTableModel *model = page->currentModel();
+        const int desc = model->findCol(QStringLiteral("REPORT_DESC"));
+        QVERIFY(model->setData(model->index(0, desc), QStringLiteral("未保存")));
+        QCOMPARE(mgr->executeBatch({QStringLiteral("UPDATE REPORT_TYPE_INFO SET REPORT_DESC = 'x' WHERE REPORT_NAME = '%1';")
+                                        .arg(model->getRowData(1).at(model->findCol(QStringLiteral("REPORT_NAME"))))}),
+                 QString());
+        QTRY_VERIFY2(page->statusText().contains(QStringLiteral("已被其他操作修改")), qPrintable(page->statusText()));
+        QCOMPARE(model->getRowData(0).at(desc), QStringLiteral("未保存"));
+
+        // 刷新 asks before it throws the edit away; No keeps it.
+        const QList<QPushButton *> buttons = page->findChildren<QPushButton *>();
+        QPushButton *reload = *std::find_if(buttons.begin(), buttons.end(), [](QPushButton *b) { return b->text() == QStringLiteral("刷新"); });
+        QString question;
+        answerModal<QMessageBox>([&](QMessageBox *box) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        });
+        reload->click();
+        QVERIFY(question.contains(QStringLiteral("未保存的修改")));
+        QVERIFY(model->hasPendingChanges());
+
+        // Closing asks twice while an edit is unsaved; No to the second keeps the window.
+        QStringList questions;
+        answerModal<QMessageBox>([&](QMessageBox *box) {
+            questions << box->text();
+            answerModal<QMessageBox>([&](QMessageBox *second) {
+                questions << second->text();
+                second->button(QMessageBox::No)->click();
+            });
+            box->button(QMessageBox::Yes)->click();
+        });
+        QVERIFY(!w.close());
+        QCOMPARE(questions.size(), 2);
+        QCOMPARE(questions.first(), QStringLiteral("确定退出软件"));
+        QVERIFY(questions.last().contains(QStringLiteral("未保存的修改")));
+
+        answerModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+        reload->click();
+        QVERIFY(!model->hasPendingChanges());
+        QCOMPARE(model->getRowData(1).at(desc), QStringLiteral("x"));
+    }
+
     void databaseErrorsAndVersion()
     {
         MainWindow w;

@@ -4,6 +4,7 @@
 #include "AppLog.h"
 #include "CFileUtil.h"
 #include "Common.h"
+#include "IniSettings.h"
 #include "InstallRoot.h"
 #include "MsgBus.h"
 #include "OrvLog.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSettings>
 #include <QTest>
 #include <QVariant>
 
@@ -175,6 +177,56 @@ private slots:
         QVERIFY(orv_net::releaseMsgBus());
         QVERIFY(!orv_net::isMsgBusRunning());
         QCOMPARE(orv_net::publish(QStringLiteral("t"), "late"), 0);
+    }
+
+    void settingsFilesAreReadDefensively()
+    {
+        TestRoot root;
+        // Serialized variants (one of which makes Qt's own reader abort) read as their defaults.
+        root.writeFile(QStringLiteral("etc/a.ini"),
+                       "[MySQL]\nlogin\\user=@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)\n"
+                       "login\\psw=ab,cd\nlogin\\ip=ab;cd\nlogin\\port=\"33,06\"\nlogin\\dbname=\\x6570\\x636e\n"
+                       "[login]\ndbtype=@@at\n[ui]\nshowBatchEditors=True\n");
+        const orv_public::IniSettings ini(root.file(QStringLiteral("etc/a.ini")));
+        QCOMPARE(ini.value(QStringLiteral("MySQL/login/user"), QStringLiteral("root")), QStringLiteral("root"));
+        QVERIFY(ini.isUnreadable(QStringLiteral("MySQL/login/user")));
+        QCOMPARE(ini.unreadable().size(), 1);
+        // Hand-written values are read whole.
+        QCOMPARE(ini.value(QStringLiteral("MySQL/login/psw")), QStringLiteral("ab,cd"));
+        QCOMPARE(ini.value(QStringLiteral("MySQL/login/ip")), QStringLiteral("ab;cd"));
+        QCOMPARE(ini.value(QStringLiteral("MySQL/login/port")), QStringLiteral("33,06"));
+        QCOMPARE(ini.value(QStringLiteral("MySQL/login/dbname")), QStringLiteral("数据"));
+        QCOMPARE(ini.value(QStringLiteral("login/dbtype")), QStringLiteral("@at"));
+        QVERIFY(ini.boolValue(QStringLiteral("ui/showBatchEditors"), false));
+        QVERIFY(!ini.boolValue(QStringLiteral("ui/nothing"), false));
+
+        // What it writes, Qt's settings class reads back unchanged, and the other way round.
+        const QStringList values = {QStringLiteral("p'w 密码"), QStringLiteral("a,b;c=d"), QStringLiteral(" lead"),
+                                    QStringLiteral("@x"), QStringLiteral("tab\there\"\\"), QStringLiteral("\x01" "0f"), QString()};
+        orv_public::IniSettings out(root.file(QStringLiteral("etc/sub/b.ini")));
+        for (int i = 0; i < values.size(); ++i)
+            out.setValue(QStringLiteral("S%1/login/k").arg(i), values.at(i));
+        QCOMPARE(out.save(), QString());
+        const QFileDevice::Permissions mode = QFile::permissions(root.file(QStringLiteral("etc/sub/b.ini")));
+        QVERIFY(mode.testFlag(QFileDevice::ReadOwner) && mode.testFlag(QFileDevice::WriteOwner));
+        QVERIFY(!(mode & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther)));
+        QSettings qt(root.file(QStringLiteral("etc/sub/b.ini")), QSettings::IniFormat);
+        const orv_public::IniSettings back(root.file(QStringLiteral("etc/sub/b.ini")));
+        for (int i = 0; i < values.size(); ++i) {
+            QCOMPARE(qt.value(QStringLiteral("S%1/login/k").arg(i)).toString(), values.at(i));
+            QCOMPARE(back.value(QStringLiteral("S%1/login/k").arg(i), QStringLiteral("?")), values.at(i));
+            qt.setValue(QStringLiteral("T%1/login/k").arg(i), values.at(i));
+        }
+        qt.sync();
+        const orv_public::IniSettings fromQt(root.file(QStringLiteral("etc/sub/b.ini")));
+        for (int i = 0; i < values.size(); ++i)
+            QCOMPARE(fromQt.value(QStringLiteral("T%1/login/k").arg(i), QStringLiteral("?")), values.at(i));
+
+        // A folder that cannot be made: the save says why.
+        root.writeFile(QStringLiteral("blocked"), "a file where a folder should be");
+        orv_public::IniSettings nowhere(root.file(QStringLiteral("blocked/c.ini")));
+        nowhere.setValue(QStringLiteral("a/b"), QStringLiteral("c"));
+        QVERIFY(!nowhere.save().isEmpty());
     }
 
     void passwordHashes()
