@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTabBar>
@@ -399,6 +400,24 @@ private slots:
         search->setText(QStringLiteral("%' OR '1'='1"));
         browser.onSearch();
         QCOMPARE(browser.pointTable()->rowCount(), 0);
+        // Ordinary texts holding digits, place markers or wildcards are searched as typed.
+        int withOne = 0;
+        for (const char *table : {"analog", "digital", "accuml", "mix"}) {
+            QStringList count;
+            OrvDbDesign().getOneColumnResult(
+                QStringLiteral("SELECT COUNT(*) FROM %1 WHERE TAG_NAME LIKE ? OR DESCRIPTION LIKE ?").arg(QLatin1String(table)),
+                {QStringLiteral("%1%"), QStringLiteral("%1%")}, count);
+            withOne += count.value(0).toInt();
+        }
+        QVERIFY(withOne > 0);
+        const QList<QPair<QString, int>> searches = {{"1", qMin(withOne, 500)}, {"QF01_W", 0}, {"QF01.W", 6}, {"a%1", 0},
+                                                      {"2号", 0}, {"STA03.PSCADA1_QF01.", 9}};
+        for (const auto &s : searches) {
+            search->setText(s.first);
+            browser.onSearch();
+            QVERIFY2(browser.pointTable()->rowCount() == s.second, qPrintable(s.first));
+            QVERIFY(!browser.findChildren<QLabel *>().isEmpty());
+        }
         search->setText(QStringLiteral("有功电度"));
         browser.onSearch();
         QCOMPARE(browser.pointTable()->rowCount(), 36);
