@@ -42,6 +42,8 @@ int runModelVarnix(SingleApplication &app)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Varnix Rail Systems"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("varnix-rail.example"));
+    // Titles of windows that have none of their own read as the tool, not as its file name.
+    QGuiApplication::setApplicationDisplayName(QObject::tr("设备建模"));
     app.setStyleSheet(Common::getStyleSheetPath(QStringLiteral("modelVarnix.qss")));
     QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei"), 10, -1, false));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/icons/varnix.ico")));

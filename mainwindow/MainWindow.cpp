@@ -87,8 +87,12 @@ void MainWindow::readToolBarSetting(const QString &path)
             for (const QString &p : param.split(QLatin1Char(';')))
                 params.append(new QVariant(p));
         QWidget *widget = Common::createPluginWidget(this, id, params);
-        if (used != QLatin1String("true") || !widget)
+        if (used != QLatin1String("true") || !widget) {
+            // Not a page: it must neither cover the window nor read its tables.
+            if (widget)
+                widget->hide();
             continue;
+        }
 
         auto *action = new QAction(QIcon(icon), text, this);
         m_pages->addWidget(widget);

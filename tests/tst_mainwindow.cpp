@@ -167,6 +167,18 @@ private slots:
         QVERIFY(QString::fromUtf8(log.readAll()).contains(QStringLiteral("ERROR [MODEL.model_varnix] 读取mainWindow.xml文件错误，请检查xml文件格式是否正确！")));
     }
 
+    void unusedPagesStayOutOfSight()
+    {
+        writeDefinition(R"(<r><Item used="false" text="x" id="PropertyPanel" param="ANALOG.xml"/>
+                            <Item used="true" text="y" id="PageA" param=""/></r>)");
+        MainWindow w;
+        w.show();
+        const QList<OrvPropertyPage *> pages = w.findChildren<OrvPropertyPage *>();
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(!pages.first()->isVisible());
+        QVERIFY(!pages.first()->currentModel()->isLoaded());
+    }
+
     void closingAsksFirst()
     {
         MainWindow w;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -131,6 +132,8 @@ private slots:
         QVERIFY(!checked);
         QVERIFY(!managerEditable);
         QVERIFY2(status.startsWith(QStringLiteral("账号:engineer 数据库:")), qPrintable(status));
+        // Windows without a title of their own read as the tool.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("设备建模"));
         expectServicesReleased();
     }
 
