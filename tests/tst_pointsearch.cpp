@@ -535,6 +535,7 @@ private slots:
         const DropResult foreign = dropOnto(map.viewport(), map.rowPos(key), &text);
         QVERIFY(!foreign.entered && !foreign.dropped);
         map.page.findChild<QLineEdit *>()->setText(QStringLiteral("no such row"));
+        QTRY_COMPARE(map.page.view()->model()->rowCount(), 0);
         const DropResult beside = dropOnto(map.viewport(), map.viewport()->rect().center(), one.get());
         QVERIFY(beside.entered && !beside.moved && !beside.dropped);
         OrvPropertyPage points({"FES_ANALOG.xml"}, nullptr);

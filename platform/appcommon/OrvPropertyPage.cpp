@@ -1,6 +1,7 @@
 #include "OrvPropertyPage.h"
 
 #include "OrvMessage.h"
+#include "OrvRowFilterProxy.h"
 #include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
@@ -11,9 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent)
@@ -43,9 +44,11 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
     m_revert = new QPushButton(tr("撤销修改"), this);
     m_status = new QLabel(this);
 
-    m_proxy = new QSortFilterProxyModel(this);
-    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_proxy->setSortRole(Qt::DisplayRole);
+    m_proxy = new OrvRowFilterProxy(this);
+    m_filterTimer = new QTimer(this);
+    m_filterTimer->setSingleShot(true);
+    m_filterTimer->setInterval(0);
+    connect(m_filterTimer, &QTimer::timeout, this, &OrvPropertyPage::applyFilter);
     m_view = new QTableView(this);
     m_view->setModel(m_proxy);
     m_view->setSortingEnabled(true);
@@ -164,13 +167,17 @@ void OrvPropertyPage::showModel(OrvTableModel *model)
     m_filterColumn->blockSignals(false);
     m_view->resizeColumnsToContents();
     m_message.clear();
-    onFilterChanged();
+    applyFilter();
 }
 
 void OrvPropertyPage::onFilterChanged()
 {
-    m_proxy->setFilterKeyColumn(m_filterColumn->currentData().isValid() ? m_filterColumn->currentData().toInt() : -1);
-    m_proxy->setFilterFixedString(m_filter->text());
+    m_filterTimer->start();
+}
+
+void OrvPropertyPage::applyFilter()
+{
+    m_proxy->setFilter(m_filter->text(), m_filterColumn->currentData().isValid() ? m_filterColumn->currentData().toInt() : -1);
     updateState();
 }
 

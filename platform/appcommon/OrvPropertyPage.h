@@ -9,7 +9,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSortFilterProxyModel;
+class OrvRowFilterProxy;
+class QTimer;
 class QTabBar;
 class QTableView;
 
@@ -32,6 +33,7 @@ public:
 public slots:
     void onTableChanged(int index);
     void onFilterChanged();
+    void applyFilter();
     void onSave();
     void onRevert();
     void onReload();
@@ -58,6 +60,8 @@ private:
     QPushButton *m_revert = nullptr;
     QLabel *m_status = nullptr;
     QTableView *m_view = nullptr;
-    QSortFilterProxyModel *m_proxy = nullptr;
+    OrvRowFilterProxy *m_proxy = nullptr;
+    // Keystrokes that arrive while the page is busy are filtered once, with the latest text.
+    QTimer *m_filterTimer = nullptr;
     QString m_message;
 };
