@@ -4,6 +4,7 @@
 #include "AppLog.h"
 #include "CFileUtil.h"
 #include "Common.h"
+#include "DemoGenerator.h"
 #include "IniSettings.h"
 #include "InstallRoot.h"
 #include "MsgBus.h"
@@ -280,6 +281,18 @@ private slots:
         QCOMPARE(proxy.rowCount(), 0);
         proxy.setFilter(QString(), 0);
         QCOMPARE(shown(0), (QStringList{"ab", "b-10", "c-100", "x"}));
+    }
+
+    void demoSizes()
+    {
+        // At least the points asked for, and not many more, up to the largest system.
+        for (int points : {1, 10000, 100000, 178205, 1000000, 2000000, DemoOptions::maxPointCount()}) {
+            const DemoGenerator generator(DemoOptions::forPointCount(points));
+            QVERIFY2(generator.backStagePointCount() >= points, qPrintable(QString::number(points)));
+            QVERIFY2(generator.backStagePointCount() - points < qMax(points / 40, 3600),
+                     qPrintable(QString::number(generator.backStagePointCount())));
+        }
+        QCOMPARE(DemoOptions::maxPointCount(), 4544100);
     }
 
     void passwordHashes()

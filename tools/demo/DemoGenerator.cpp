@@ -179,26 +179,42 @@ private:
     QString m_error;
 };
 
+namespace {
+
+// Back-stage points of one device number across the groups and subsystems of one station.
+constexpr int kPointsPerStationDevice = 4 * 5 * DemoGenerator::PointsPerDevice;
+
+int ceilDiv(qint64 a, qint64 b)
+{
+    return int((a + b - 1) / b);
+}
+
+} // namespace
+
 DemoOptions DemoOptions::forPointCount(int points)
 {
     DemoOptions o;
     if (points <= 0)
         return o;
-    o.stations = 10;
     o.subsystems = 4;
     o.groupsPerSubsystem = 5;
-    const int perDeviceRow = o.stations * o.subsystems * o.groupsPerSubsystem * DemoGenerator::PointsPerDevice;
-    o.devicesPerGroup = qMax(1, int(std::ceil(double(points) / perDeviceRow)));
+    o.stations = qBound(10, ceilDiv(points, qint64(kPointsPerStationDevice) * MaxDevicesPerGroup), MaxStations);
+    o.devicesPerGroup = qBound(1, ceilDiv(points, qint64(o.stations) * kPointsPerStationDevice), MaxDevicesPerGroup);
     return o;
+}
+
+int DemoOptions::maxPointCount()
+{
+    return MaxStations * MaxDevicesPerGroup * kPointsPerStationDevice;
 }
 
 DemoGenerator::DemoGenerator(const DemoOptions &options)
     : m_options(options)
 {
     m_options.subsystems = qBound(1, m_options.subsystems, 4);
-    m_options.stations = qMax(1, m_options.stations);
+    m_options.stations = qBound(1, m_options.stations, DemoOptions::MaxStations);
     m_options.groupsPerSubsystem = qBound(1, m_options.groupsPerSubsystem, 99);
-    m_options.devicesPerGroup = qBound(1, m_options.devicesPerGroup, 99);
+    m_options.devicesPerGroup = qBound(1, m_options.devicesPerGroup, DemoOptions::MaxDevicesPerGroup);
 }
 
 int DemoGenerator::backStagePointCount() const

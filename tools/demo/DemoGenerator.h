@@ -13,8 +13,12 @@ struct DemoOptions
     int devicesPerGroup = 2;
     bool seedDefects = false;
 
-    // Options sized for at least the given number of back-stage points.
+    static constexpr int MaxStations = 255;       // location permissions hold 256 bits; one is for defects
+    static constexpr int MaxDevicesPerGroup = 99; // device numbers have two digits
+    // Options sized for at least the given number of back-stage points, up to maxPointCount():
+    // ten stations until their groups are full, then more stations.
     static DemoOptions forPointCount(int points);
+    static int maxPointCount();
 };
 
 // A defect planted for one check rule: the record's key and the reason the rule gives.

@@ -48,6 +48,11 @@ int main(int argc, char *argv[])
     });
     parser.process(app);
 
+    const int points = parser.value(QStringLiteral("points")).toInt();
+    if (points > DemoOptions::maxPointCount()) {
+        err() << "model_demo: at most " << DemoOptions::maxPointCount() << " back-stage points, not " << points << "\n";
+        return 2;
+    }
     DbLinkParams params;
     bool known = false;
     params.type = DbConnection::typeFromName(parser.value(QStringLiteral("type")), &known);
@@ -78,7 +83,7 @@ int main(int argc, char *argv[])
     int code = 0;
     {
         QSqlDatabase db = QSqlDatabase::database(connection);
-        DemoOptions options = DemoOptions::forPointCount(parser.value(QStringLiteral("points")).toInt());
+        DemoOptions options = DemoOptions::forPointCount(points);
         options.seedDefects = parser.isSet(QStringLiteral("defects"));
         DemoGenerator generator(options);
         QElapsedTimer timer;
