@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QTest>
 #include <QVariant>
 
@@ -293,6 +294,43 @@ private slots:
                      qPrintable(QString::number(generator.backStagePointCount())));
         }
         QCOMPARE(DemoOptions::maxPointCount(), 4544100);
+    }
+
+    void perUserFilesWhenTheRootIsReadOnly()
+    {
+        TestRoot root;
+        qputenv(InstallRoot::PerUserVariable, "1");
+        QStandardPaths::setTestModeEnabled(true);
+        const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/model_varnix");
+        QDir(user).removeRecursively();
+        QVERIFY(InstallRoot::isPerUser());
+        QCOMPARE(InstallRoot::userPath(), user);
+        Common::initPath();
+        // Written files go to the user's folder; what the tool only reads stays below the root.
+        QCOMPARE(Common::getModelConfigPath(), user + QStringLiteral("/etc"));
+        QCOMPARE(Common::getTreePath(QStringLiteral("mainWindow.xml")), root.file(QStringLiteral("config/mainWindow.xml")));
+        orv_public::StartLogSystem("MODEL", "model_varnix");
+        ORV_LOG_DEBUG(QStringLiteral("per-user"));
+        orv_public::StopLogSystem();
+        QVERIFY(readAll(user + QStringLiteral("/log/model_varnix.log")).contains(QStringLiteral("per-user")));
+        QVERIFY(!QFile::exists(root.file(QStringLiteral("log/model_varnix.log"))));
+        // The shipped demo database is copied at the first use and kept afterwards.
+        root.writeFile(QStringLiteral("data/demo.sqlite"), "shipped");
+        QString error;
+        const QString copy = InstallRoot::provideUserFile(QStringLiteral("data/demo.sqlite"), &error);
+        QCOMPARE(error, QString());
+        QCOMPARE(copy, user + QStringLiteral("/data/demo.sqlite"));
+        QCOMPARE(readAll(copy), QStringLiteral("shipped"));
+        QFile mine(copy);
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+        mine.close();
+        InstallRoot::provideUserFile(QStringLiteral("data/demo.sqlite"), &error);
+        QCOMPARE(readAll(copy), QStringLiteral("mine"));
+        QDir(user).removeRecursively();
+        qunsetenv(InstallRoot::PerUserVariable);
+        QStandardPaths::setTestModeEnabled(false);
+        Common::initPath();
     }
 
     void passwordHashes()

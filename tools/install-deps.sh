@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config dpkg-dev
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
   libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql
   liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev

@@ -42,7 +42,7 @@ void Common::initPath()
     PathTable &p = paths();
     p.configDir = InstallRoot::configDir();
     p.translationsDir = InstallRoot::translationsDir();
-    p.etcDir = InstallRoot::etcDir();
+    p.etcDir = InstallRoot::userEtcDir();
     p.initialised = true;
 }
 
@@ -74,7 +74,7 @@ QString Common::getTreePath(QString fileName)
 QString Common::getModelConfigPath()
 {
     const PathTable &p = paths();
-    return p.initialised ? p.etcDir : InstallRoot::etcDir();
+    return p.initialised ? p.etcDir : InstallRoot::userEtcDir();
 }
 
 QString Common::getSoftwareVersion()

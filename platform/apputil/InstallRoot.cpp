@@ -3,6 +3,9 @@
 #include "CFileUtil.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 QString InstallRoot::path()
 {
@@ -15,4 +18,42 @@ QString InstallRoot::path()
 QString InstallRoot::filePath(const QString &relative)
 {
     return QDir::cleanPath(QDir(path()).filePath(relative));
+}
+
+bool InstallRoot::isPerUser()
+{
+    if (qEnvironmentVariableIntValue(PerUserVariable) == 1)
+        return true;
+    return !QFileInfo(path()).isWritable();
+}
+
+QString InstallRoot::userPath()
+{
+    if (!isPerUser())
+        return path();
+    // Shared by the tool's programs, whatever their own names.
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                           + QStringLiteral("/model_varnix"));
+}
+
+QString InstallRoot::userFilePath(const QString &relative)
+{
+    return QDir::cleanPath(QDir(userPath()).filePath(relative));
+}
+
+QString InstallRoot::provideUserFile(const QString &relative, QString *error)
+{
+    const QString target = userFilePath(relative);
+    const QString shipped = filePath(relative);
+    if (target == shipped || QFileInfo::exists(target) || !QFileInfo(shipped).isFile())
+        return target;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile source(shipped);
+    if (!source.copy(target)) {
+        if (error)
+            *error = QStringLiteral("无法把 %1 复制到 %2: %3").arg(shipped, target, source.errorString());
+        return target;
+    }
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return target;
 }

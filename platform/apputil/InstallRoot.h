@@ -2,12 +2,16 @@
 
 #include <QString>
 
-// Every file the tool reads or writes lives below one root directory:
-// <root>/bin next to which the executables sit, unless MODEL_VARNIX_ROOT names another.
+// Every file the tool reads lives below one root directory: <root>/bin next to which the
+// executables sit, unless MODEL_VARNIX_ROOT names another. The files it writes (connection
+// settings, log, the demo database) live below the same root when the root is writable, and
+// otherwise (an installed package) below a folder of the user's own, the platform's standard
+// application-data location; MODEL_VARNIX_PER_USER=1 asks for that folder in any case.
 class InstallRoot
 {
 public:
     static constexpr const char *EnvironmentVariable = "MODEL_VARNIX_ROOT";
+    static constexpr const char *PerUserVariable = "MODEL_VARNIX_PER_USER";
 
     static QString path();
     // A path below the root; relative names are resolved against it, absolute ones kept.
@@ -18,6 +22,16 @@ public:
     static QString etcDir() { return filePath(QStringLiteral("etc")); }
     static QString styleDir() { return filePath(QStringLiteral("style")); }
     static QString translationsDir() { return filePath(QStringLiteral("translations")); }
-    static QString logDir() { return filePath(QStringLiteral("log")); }
-    static QString dataDir() { return filePath(QStringLiteral("data")); }
+
+    // Where written files go: the root itself, or the user's folder when the root is read-only.
+    static bool isPerUser();
+    static QString userPath();
+    static QString userFilePath(const QString &relative);
+    static QString userEtcDir() { return userFilePath(QStringLiteral("etc")); }
+    static QString logDir() { return userFilePath(QStringLiteral("log")); }
+    static QString dataDir() { return userFilePath(QStringLiteral("data")); }
+
+    // A file of the user's folder, copied there on first use from the same place below the root
+    // (the shipped demo database). Its path; an error text when the copy failed.
+    static QString provideUserFile(const QString &relative, QString *error);
 };

@@ -9,6 +9,7 @@
 #include "ViewName.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QSet>
 #include <QSqlDatabase>
@@ -47,8 +48,13 @@ DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
         *error = tr("数据库配置 %1 中的数据库类型“%2”无法识别，可用的类型: %3")
                      .arg(ini.path(), typeName, DbConnection::acceptedTypeNames());
     p.database = ini.value(QStringLiteral("database/name"), QStringLiteral("data/demo.sqlite"));
-    if (p.type == orv_dbms::DB_SQLITE)
-        p.database = InstallRoot::filePath(p.database);
+    // A relative file is the user's: on a read-only installation a copy of the shipped one.
+    if (p.type == orv_dbms::DB_SQLITE && QFileInfo(p.database).isRelative()) {
+        QString copyError;
+        p.database = InstallRoot::provideUserFile(p.database, &copyError);
+        if (!copyError.isEmpty())
+            ORV_LOG_ERROR(copyError);
+    }
     p.host = ini.value(QStringLiteral("database/host"), QStringLiteral("127.0.0.1"));
     p.port = ini.value(QStringLiteral("database/port"), QStringLiteral("0")).trimmed().toInt();
     p.user = ini.value(QStringLiteral("database/user"));

@@ -1,4 +1,5 @@
 // model_demo: creates the schema of the table definitions and fills a demo configuration database.
+#include "Common.h"
 #include "DbConnection.h"
 #include "DemoGenerator.h"
 #include "InstallRoot.h"
@@ -32,9 +33,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("model_demo"));
+    QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Creates and fills a demo configuration database."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("type"), QStringLiteral("SQLite, MySQL, OpenGauss or KingBase (default SQLite)."), QStringLiteral("type"), QStringLiteral("SQLite")},
         {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file (default <root>/data/demo.sqlite)."), QStringLiteral("name")},
