@@ -12,4 +12,4 @@ trap 'bash "$here/tests/servers/testservers.sh" stop "$state" >/dev/null' EXIT
 MODEL_TEST_MYSQL_PORT=${MODEL_TEST_MYSQL_PORT:-13316} MODEL_TEST_PGSQL_PORT=${MODEL_TEST_PGSQL_PORT:-15442} \
   bash "$here/tests/servers/testservers.sh" start "$state"
 MODEL_TEST_SERVERS_ENV="$state/servers.env" "$build/bench/bench_tabmodel" "$@"
-"$build/bench/bench_configcheck"
+MODEL_TEST_SERVERS_ENV="$state/servers.env" "$build/bench/bench_configcheck"
