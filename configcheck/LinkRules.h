@@ -4,13 +4,13 @@
 
 class orvConfigCheck;
 
-// Links between records, existence and controllability of points, and the permission tables.
+// Links between records, existence and controllability of points. The lookups behind each
+// source row are read in bulk and decided in memory.
 namespace CfgCheckRules {
 
-QList<ST_CfgCheckError> checkDevPointLinkFes(orvConfigCheck *engine, QStringList params);
-QList<ST_CfgCheckError> checkLink(orvConfigCheck *engine, QStringList params);
-QList<ST_CfgCheckError> checkLockParamIsControl(orvConfigCheck *engine, QStringList params);
-QList<ST_CfgCheckError> checkPointIsExist(orvConfigCheck *engine, QStringList params);
-QList<ST_CfgCheckError> checkAccess(orvConfigCheck *engine);
+ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *engine, QStringList params);
+ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList params);
+ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *engine, QStringList params);
+ST_CfgCheckResult checkPointIsExist(orvConfigCheck *engine, QStringList params);
 
 } // namespace CfgCheckRules

@@ -1,50 +1,35 @@
 #include "TagNameRules.h"
 
-#include "OrvDbDesign.h"
-
-#include <QCoreApplication>
-#include <QSet>
+#include "RuleQuery.h"
 
 namespace CfgCheckRules {
 namespace {
-
-QString text(const char *source)
-{
-    return QCoreApplication::translate("CfgCheckRules", source);
-}
 
 QString structureError() { return text("标签结构错误"); }
 QString dotCountError() { return text("字符'.'的数量异常"); }
 QString underscoreCountError() { return text("字符'_'的数量异常"); }
 QString fieldError(const QString &field) { return text("标签中有错误字段：") + field; }
 
-struct Rows
+QString tagsOf(const QString &table, const QString &tagColumn = QStringLiteral("TAG_NAME"))
 {
-    QStringList tags;
-    QStringList descs;
-};
-
-Rows readRows(const QString &table, const QString &tagColumn = QStringLiteral("TAG_NAME"))
-{
-    Rows rows;
-    OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT %1,%2 FROM %3;").arg(tagColumn, QStringLiteral("DESCRIPTION"), table),
-                                     rows.tags, rows.descs);
-    return rows;
+    return QStringLiteral("SELECT %1,%2 FROM %3;").arg(tagColumn, QStringLiteral("DESCRIPTION"), table);
 }
 
-QSet<QString> readKeys(const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
+// Each row is tag, description.
+QVector<RuleQuery::Row> readRows(RuleQuery &query, const QString &table)
 {
-    const QStringList tags = readRows(table, column).tags;
-    return QSet<QString>(tags.begin(), tags.end());
+    return query.rows(tagsOf(table), 2);
+}
+
+QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
+{
+    return query.keys(tagsOf(table, column), 2);
 }
 
 class Findings
 {
 public:
-    void add(const QString &tag, const QString &desc, const QString &reason)
-    {
-        m_list.append(ST_CfgCheckError{false, tag, desc, reason});
-    }
+    void add(const RuleQuery::Row &row, const QString &reason) { m_list.append(finding(row.at(0), row.at(1), reason)); }
     QList<ST_CfgCheckError> list() const { return m_list; }
 
 private:
@@ -52,148 +37,149 @@ private:
 };
 
 // Front-end points and data blocks: RTU-TAG (4 fields) followed by fieldCount - 4 more.
-QList<ST_CfgCheckError> checkUnderRtu(const QStringList &params, int fieldCount)
+ST_CfgCheckResult checkUnderRtu(const QStringList &params, int fieldCount)
 {
+    RuleQuery query;
     if (params.isEmpty())
-        return {};
-    const QSet<QString> rtus = readKeys(QStringLiteral("fes_rtu_para"));
-    const Rows rows = readRows(params.first());
+        return query.result({});
+    const QSet<QString> rtus = readKeys(query, QStringLiteral("fes_rtu_para"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        const QStringList fields = rows.tags.at(i).split(QLatin1Char('.'));
+    for (const RuleQuery::Row &row : readRows(query, params.first())) {
+        const QStringList fields = row.at(0).split(QLatin1Char('.'));
         if (fields.size() < fieldCount) {
-            f.add(rows.tags.at(i), rows.descs.at(i), structureError());
+            f.add(row, structureError());
         } else if (fields.size() > fieldCount) {
-            f.add(rows.tags.at(i), rows.descs.at(i), dotCountError());
+            f.add(row, dotCountError());
         } else {
             const QString rtu = fields.mid(0, 4).join(QLatin1Char('.'));
             if (!rtus.contains(rtu))
-                f.add(rows.tags.at(i), rows.descs.at(i), fieldError(rtu));
+                f.add(row, fieldError(rtu));
         }
     }
-    return f.list();
+    return query.result(f.list());
 }
 
 // LOCATION.SUBSYSTEM... tags: too few fields is a structure error; otherwise too many fields, and
 // each field that names no parent, are reported independently.
-void checkDottedTag(Findings &f, const QString &tag, const QString &desc, int fieldCount,
-                    const QList<const QSet<QString> *> &parents)
+void checkDottedTag(Findings &f, const RuleQuery::Row &row, int fieldCount, const QList<const QSet<QString> *> &parents)
 {
-    const QStringList fields = tag.split(QLatin1Char('.'));
+    const QStringList fields = row.at(0).split(QLatin1Char('.'));
     if (fields.size() < fieldCount) {
-        f.add(tag, desc, structureError());
+        f.add(row, structureError());
         return;
     }
     if (fields.size() > fieldCount)
-        f.add(tag, desc, dotCountError());
+        f.add(row, dotCountError());
     for (int i = 0; i < parents.size(); ++i)
         if (!parents.at(i)->contains(fields.at(i)))
-            f.add(tag, desc, fieldError(fields.at(i)));
+            f.add(row, fieldError(fields.at(i)));
 }
 
 } // namespace
 
-QList<ST_CfgCheckError> checkChannelTagName()
+ST_CfgCheckResult checkChannelTagName()
 {
-    const Rows rows = readRows(QStringLiteral("fes_channel_para"));
-    const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
-    const QSet<QString> subsystems = readKeys(QStringLiteral("sys_model_sub_system_info"));
+    RuleQuery query;
+    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("fes_channel_para"));
+    const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
+    const QSet<QString> subsystems = readKeys(query, QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i)
-        checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 3, {&locations, &subsystems});
-    return f.list();
+    for (const RuleQuery::Row &row : rows)
+        checkDottedTag(f, row, 3, {&locations, &subsystems});
+    return query.result(f.list());
 }
 
-QList<ST_CfgCheckError> checkRtuTagName()
+ST_CfgCheckResult checkRtuTagName()
 {
-    const Rows rows = readRows(QStringLiteral("fes_rtu_para"));
-    const QSet<QString> channels = readKeys(QStringLiteral("fes_channel_para"), QStringLiteral("CHAN_NAME"));
-    const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
-    const QSet<QString> subsystems = readKeys(QStringLiteral("sys_model_sub_system_info"));
+    RuleQuery query;
+    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("fes_rtu_para"));
+    const QSet<QString> channels = readKeys(query, QStringLiteral("fes_channel_para"), QStringLiteral("CHAN_NAME"));
+    const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
+    const QSet<QString> subsystems = readKeys(query, QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i)
-        checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 4, {&locations, &subsystems, &channels});
-    return f.list();
+    for (const RuleQuery::Row &row : rows)
+        checkDottedTag(f, row, 4, {&locations, &subsystems, &channels});
+    return query.result(f.list());
 }
 
-QList<ST_CfgCheckError> checkFesPointTagName(QStringList params)
+ST_CfgCheckResult checkFesPointTagName(QStringList params)
 {
     return checkUnderRtu(params, 5);
 }
 
-QList<ST_CfgCheckError> checkFesDataBlockTagName(QStringList params)
+ST_CfgCheckResult checkFesDataBlockTagName(QStringList params)
 {
     return checkUnderRtu(params, 6);
 }
 
-QList<ST_CfgCheckError> checkDevGroupTagName()
+ST_CfgCheckResult checkDevGroupTagName()
 {
-    const Rows rows = readRows(QStringLiteral("dev_group"));
-    const QSet<QString> locations = readKeys(QStringLiteral("sys_model_location_info"));
+    RuleQuery query;
+    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("dev_group"));
+    const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        if (rows.tags.at(i).contains(QLatin1Char('_')))
-            f.add(rows.tags.at(i), rows.descs.at(i), text("含有禁止使用字符'_'"));
+    for (const RuleQuery::Row &row : rows) {
+        if (row.at(0).contains(QLatin1Char('_')))
+            f.add(row, text("含有禁止使用字符'_'"));
         else
-            checkDottedTag(f, rows.tags.at(i), rows.descs.at(i), 2, {&locations});
+            checkDottedTag(f, row, 2, {&locations});
     }
-    return f.list();
+    return query.result(f.list());
 }
 
-QList<ST_CfgCheckError> checkDevTagName()
+ST_CfgCheckResult checkDevTagName()
 {
-    const QSet<QString> groups = readKeys(QStringLiteral("dev_group"));
-    const Rows rows = readRows(QStringLiteral("dev_info"));
+    RuleQuery query;
+    const QSet<QString> groups = readKeys(query, QStringLiteral("dev_group"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        const QString &tag = rows.tags.at(i);
-        const QString &desc = rows.descs.at(i);
+    for (const RuleQuery::Row &row : readRows(query, QStringLiteral("dev_info"))) {
+        const QString &tag = row.at(0);
         if (tag.split(QLatin1Char('.')).size() != 2) {
-            f.add(tag, desc, structureError());
+            f.add(row, structureError());
             continue;
         }
         const QStringList parts = tag.split(QLatin1Char('_'));
         if (parts.size() < 2)
-            f.add(tag, desc, structureError());
+            f.add(row, structureError());
         else if (parts.size() > 2)
-            f.add(tag, desc, underscoreCountError());
+            f.add(row, underscoreCountError());
         else if (!groups.contains(parts.at(0)))
-            f.add(tag, desc, fieldError(parts.at(0)));
+            f.add(row, fieldError(parts.at(0)));
     }
-    return f.list();
+    return query.result(f.list());
 }
 
-QList<ST_CfgCheckError> checkDevPointTagName(QStringList params)
+ST_CfgCheckResult checkDevPointTagName(QStringList params)
 {
+    RuleQuery query;
     if (params.isEmpty())
-        return {};
-    const Rows rows = readRows(params.first());
-    const QSet<QString> devices = readKeys(QStringLiteral("dev_info"));
+        return query.result({});
+    const QVector<RuleQuery::Row> rows = readRows(query, params.first());
+    const QSet<QString> devices = readKeys(query, QStringLiteral("dev_info"));
     Findings f;
-    for (int i = 0; i < rows.tags.size(); ++i) {
-        const QString &tag = rows.tags.at(i);
-        const QString &desc = rows.descs.at(i);
+    for (const RuleQuery::Row &row : rows) {
+        const QString &tag = row.at(0);
         const QStringList parts = tag.split(QLatin1Char('_'));
         if (parts.size() < 2) {
-            f.add(tag, desc, structureError());
+            f.add(row, structureError());
             continue;
         }
         if (parts.size() > 2) {
-            f.add(tag, desc, underscoreCountError());
+            f.add(row, underscoreCountError());
             continue;
         }
         const QStringList fields = tag.split(QLatin1Char('.'));
         if (fields.size() < 3) {
-            f.add(tag, desc, structureError());
+            f.add(row, structureError());
             continue;
         }
         if (fields.size() > 3)
-            f.add(tag, desc, dotCountError());
+            f.add(row, dotCountError());
         const QString device = fields.at(0) + QLatin1Char('.') + fields.at(1);
         if (!devices.contains(device))
-            f.add(tag, desc, fieldError(device));
+            f.add(row, fieldError(device));
     }
-    return f.list();
+    return query.result(f.list());
 }
 
 } // namespace CfgCheckRules

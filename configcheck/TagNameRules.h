@@ -5,12 +5,12 @@
 // The tag-name structure rules: each reads its tables once and checks in memory.
 namespace CfgCheckRules {
 
-QList<ST_CfgCheckError> checkChannelTagName();
-QList<ST_CfgCheckError> checkRtuTagName();
-QList<ST_CfgCheckError> checkFesPointTagName(QStringList params);
-QList<ST_CfgCheckError> checkFesDataBlockTagName(QStringList params);
-QList<ST_CfgCheckError> checkDevGroupTagName();
-QList<ST_CfgCheckError> checkDevTagName();
-QList<ST_CfgCheckError> checkDevPointTagName(QStringList params);
+ST_CfgCheckResult checkChannelTagName();
+ST_CfgCheckResult checkRtuTagName();
+ST_CfgCheckResult checkFesPointTagName(QStringList params);
+ST_CfgCheckResult checkFesDataBlockTagName(QStringList params);
+ST_CfgCheckResult checkDevGroupTagName();
+ST_CfgCheckResult checkDevTagName();
+ST_CfgCheckResult checkDevPointTagName(QStringList params);
 
 } // namespace CfgCheckRules

@@ -3,10 +3,12 @@
 #include "Common.h"
 #include "OrvTableDataMgr.h"
 #include "SqlText.h"
+#include "AccessRules.h"
 #include "LinkRules.h"
 #include "TagNameRules.h"
 
 #include <QFile>
+#include <QSet>
 #include <QXmlStreamReader>
 
 orvConfigCheck::orvConfigCheck(QObject *parent)
@@ -50,6 +52,33 @@ void orvConfigCheck::initFuncMap()
     };
 }
 
+namespace {
+
+// Parameters a check rule reads; the rule runs no query with fewer.
+int neededParams(int nRule)
+{
+    switch (nRule) {
+    case orvConfigCheck::FUNC_CHECK_FESPOINT_TAGNAME:
+    case orvConfigCheck::FUNC_CHECK_FES_DATABLOCK_TAGNAME:
+    case orvConfigCheck::FUNC_CHECK_DEV_POINT_TAGNAME: return 1;
+    case orvConfigCheck::FUNC_CHECK_DEV_POINT_LINK_FES:
+    case orvConfigCheck::FUNC_CHECK_LOCK_PARAM_IS_CONTROL: return 6;
+    case orvConfigCheck::FUNC_CHECK_LINK: return 7;
+    case orvConfigCheck::FUNC_CHECK_POINT_IS_EXIST: return 3;
+    default: return 0;
+    }
+}
+
+// The table and the key column of a deletion are the 1st and the 3rd parameter.
+constexpr int DeleteParams = 3;
+
+bool deletesRecords(const ST_CfgCheckItem *item)
+{
+    return item && item->nRepairRule == orvConfigCheck::FUNC_DELETE && item->lstParams.size() >= DeleteParams;
+}
+
+} // namespace
+
 void orvConfigCheck::loadConfig(const QString &path)
 {
     QFile file(path);
@@ -59,6 +88,8 @@ void orvConfigCheck::loadConfig(const QString &path)
     }
     ST_CfgCheckType group;
     ST_CfgCheckItem item;
+    QString checkRule;
+    QString repairRule;
     QXmlStreamReader xml(&file);
     while (!xml.atEnd() && !xml.hasError()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -68,10 +99,12 @@ void orvConfigCheck::loadConfig(const QString &path)
                 group.bEnable = a.value(QLatin1String("enable")) == QLatin1String("true");
                 group.strName = a.value(QLatin1String("name")).toString();
             } else if (xml.name() == QLatin1String("checkitem")) {
+                checkRule = a.value(QLatin1String("checkRule")).toString();
+                repairRule = a.value(QLatin1String("repairRule")).toString();
                 item.strTable = a.value(QLatin1String("table")).toString();
                 item.strDes = a.value(QLatin1String("des")).toString();
-                item.nCheckRule = mapCheckFunc.value(a.value(QLatin1String("checkRule")).toString(), FUNC_CHECK_NULL);
-                item.nRepairRule = mapRepairFunc.value(a.value(QLatin1String("repairRule")).toString(), FUNC_NULL);
+                item.nCheckRule = mapCheckFunc.value(checkRule, FUNC_CHECK_NULL);
+                item.nRepairRule = mapRepairFunc.value(repairRule, FUNC_NULL);
                 item.bCanRepair = item.nRepairRule != FUNC_NULL;
             } else if (xml.name() == QLatin1String("param")) {
                 item.lstParams.append(a.value(QLatin1String("value")).toString());
@@ -81,6 +114,7 @@ void orvConfigCheck::loadConfig(const QString &path)
                 lstTypes.append(group);
                 group = ST_CfgCheckType();
             } else if (xml.name() == QLatin1String("checkitem")) {
+                warnAboutItem(group, item, checkRule, repairRule);
                 group.lstItems.append(item);
                 item = ST_CfgCheckItem();
             }
@@ -90,7 +124,31 @@ void orvConfigCheck::loadConfig(const QString &path)
         m_loadError = tr("检查配置文件 %1 格式错误(第%2行): %3").arg(path).arg(xml.lineNumber()).arg(xml.errorString());
 }
 
-QList<ST_CfgCheckError> orvConfigCheck::runRule(const ST_CfgCheckItem &item)
+void orvConfigCheck::warnAboutItem(const ST_CfgCheckType &group, const ST_CfgCheckItem &item, const QString &checkRule,
+                                   const QString &repairRule)
+{
+    const QString where = tr("检查项“%1 / %2”: ").arg(group.strName, item.strDes);
+    if (!checkRule.isEmpty() && !mapCheckFunc.contains(checkRule))
+        m_loadWarnings.append(where + tr("未知的检查规则 %1，该项不做检查").arg(checkRule));
+    if (!repairRule.isEmpty() && !mapRepairFunc.contains(repairRule))
+        m_loadWarnings.append(where + tr("未知的修复规则 %1，该项不能自动修复").arg(repairRule));
+    const int needed = neededParams(item.nCheckRule);
+    if (item.lstParams.size() < needed)
+        m_loadWarnings.append(where + tr("检查规则 %1 需要至少 %2 个参数，只有 %3 个，该项不做检查")
+                                          .arg(checkRule).arg(needed).arg(item.lstParams.size()));
+    if (item.nRepairRule == FUNC_DELETE && item.lstParams.size() < DeleteParams)
+        m_loadWarnings.append(where + tr("修复规则 %1 需要至少 %2 个参数，只有 %3 个，该项不会删除任何记录")
+                                          .arg(repairRule).arg(DeleteParams).arg(item.lstParams.size()));
+    if (item.nCheckRule != FUNC_CHECK_ACCESS)
+        return;
+    for (const QString &definition : CfgCheckRules::accessDefinitions()) {
+        QString error;
+        if (!OrvTableDataMgr::getInstance()->definition(definition, &error).isValid())
+            m_loadWarnings.append(where + tr("表定义 %1 无法打开，用到它的权限检查不报告任何结果: %2").arg(definition, error));
+    }
+}
+
+ST_CfgCheckResult orvConfigCheck::runRule(const ST_CfgCheckItem &item)
 {
     using namespace CfgCheckRules;
     switch (item.nCheckRule) {
@@ -115,43 +173,92 @@ void orvConfigCheck::checkType(ST_CfgCheckType *pType)
     if (!pType)
         return;
     pType->bHasError = false;
-    for (ST_CfgCheckItem &item : pType->lstItems) {
+    const int count = pType->lstItems.size();
+    for (int i = 0; i < count; ++i) {
+        ST_CfgCheckItem &item = pType->lstItems[i];
+        emit sigCheckItem(i, count);
         item.lstErrors.clear();
-        item.lstErrors.append(runRule(item));
-        if (!item.lstErrors.isEmpty())
+        const ST_CfgCheckResult result = runRule(item);
+        item.lstErrors.append(result.lstErrors);
+        item.strCheckFailure = result.strFailure;
+        item.strFailedQuery = result.strFailedQuery;
+        if (!item.lstErrors.isEmpty() || !item.strCheckFailure.isEmpty())
             pType->bHasError = true;
     }
 }
 
 bool orvConfigCheck::repairItem(ST_CfgCheckItem *pItem)
 {
-    if (!pItem || pItem->nRepairRule != FUNC_DELETE)
-        return true;
-    return repairDelete(pItem);
+    return repairItems({pItem});
 }
 
-bool orvConfigCheck::repairDelete(ST_CfgCheckItem *pItem)
+bool orvConfigCheck::repairItems(const QList<ST_CfgCheckItem *> &items)
 {
-    if (pItem->lstParams.size() < 3)
-        return true;
-    const QString table = pItem->lstParams.at(0);
-    const QString key = pItem->lstParams.at(2);
-    QStringList sqls;
-    QList<int> removed;
-    for (int i = pItem->lstErrors.size() - 1; i >= 0; --i) {
-        if (!pItem->lstErrors.at(i).bSelected)
+    return repairDelete(items);
+}
+
+QList<orvConfigCheck::Deletion> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> &items)
+{
+    QList<Deletion> deletions;
+    QSet<QString> planned;
+    for (const ST_CfgCheckItem *item : items) {
+        if (!deletesRecords(item))
             continue;
-        sqls.append(QStringLiteral("delete from %1 where %2 = '%3';")
-                        .arg(table, key, orv_sql::escaped(pItem->lstErrors.at(i).strTagName)));
-        removed.append(i);
+        const QString table = item->lstParams.at(0);
+        const QString key = item->lstParams.at(2);
+        for (int i = item->lstErrors.size() - 1; i >= 0; --i) {
+            const ST_CfgCheckError &e = item->lstErrors.at(i);
+            // Several findings (of one item or of two) can name one record; it is deleted once,
+            // as a second deletion would change nothing and so undo the whole repair.
+            const QString record = table.toLower() + QLatin1Char('\n') + key.toLower() + QLatin1Char('\n') + e.strTagName;
+            if (!e.bSelected || planned.contains(record))
+                continue;
+            planned.insert(record);
+            deletions.append({table, key, e.strTagName,
+                              QStringLiteral("delete from %1 where %2 = '%3';").arg(table, key, orv_sql::escaped(e.strTagName))});
+        }
     }
-    if (sqls.isEmpty())
-        return true;
-    // All or nothing: the findings go only when their records went. The caller tells the user.
-    m_repairError = OrvTableDataMgr::getInstance()->executeBatch(sqls);
-    if (!m_repairError.isEmpty())
-        return false;
-    for (int i : removed)
-        pItem->lstErrors.removeAt(i);
+    return deletions;
+}
+
+QStringList orvConfigCheck::statementsOf(const QList<Deletion> &deletions)
+{
+    QStringList sqls;
+    for (const Deletion &d : deletions)
+        sqls.append(d.sql);
+    return sqls;
+}
+
+QStringList orvConfigCheck::repairStatements(const QList<ST_CfgCheckItem *> &items) const
+{
+    return statementsOf(plannedDeletions(items));
+}
+
+bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
+{
+    m_repairError.clear();
+    m_repairedRecords = 0;
+    const QList<Deletion> deletions = plannedDeletions(items);
+    if (!deletions.isEmpty()) {
+        // All or nothing: the findings go only when all their records went. The caller tells the user.
+        const DbConnection::BatchResult result =
+            OrvTableDataMgr::getInstance()->executeWrites(SqlWrite::fromTexts(statementsOf(deletions)));
+        if (!result.error.isEmpty()) {
+            const bool gone = result.changedNothing && result.failedIndex >= 0 && result.failedIndex < deletions.size();
+            m_repairError = gone ? tr("表 %1 中已没有 %2 = '%3' 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。")
+                                       .arg(deletions.at(result.failedIndex).table, deletions.at(result.failedIndex).keyColumn,
+                                            deletions.at(result.failedIndex).key)
+                                 : result.error;
+            return false;
+        }
+        m_repairedRecords = result.rowsChanged;
+    }
+    for (ST_CfgCheckItem *item : items) {
+        if (!deletesRecords(item))
+            continue;
+        for (int i = item->lstErrors.size() - 1; i >= 0; --i)
+            if (item->lstErrors.at(i).bSelected)
+                item->lstErrors.removeAt(i);
+    }
     return true;
 }

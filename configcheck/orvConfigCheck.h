@@ -40,11 +40,21 @@ public:
     void checkType(ST_CfgCheckType *pType);
     // False when the deletion failed; the findings then stay as they were.
     bool repairItem(ST_CfgCheckItem *pItem);
+    // The selected findings of all the items in one transaction: every record goes, or none.
+    bool repairItems(const QList<ST_CfgCheckItem *> &items);
 
     // Why the file could not be read completely; empty when it was.
     QString loadError() const { return m_loadError; }
+    // What in the file will not work as written: unknown rule names, too few parameters, a table
+    // definition a rule needs that cannot be opened.
+    QStringList loadWarnings() const { return m_loadWarnings; }
     // Why the last failed repair deleted nothing.
     QString repairError() const { return m_repairError; }
+    // Records the last successful repair deleted.
+    int repairedRecords() const { return m_repairedRecords; }
+
+    // The statements a repair of the items would run, in order.
+    QStringList repairStatements(const QList<ST_CfgCheckItem *> &items) const;
 
     QList<ST_CfgCheckType> lstTypes;
     QMap<QString, int> mapCheckFunc;
@@ -52,13 +62,29 @@ public:
 
 signals:
     void sigCheckProgress(int nValue);
+    // Item nIndex (from 0) of the nCount items of the group being run starts.
+    void sigCheckItem(int nIndex, int nCount);
 
 private:
     void initFuncMap();
     void loadConfig(const QString &path);
-    QList<ST_CfgCheckError> runRule(const ST_CfgCheckItem &item);
-    bool repairDelete(ST_CfgCheckItem *pItem);
+    void warnAboutItem(const ST_CfgCheckType &group, const ST_CfgCheckItem &item, const QString &checkRule,
+                       const QString &repairRule);
+    ST_CfgCheckResult runRule(const ST_CfgCheckItem &item);
+    struct Deletion
+    {
+        QString table;
+        QString keyColumn;
+        QString key;
+        QString sql;
+    };
+    // One deletion per selected record, each record once, items in order, findings last first.
+    static QList<Deletion> plannedDeletions(const QList<ST_CfgCheckItem *> &items);
+    static QStringList statementsOf(const QList<Deletion> &deletions);
+    bool repairDelete(const QList<ST_CfgCheckItem *> &items);
 
     QString m_loadError;
+    QStringList m_loadWarnings;
     QString m_repairError;
+    int m_repairedRecords = 0;
 };

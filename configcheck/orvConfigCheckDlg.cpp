@@ -1,5 +1,6 @@
 #include "orvConfigCheckDlg.h"
 
+#include "BusyRun.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
 #include "checkListItem.h"
@@ -13,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -62,9 +64,13 @@ orvConfigCheckDlg::orvConfigCheckDlg(QWidget *parent)
     done->setPixmap(QPixmap(QStringLiteral(":/icons/icons/finish.png")));
     done->setScaledContents(true);
     done->setFixedSize(100, 100);
+    m_doneText = new QLabel(this);
     auto *donePage = new QWidget(this);
-    auto *doneLayout = new QHBoxLayout(donePage);
+    auto *doneLayout = new QVBoxLayout(donePage);
+    doneLayout->addStretch();
     doneLayout->addWidget(done, 0, Qt::AlignCenter);
+    doneLayout->addWidget(m_doneText, 0, Qt::AlignCenter);
+    doneLayout->addStretch();
 
     m_pages = new QStackedWidget(this);
     m_pages->addWidget(m_checkList);
@@ -82,6 +88,12 @@ orvConfigCheckDlg::orvConfigCheckDlg(QWidget *parent)
         addRow(m_checkList, &type, checkListItem::CheckBoxMode);
 
     connect(m_mainButton, &QPushButton::clicked, this, &orvConfigCheckDlg::onCheckStatusChange);
+    connect(m_engine, &orvConfigCheck::sigCheckItem, this, [this](int nIndex, int nCount) {
+        m_runItem = nIndex;
+        m_runItems = nCount;
+        showRunProgress(0);
+    });
+    connect(m_engine, &orvConfigCheck::sigCheckProgress, this, &orvConfigCheckDlg::showRunProgress);
     for (QListWidget *list : {m_checkList, m_runList})
         connect(list, &QListWidget::itemClicked, list, [list] { list->setCurrentItem(nullptr); });
     enterState(StateReady, tr("开始检查"), CheckListPage);
@@ -164,16 +176,30 @@ void orvConfigCheckDlg::runChecks()
         return false;
     });
 
-    m_progress->setRange(0, m_runList->count());
-    for (int i = 0; i < m_runList->count(); ++i) {
-        checkListItem *row = rowWidget(m_runList, i);
-        const QMetaObject::Connection c = connect(m_engine, &orvConfigCheck::sigCheckProgress, row, &checkListItem::onCheckProgress);
-        m_engine->checkType(row->checkType());
-        disconnect(c);
-        m_progress->setValue(i + 1);
+    {
+        BusyRun busy(m_mainButton);
+        m_progress->setRange(0, m_runList->count() * GroupSteps);
+        for (int i = 0; i < m_runList->count(); ++i) {
+            checkListItem *row = rowWidget(m_runList, i);
+            const QMetaObject::Connection c = connect(m_engine, &orvConfigCheck::sigCheckProgress, row, &checkListItem::onCheckProgress);
+            m_runGroup = i;
+            m_engine->checkType(row->checkType());
+            disconnect(c);
+            m_progress->setValue((i + 1) * GroupSteps);
+        }
     }
     showResults();
     m_progress->setValue(0);
+}
+
+void orvConfigCheckDlg::showRunProgress(int nPercent)
+{
+    // Within its group's share of the bar, each item takes an equal part, and the rule that
+    // reports progress moves through its part.
+    if (m_runItems <= 0)
+        return;
+    const int inGroup = (m_runItem * GroupSteps + nPercent * GroupSteps / 100) / m_runItems;
+    m_progress->setValue(m_runGroup * GroupSteps + inGroup);
 }
 
 void orvConfigCheckDlg::showResults()
@@ -189,20 +215,17 @@ void orvConfigCheckDlg::showResults()
         anyError = true;
         auto *groupNode = new QTreeWidgetItem(m_tree, QStringList{group->strName});
         for (ST_CfgCheckItem &item : group->lstItems) {
+            if (!item.strCheckFailure.isEmpty()) {
+                addFailedItem(groupNode, item);
+                continue;
+            }
             if (item.lstErrors.isEmpty())
                 continue;
             auto *node = new QTreeWidgetItem(groupNode, QStringList{item.strDes, QString::number(item.lstErrors.size())});
             node->setTextAlignment(1, Qt::AlignCenter);
             node->setData(2, Qt::UserRole, QVariant::fromValue(&item));
 
-            auto *cell = new QWidget(m_tree);
-            auto *cellLayout = new QHBoxLayout(cell);
-            cellLayout->setContentsMargins(2, 2, 2, 2);
-            auto *details = new QPushButton(tr("查看详情"), cell);
-            details->setFixedSize(60, 20);
-            cellLayout->addWidget(details);
-            connect(details, &QPushButton::clicked, this, &orvConfigCheckDlg::onItemButtonClick);
-            m_tree->setItemWidget(node, 2, cell);
+            connect(addButtonCell(node, tr("查看详情")), &QPushButton::clicked, this, &orvConfigCheckDlg::onItemButtonClick);
 
             if (item.bCanRepair) {
                 auto *tick = new treeCheckWidget(m_tree);
@@ -218,12 +241,39 @@ void orvConfigCheckDlg::showResults()
         }
     }
     m_tree->expandAll();
+    m_doneText->clear();
     if (!anyError)
         enterState(StateFinished, tr("完成"), DonePage);
     else if (m_treeChecks.isEmpty())
         enterState(StateFinished, tr("完成"), ResultsPage);
     else
         enterState(StateRepairable, tr("修复勾选项"), ResultsPage);
+}
+
+QPushButton *orvConfigCheckDlg::addButtonCell(QTreeWidgetItem *node, const QString &text)
+{
+    auto *cell = new QWidget(m_tree);
+    auto *cellLayout = new QHBoxLayout(cell);
+    cellLayout->setContentsMargins(2, 2, 2, 2);
+    auto *button = new QPushButton(text, cell);
+    button->setFixedSize(60, 20);
+    cellLayout->addWidget(button);
+    m_tree->setItemWidget(node, 2, cell);
+    return button;
+}
+
+void orvConfigCheckDlg::addFailedItem(QTreeWidgetItem *groupNode, const ST_CfgCheckItem &item)
+{
+    auto *node = new QTreeWidgetItem(groupNode, QStringList{item.strDes, tr("检查失败")});
+    node->setTextAlignment(1, Qt::AlignCenter);
+    node->setForeground(1, QBrush(Qt::darkRed));
+    QString detail = tr("检查失败：") + item.strCheckFailure;
+    if (!item.strFailedQuery.isEmpty())
+        detail += QLatin1Char('\n') + tr("查询语句: %1").arg(item.strFailedQuery);
+    for (int c = 0; c < m_tree->columnCount(); ++c)
+        node->setToolTip(c, detail);
+    // The reason is too long for its cell: the button shows all of it.
+    connect(addButtonCell(node, tr("查看原因")), &QPushButton::clicked, this, [this, detail] { onMsg(detail); });
 }
 
 void orvConfigCheckDlg::repairTicked()
@@ -233,23 +283,35 @@ void orvConfigCheckDlg::repairTicked()
         if (tick->isChecked())
             ticked.append(tick->checkItem());
     closeErrorLists([&ticked](ST_CfgCheckItem *item) { return ticked.contains(item); });
-    bool failed = false;
-    for (ST_CfgCheckItem *item : qAsConst(ticked)) {
+    for (ST_CfgCheckItem *item : qAsConst(ticked))
         for (ST_CfgCheckError &e : item->lstErrors)
             e.bSelected = true;
-        if (!m_engine->repairItem(item)) {
-            failed = true;
+    bool repaired = false;
+    {
+        BusyRun busy(m_mainButton);
+        repaired = m_engine->repairItems(ticked);
+    }
+    if (!repaired) {
+        // Nothing was deleted: every finding stays listed.
+        for (ST_CfgCheckItem *item : qAsConst(ticked))
             for (ST_CfgCheckError &e : item->lstErrors)
                 e.bSelected = false;
-        }
-    }
-    if (failed) {
-        // What could not be deleted stays listed.
         showResults();
-        onMsg(tr("修复失败，未能删除的记录仍在列表中") + QLatin1Char('\n') + m_engine->repairError());
+        onMsg(repairFailure());
         return;
     }
+    m_doneText->setText(deletedText());
     enterState(StateFinished, tr("完成"), DonePage);
+}
+
+QString orvConfigCheckDlg::deletedText() const
+{
+    return tr("已删除 %1 条记录").arg(m_engine->repairedRecords());
+}
+
+QString orvConfigCheckDlg::repairFailure() const
+{
+    return tr("修复失败，未删除任何记录") + QLatin1Char('\n') + m_engine->repairError();
 }
 
 void orvConfigCheckDlg::onMsg(QString msg)
@@ -269,23 +331,41 @@ void orvConfigCheckDlg::onItemButtonClick()
     auto *item = node->data(2, Qt::UserRole).value<ST_CfgCheckItem *>();
     auto *dlg = new orvErrorListDlg(item, this);
     connect(dlg, &orvErrorListDlg::sigRepair, this, &orvConfigCheckDlg::OnRepairItem);
+    placeErrorList(dlg);
     m_errorLists.append(dlg);
     dlg->show();
+}
+
+void orvConfigCheckDlg::placeErrorList(QWidget *dlg) const
+{
+    // Cascaded from the check dialog's corner, so that no list hides it or another list exactly.
+    const int step = 40 * (1 + openErrorLists().size() % 8);
+    QPoint at = frameGeometry().topLeft() + QPoint(step, step);
+    if (const QScreen *screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        at.setX(qBound(free.left(), at.x(), qMax(free.left(), free.right() - dlg->width())));
+        at.setY(qBound(free.top(), at.y(), qMax(free.top(), free.bottom() - dlg->height())));
+    }
+    dlg->move(at);
 }
 
 void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
 {
     auto *from = qobject_cast<orvErrorListDlg *>(sender());
     closeErrorLists([pCheckData](ST_CfgCheckItem *item) { return item == pCheckData; }, from);
-    const bool ok = m_engine->repairItem(pCheckData);
-    if (!ok && pCheckData)
+    bool repaired = false;
+    {
+        BusyRun busy(m_mainButton);
+        repaired = m_engine->repairItem(pCheckData);
+    }
+    if (!repaired && pCheckData)
         for (ST_CfgCheckError &e : pCheckData->lstErrors)
             e.bSelected = false;
     // On success the list already dropped the repaired rows; on failure it shows them again.
-    if (from && !ok)
+    if (from && !repaired)
         from->refresh();
     showResults();
-    onMsg(ok ? tr("修复成功") : tr("修复失败，未删除任何记录") + QLatin1Char('\n') + m_engine->repairError());
+    onMsg(repaired ? tr("修复成功") + QLatin1Char('\n') + deletedText() : repairFailure());
 }
 
 void orvConfigCheckDlg::closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep)

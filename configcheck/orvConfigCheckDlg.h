@@ -14,6 +14,7 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 class checkListItem;
 class orvConfigCheck;
 class orvErrorListDlg;
@@ -38,6 +39,7 @@ public:
     QListWidget *runList() const { return m_runList; }
     QTreeWidget *resultsTree() const { return m_tree; }
     QProgressBar *progressBar() const { return m_progress; }
+    QLabel *doneText() const { return m_doneText; }
     QList<orvErrorListDlg *> openErrorLists() const;
 
 signals:
@@ -51,8 +53,16 @@ public slots:
 
 private:
     void runChecks();
+    void showRunProgress(int nPercent);
     void showResults();
+    // The column-2 cell of a results node: one small button.
+    QPushButton *addButtonCell(QTreeWidgetItem *node, const QString &text);
+    // An item whose check failed: its reason instead of findings, nothing to repair.
+    void addFailedItem(QTreeWidgetItem *groupNode, const ST_CfgCheckItem &item);
     void repairTicked();
+    QString deletedText() const;
+    QString repairFailure() const;
+    void placeErrorList(QWidget *dlg) const;
     void enterState(State state, const QString &buttonText, Page page);
     // Error lists whose item is about to change under them are closed.
     void closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep = nullptr);
@@ -66,7 +76,13 @@ private:
     QListWidget *m_checkList = nullptr;
     QListWidget *m_runList = nullptr;
     QTreeWidget *m_tree = nullptr;
+    QLabel *m_doneText = nullptr;
     QList<treeCheckWidget *> m_treeChecks;
     QList<QPointer<orvErrorListDlg>> m_errorLists;
     int m_state = StateReady;
+    // The progress bar gives each group of a run this many steps.
+    static constexpr int GroupSteps = 1000;
+    int m_runGroup = 0;
+    int m_runItem = 0;
+    int m_runItems = 0;
 };

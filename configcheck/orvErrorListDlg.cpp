@@ -23,7 +23,13 @@ orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
     const int widths[] = {180, 180, 200, 60};
     for (int c = 0; c < 4; ++c)
         m_table->setColumnWidth(c, widths[c]);
+    // The widths only start the columns: long tags and reasons need more, so each column can be
+    // widened, and each cell shows its whole text as a tooltip.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // Tags of one item share their start; their ends tell them apart. One line a cell.
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    m_table->setWordWrap(false);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -66,6 +72,7 @@ void orvErrorListDlg::refresh()
         for (int c = 0; c < 3; ++c) {
             auto *cell = new QTableWidgetItem(texts[c]);
             cell->setFlags(Qt::ItemIsEnabled);
+            cell->setToolTip(texts[c]);
             m_table->setItem(row, c, cell);
         }
         auto *tick = new QTableWidgetItem;

@@ -437,6 +437,7 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
                 : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(write.sql, reason);
             return result;
         }
+        result.rowsChanged += rows;
         if (progress)
             progress(i + 1);
     }
@@ -444,6 +445,7 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         const QString reason = errorText(db.lastError());
         db.rollback();
         result.error = QObject::tr("提交事务失败，全部修改已撤销: %1").arg(reason);
+        result.rowsChanged = 0;
     }
     return result;
 }

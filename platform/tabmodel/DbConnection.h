@@ -63,6 +63,7 @@ struct BatchResult
     QString error;        // empty on success
     int failedIndex = -1; // the statement that failed
     bool changedNothing = false; // it ran, but changed no row
+    int rowsChanged = 0;  // by all writes together, when committed
 };
 
 // Runs the writes in order in one transaction: all or nothing. A write that must change rows

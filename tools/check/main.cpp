@@ -1,5 +1,9 @@
-// model_check: runs the checks of a configcheck.xml against a configuration database and prints
-// the findings. Exit status: 0 nothing found, 1 findings, 2 the check could not run.
+// model_check: runs the checks of a configcheck.xml against a configuration database, prints the
+// findings and, with --repair, deletes the findings of the FUNC_DELETE items it ran.
+// Exit status: 0 nothing found (or all of it repaired), 1 findings remain, 2 something could not
+// be done: the link, the definition file, an item that could not be checked, a refused or failed
+// repair, or writing the output.
+#include "AppLog.h"
 #include "Common.h"
 #include "DbConnection.h"
 #include "LoginDlg.h"
@@ -8,68 +12,235 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include <QXmlStreamWriter>
+
+#include <stdexcept>
 
 namespace {
 
-struct Finding
+enum Exit { Clean = 0, FindingsRemain = 1, Trouble = 2 };
+
+QTextStream &err()
 {
-    QString group;
-    QString item;
-    ST_CfgCheckError error;
-};
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// One line on standard error, where everything but the findings goes.
+void say(const QString &line)
+{
+    err() << QStringLiteral("model_check: ") << line << '\n';
+    err().flush();
+}
 
 QString openLink(const QCommandLineParser &args)
 {
     OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    if (!args.isSet(QStringLiteral("type")))
+    if (!args.isSet(QStringLiteral("type"))) {
+        // No platform user logs in here, so the link may read but not write.
+        mgr->setRight(OrvTableDataMgr::RIGHT_READONLY);
         return mgr->initDBLink(DataBaseInterface::LINK_PLATFORM);
+    }
     bool known = false;
     const orv_dbms::EDbType type = DbConnection::typeFromName(args.value(QStringLiteral("type")), &known);
     if (!known)
-        return QStringLiteral("unknown database type %1").arg(args.value(QStringLiteral("type")));
+        return QStringLiteral("unknown database type %1 (%2)").arg(args.value(QStringLiteral("type")), DbConnection::acceptedTypeNames());
     return mgr->initDBLink(DataBaseInterface::LINK_DIRECT, args.value(QStringLiteral("user")),
                            args.value(QStringLiteral("password")), args.value(QStringLiteral("host")),
                            args.value(QStringLiteral("port")).toInt(), args.value(QStringLiteral("database")), type);
 }
 
-QString tsvField(QString text)
+// A value kept on its line: line breaks become escapes, and in TSV tabs and backslashes too, so
+// that every row can be split back into its fields.
+QString oneLine(const QString &value, bool tsv)
 {
-    return text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\': out += tsv ? QStringLiteral("\\\\") : QStringLiteral("\\"); break;
+        case '\t': out += tsv ? QStringLiteral("\\t") : QStringLiteral("\t"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case 0x0B: case 0x0C: case 0x85: case 0x2028: case 0x2029:
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            break;
+        default: out += c;
+        }
+    }
+    return out;
 }
 
-void print(const QList<Finding> &findings, const QString &format, QTextStream &out)
+// XML 1.0 cannot carry most control characters, even escaped.
+QString xmlText(const QString &value)
 {
-    if (format == QLatin1String("json")) {
-        QJsonArray list;
-        for (const Finding &f : findings)
-            list.append(QJsonObject{{"group", f.group}, {"item", f.item}, {"tag", f.error.strTagName},
-                                    {"description", f.error.strDesc}, {"reason", f.error.strReason}});
-        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
-        return;
+    QString out = value;
+    for (QChar &c : out) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            c = QChar(0xFFFD);
     }
-    if (format == QLatin1String("tsv")) {
-        out << "group\titem\ttag\tdescription\treason\n";
-        for (const Finding &f : findings)
-            out << tsvField(f.group) << '\t' << tsvField(f.item) << '\t' << tsvField(f.error.strTagName) << '\t'
-                << tsvField(f.error.strDesc) << '\t' << tsvField(f.error.strReason) << '\n';
-        return;
+    return out;
+}
+
+QString findingLine(const ST_CfgCheckError &e)
+{
+    QString line = oneLine(e.strTagName, false);
+    if (!e.strDesc.isEmpty())
+        line += QStringLiteral(" (") + oneLine(e.strDesc, false) + QLatin1Char(')');
+    return line + QStringLiteral(": ") + oneLine(e.strReason, false);
+}
+
+QByteArray asText(const QList<const ST_CfgCheckType *> &groups)
+{
+    QString out;
+    int count = 0;
+    for (const ST_CfgCheckType *type : groups)
+        for (const ST_CfgCheckItem &item : type->lstItems) {
+            if (item.lstErrors.isEmpty())
+                continue;
+            out += oneLine(type->strName + QStringLiteral(" / ") + item.strDes, false) + QLatin1Char('\n');
+            for (const ST_CfgCheckError &e : item.lstErrors)
+                out += QStringLiteral("  ") + findingLine(e) + QLatin1Char('\n');
+            count += item.lstErrors.size();
+        }
+    out += QStringLiteral("共 %1 条异常\n").arg(count);
+    return out.toUtf8();
+}
+
+QByteArray asTsv(const QList<const ST_CfgCheckType *> &groups)
+{
+    QString out = QStringLiteral("group\titem\ttag\tdescription\treason\n");
+    for (const ST_CfgCheckType *type : groups)
+        for (const ST_CfgCheckItem &item : type->lstItems)
+            for (const ST_CfgCheckError &e : item.lstErrors) {
+                QStringList fields{type->strName, item.strDes, e.strTagName, e.strDesc, e.strReason};
+                for (QString &f : fields)
+                    f = oneLine(f, true);
+                out += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+            }
+    return out.toUtf8();
+}
+
+QByteArray asJson(const QList<const ST_CfgCheckType *> &groups)
+{
+    QJsonArray list;
+    for (const ST_CfgCheckType *type : groups)
+        for (const ST_CfgCheckItem &item : type->lstItems)
+            for (const ST_CfgCheckError &e : item.lstErrors)
+                list.append(QJsonObject{{"group", type->strName}, {"item", item.strDes}, {"tag", e.strTagName},
+                                        {"description", e.strDesc}, {"reason", e.strReason}});
+    return QJsonDocument(list).toJson(QJsonDocument::Indented);
+}
+
+// One test case per check item: its findings fail it, a check that could not run is an error.
+QByteArray asJUnit(const QList<const ST_CfgCheckType *> &groups)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("testsuites"));
+    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("model_check"));
+    for (const ST_CfgCheckType *type : groups) {
+        int failures = 0;
+        int errors = 0;
+        for (const ST_CfgCheckItem &item : type->lstItems) {
+            errors += item.strCheckFailure.isEmpty() ? 0 : 1;
+            failures += item.lstErrors.isEmpty() ? 0 : 1;
+        }
+        xml.writeStartElement(QStringLiteral("testsuite"));
+        xml.writeAttribute(QStringLiteral("name"), xmlText(type->strName));
+        xml.writeAttribute(QStringLiteral("tests"), QString::number(type->lstItems.size()));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(failures));
+        xml.writeAttribute(QStringLiteral("errors"), QString::number(errors));
+        for (const ST_CfgCheckItem &item : type->lstItems) {
+            xml.writeStartElement(QStringLiteral("testcase"));
+            xml.writeAttribute(QStringLiteral("classname"), xmlText(type->strName));
+            xml.writeAttribute(QStringLiteral("name"), xmlText(item.strDes));
+            if (!item.strCheckFailure.isEmpty()) {
+                xml.writeStartElement(QStringLiteral("error"));
+                xml.writeAttribute(QStringLiteral("message"), xmlText(QStringLiteral("检查失败：") + item.strCheckFailure));
+                xml.writeCharacters(xmlText(item.strFailedQuery));
+                xml.writeEndElement();
+            } else if (!item.lstErrors.isEmpty()) {
+                QStringList lines;
+                for (const ST_CfgCheckError &e : item.lstErrors)
+                    lines.append(findingLine(e));
+                xml.writeStartElement(QStringLiteral("failure"));
+                xml.writeAttribute(QStringLiteral("message"), QStringLiteral("%1 条异常").arg(item.lstErrors.size()));
+                xml.writeCharacters(xmlText(lines.join(QLatin1Char('\n'))));
+                xml.writeEndElement();
+            }
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
     }
-    QString lastItem;
-    for (const Finding &f : findings) {
-        const QString heading = f.group + QStringLiteral(" / ") + f.item;
-        if (heading != lastItem)
-            out << heading << '\n';
-        lastItem = heading;
-        out << "  " << f.error.strTagName;
-        if (!f.error.strDesc.isEmpty())
-            out << " (" << f.error.strDesc << ")";
-        out << ": " << f.error.strReason << '\n';
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
+// False when standard output did not take all of it (a full disk, a closed pipe).
+bool writeOutput(const QByteArray &bytes)
+{
+    QFile out;
+    return out.open(1, QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
+}
+
+bool confirmed(int records)
+{
+    err() << QStringLiteral("确认删除以上 %1 条记录? [y/N] ").arg(records);
+    err().flush();
+    QTextStream in(stdin);
+    const QString line = in.readLine();
+    if (line.isNull())
+        err() << '\n'; // no answer at all: end the question's line
+    const QString answer = line.trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
+// Deletes the selected findings of the FUNC_DELETE items that ran, in one transaction.
+// False when the repair was refused or failed; declined, the findings simply remain.
+bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool askFirst)
+{
+    if (OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY) {
+        say(QStringLiteral("修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。"));
+        return false;
     }
-    out << QStringLiteral("共 %1 条异常").arg(findings.size()) << '\n';
+    try {
+        // Every write leaves an audit record.
+        orv_public::StartLogSystem("MODEL", "model_check");
+    } catch (const std::exception &e) {
+        say(QStringLiteral("修复被拒绝: 日志服务无法启动，删除无法记录: %1").arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+    for (ST_CfgCheckItem *item : items)
+        for (ST_CfgCheckError &e : item->lstErrors)
+            e.bSelected = true;
+    const QStringList statements = engine.repairStatements(items);
+    if (statements.isEmpty()) {
+        say(QStringLiteral("没有可自动修复的记录"));
+        return true;
+    }
+    say(QStringLiteral("将在一个事务中删除 %1 条记录:").arg(statements.size()));
+    for (const QString &sql : statements)
+        err() << QStringLiteral("  ") << oneLine(sql, false) << '\n';
+    if (askFirst && !confirmed(statements.size())) {
+        say(QStringLiteral("未删除任何记录"));
+        return true;
+    }
+    if (!engine.repairItems(items)) {
+        say(QStringLiteral("修复失败，未删除任何记录: %1").arg(engine.repairError()));
+        return false;
+    }
+    say(QStringLiteral("已删除 %1 条记录").arg(engine.repairedRecords()));
+    return true;
 }
 
 } // namespace
@@ -78,14 +249,20 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("model_check"));
+    // Standard error speaks UTF-8 like standard output, whatever the locale.
+    err().setCodec("UTF-8");
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Checks a configuration database. Without --type the platform's database configuration is used."));
-    parser.addHelpOption();
+        "Checks a configuration database. Without --type the platform's database configuration is used, "
+        "read-only. Exit status: 0 nothing found, 1 findings, 2 something could not be done."));
+    const QCommandLineOption help = parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("config"), QStringLiteral("The check definition file (default: the root's configcheck.xml)."), QStringLiteral("file")},
         {QStringLiteral("group"), QStringLiteral("Run only this check group; may be repeated."), QStringLiteral("name")},
-        {QStringLiteral("format"), QStringLiteral("text, tsv or json (default text)."), QStringLiteral("format"), QStringLiteral("text")},
+        {QStringLiteral("format"), QStringLiteral("text, tsv, json or junit (default text)."), QStringLiteral("format"), QStringLiteral("text")},
+        {QStringLiteral("repair"), QStringLiteral("Delete the findings of the FUNC_DELETE items, in one transaction, after "
+                                                  "printing the statements and asking (direct link only).")},
+        {QStringLiteral("yes"), QStringLiteral("With --repair: do not ask.")},
         {QStringLiteral("type"), QStringLiteral("Direct link: SQLite, MySQL, OpenGauss, KingBase or Oracle."), QStringLiteral("type")},
         {QStringLiteral("host"), QStringLiteral("Server address."), QStringLiteral("host"), QStringLiteral("127.0.0.1")},
         {QStringLiteral("port"), QStringLiteral("Server port."), QStringLiteral("port"), QStringLiteral("0")},
@@ -93,13 +270,18 @@ int main(int argc, char *argv[])
         {QStringLiteral("password"), QStringLiteral("Password."), QStringLiteral("password")},
         {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file."), QStringLiteral("name")},
     });
-    parser.process(app);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Exit status 1 means findings, so a bad command line must not end with QCommandLineParser's 1.
+    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+        say(parser.errorText().isEmpty() ? QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first())
+                                         : parser.errorText());
+        return Trouble;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(Clean);
     const QString format = parser.value(QStringLiteral("format"));
-    if (!QStringList{"text", "tsv", "json"}.contains(format)) {
-        err << "model_check: unknown format " << format << "\n";
-        return 2;
+    if (!QStringList{"text", "tsv", "json", "junit"}.contains(format)) {
+        say(QStringLiteral("unknown format %1").arg(format));
+        return Trouble;
     }
 
     Common::initPath();
@@ -107,15 +289,21 @@ int main(int argc, char *argv[])
                                                                       : orvConfigCheck::defaultConfigPath();
     orvConfigCheck engine(configPath, nullptr);
     if (!engine.loadError().isEmpty()) {
-        err << "model_check: " << engine.loadError() << "\n";
-        return 2;
+        say(engine.loadError());
+        return Trouble;
     }
+    if (engine.lstTypes.isEmpty()) {
+        say(QStringLiteral("%1 不是检查配置文件: 其中没有检查组(type)").arg(configPath));
+        return Trouble;
+    }
+    for (const QString &warning : engine.loadWarnings())
+        say(QStringLiteral("警告: %1").arg(warning));
     const QStringList wanted = parser.values(QStringLiteral("group"));
     for (const QString &name : wanted) {
         if (std::none_of(engine.lstTypes.begin(), engine.lstTypes.end(),
                          [&name](const ST_CfgCheckType &t) { return t.strName == name; })) {
-            err << "model_check: no check group named " << name << " in " << configPath << "\n";
-            return 2;
+            say(QStringLiteral("no check group named %1 in %2").arg(name, configPath));
+            return Trouble;
         }
     }
 
@@ -124,21 +312,45 @@ int main(int argc, char *argv[])
     if (error.isEmpty() && !LoginDlg::checkModelContext(error, &detail))
         error += QStringLiteral(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
     if (!error.isEmpty()) {
-        err << "model_check: " << error << "\n";
+        say(error);
         delete OrvTableDataMgr::getInstance();
-        return 2;
+        return Trouble;
     }
 
-    QList<Finding> findings;
+    QList<const ST_CfgCheckType *> groups;
+    QList<ST_CfgCheckItem *> repairable;
+    bool failed = false;
     for (ST_CfgCheckType &type : engine.lstTypes) {
         if (!wanted.isEmpty() && !wanted.contains(type.strName))
             continue;
         engine.checkType(&type);
-        for (const ST_CfgCheckItem &item : qAsConst(type.lstItems))
-            for (const ST_CfgCheckError &e : item.lstErrors)
-                findings.append({type.strName, item.strDes, e});
+        groups.append(&type);
+        for (ST_CfgCheckItem &item : type.lstItems) {
+            if (!item.strCheckFailure.isEmpty()) {
+                failed = true;
+                say(QStringLiteral("无法检查 %1 / %2: %3").arg(type.strName, item.strDes, item.strCheckFailure));
+                if (!item.strFailedQuery.isEmpty())
+                    err() << QStringLiteral("  查询语句: %1").arg(item.strFailedQuery) << '\n';
+            }
+            if (item.nRepairRule == orvConfigCheck::FUNC_DELETE && !item.lstErrors.isEmpty())
+                repairable.append(&item);
+        }
     }
-    print(findings, format, out);
+    const QByteArray output = format == QLatin1String("json") ? asJson(groups)
+        : format == QLatin1String("tsv")                      ? asTsv(groups)
+        : format == QLatin1String("junit")                    ? asJUnit(groups)
+                                                              : asText(groups);
+    if (!writeOutput(output)) {
+        say(QStringLiteral("无法写出结果"));
+        failed = true;
+    }
+    if (parser.isSet(QStringLiteral("repair"))) {
+        failed = !repair(engine, repairable, !parser.isSet(QStringLiteral("yes"))) || failed;
+    }
+    const bool remain = std::any_of(groups.begin(), groups.end(), [](const ST_CfgCheckType *t) {
+        return std::any_of(t->lstItems.begin(), t->lstItems.end(), [](const ST_CfgCheckItem &i) { return !i.lstErrors.isEmpty(); });
+    });
     delete OrvTableDataMgr::getInstance();
-    return findings.isEmpty() ? 0 : 1;
+    orv_public::StopLogSystem();
+    return failed ? Trouble : remain ? FindingsRemain : Clean;
 }
