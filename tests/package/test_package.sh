@@ -21,7 +21,9 @@ for program in model_varnix model_check model_demo model_waiting_dlg; do
   [ -x "$tmp/inst/bin/$program" ] || fail "bin/$program missing"
 done
 [ -s "$tmp/inst/data/demo.sqlite" ] || fail "no demo database"
-[ "$("$tmp/inst/bin/model_demo" --version)" = "model_demo $version" ] || fail "model_demo --version"
+for program in model_demo model_check; do
+  [ "$("$tmp/inst/bin/$program" --version)" = "$program $version" ] || fail "$program --version"
+done
 
 cpack -G DEB -B "$tmp/pkg" --config "$build/CPackConfig.cmake" >/dev/null
 deb=$(ls "$tmp"/pkg/*.deb)

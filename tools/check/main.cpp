@@ -249,6 +249,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("model_check"));
+    QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
     // Standard error speaks UTF-8 like standard output, whatever the locale.
     err().setCodec("UTF-8");
     QCommandLineParser parser;
@@ -256,6 +257,7 @@ int main(int argc, char *argv[])
         "Checks a configuration database. Without --type the platform's database configuration is used, "
         "read-only. Exit status: 0 nothing found, 1 findings, 2 something could not be done."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("config"), QStringLiteral("The check definition file (default: the root's configcheck.xml)."), QStringLiteral("file")},
         {QStringLiteral("group"), QStringLiteral("Run only this check group; may be repeated."), QStringLiteral("name")},
@@ -278,6 +280,8 @@ int main(int argc, char *argv[])
     }
     if (parser.isSet(help))
         parser.showHelp(Clean);
+    if (parser.isSet(version))
+        parser.showVersion();
     const QString format = parser.value(QStringLiteral("format"));
     if (!QStringList{"text", "tsv", "json", "junit"}.contains(format)) {
         say(QStringLiteral("unknown format %1").arg(format));
