@@ -56,7 +56,7 @@ const int kLoadOrder[] = {OrvBackPointPatch::TabBase, OrvBackPointPatch::TabCont
 } // namespace
 
 OrvBackPointPatch::OrvBackPointPatch(QWidget *parent)
-    : QDialog(parent)
+    : OrvPatchDialog(parent, true)
     , ui(new Ui::OrvBackPointPatch)
 {
     ui->setupUi(this);
@@ -86,9 +86,8 @@ OrvBackPointPatch::OrvBackPointPatch(QWidget *parent)
     for (QLineEdit *edit : m_filters.texts())
         connect(edit, &QLineEdit::textChanged, this, &OrvBackPointPatch::onSearchTextChanged);
 
-    m_batch = new OrvBatchEdit(this, this, true);
     for (QTableView *view : m_views)
-        m_batch->attachView(view);
+        batchEdit()->attachView(view);
 }
 
 OrvBackPointPatch::~OrvBackPointPatch() = default;
@@ -230,41 +229,6 @@ void OrvBackPointPatch::onSearchTextChanged(const QString &)
 void OrvBackPointPatch::onTabChanged(int)
 {
     resetFilters();
-}
-
-void OrvBackPointPatch::onMenu()
-{
-    m_batch->showMenu();
-}
-
-void OrvBackPointPatch::onIncrementFrom0ToSelect()
-{
-    m_batch->incrementToSelect(0);
-}
-
-void OrvBackPointPatch::onIncrementFrom1ToSelect()
-{
-    m_batch->incrementToSelect(1);
-}
-
-void OrvBackPointPatch::onIncrementToSelect()
-{
-    m_batch->customIncrementToSelect();
-}
-
-void OrvBackPointPatch::onSameValueToSelect()
-{
-    m_batch->sameValueToSelect();
-}
-
-void OrvBackPointPatch::onFindAndReplaceToSelect()
-{
-    m_batch->findAndReplaceToSelect();
-}
-
-void OrvBackPointPatch::onUndoLastBatch()
-{
-    m_batch->undoLastBatch();
 }
 
 QTableView *OrvBackPointPatch::patchView() const

@@ -1,15 +1,13 @@
 #pragma once
 
-#include "OrvPatchContext.h"
+#include "OrvPatchDialog.h"
 #include "OrvPatchFilters.h"
 
-#include <QDialog>
 #include <QList>
 #include <QStringList>
 
 #include <memory>
 
-class OrvBatchEdit;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
@@ -21,7 +19,7 @@ class OrvBackPointPatch;
 // Lists the back-stage points of a location, subsystem, device group, device, point type and
 // front-end RTU on four attribute tabs, narrows them with three text filters and changes one
 // column of many rows at once through the batch operations.
-class OrvBackPointPatch : public QDialog, private OrvPatchContext
+class OrvBackPointPatch : public OrvPatchDialog
 {
     Q_OBJECT
 public:
@@ -35,20 +33,12 @@ public:
     QTabWidget *tabWidget() const { return m_tabs; }
     QTableView *tableView(int nTab) const { return m_views[nTab]; }
     QStandardItemModel *itemModel(int nTab) const { return m_models[nTab]; }
-    OrvBatchEdit *batchEdit() const { return m_batch; }
 
 public slots:
     void onLocationAndSubsystemChange();
     void onDevGroupChanged();
     void onPushButtonSearchClicked();
     void onSearchTextChanged(const QString &text);
-    void onMenu();
-    void onIncrementFrom0ToSelect();
-    void onIncrementFrom1ToSelect();
-    void onIncrementToSelect();
-    void onSameValueToSelect();
-    void onFindAndReplaceToSelect();
-    void onUndoLastBatch();
     void onTabChanged(int index);
 
 private:
@@ -74,5 +64,4 @@ private:
     // The point type of the rows on the tabs (-1 before the first search): the filters and the
     // batch operations follow it, not a point type chosen since.
     int m_searchedType = -1;
-    OrvBatchEdit *m_batch = nullptr;
 };

@@ -33,7 +33,7 @@ const PointType kPointTypes[] = {
 } // namespace
 
 OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
-    : QDialog(parent)
+    : OrvPatchDialog(parent, false)
     , ui(new Ui::OrvFesPointPatch)
 {
     ui->setupUi(this);
@@ -62,8 +62,7 @@ OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
     for (QLineEdit *edit : m_filters.texts())
         connect(edit, &QLineEdit::textChanged, this, &OrvFesPointPatch::onSearchTextChanged);
 
-    m_batch = new OrvBatchEdit(this, this, false);
-    m_batch->attachView(ui->tableView);
+    batchEdit()->attachView(ui->tableView);
 }
 
 OrvFesPointPatch::~OrvFesPointPatch() = default;
@@ -169,41 +168,6 @@ void OrvFesPointPatch::onSearchTextChanged(const QString &)
     if (!patchTableModel() || !m_filters.hasColumns())
         return;
     OrvPatchTable::filterRows(ui->tableView, m_filters.filters(m_visibleColumns));
-}
-
-void OrvFesPointPatch::onMenu()
-{
-    m_batch->showMenu();
-}
-
-void OrvFesPointPatch::onIncrementFrom0ToSelect()
-{
-    m_batch->incrementToSelect(0);
-}
-
-void OrvFesPointPatch::onIncrementFrom1ToSelect()
-{
-    m_batch->incrementToSelect(1);
-}
-
-void OrvFesPointPatch::onIncrementToSelect()
-{
-    m_batch->customIncrementToSelect();
-}
-
-void OrvFesPointPatch::onSameValueToSelect()
-{
-    m_batch->sameValueToSelect();
-}
-
-void OrvFesPointPatch::onFindAndReplaceToSelect()
-{
-    m_batch->findAndReplaceToSelect();
-}
-
-void OrvFesPointPatch::onUndoLastBatch()
-{
-    m_batch->undoLastBatch();
 }
 
 QTableView *OrvFesPointPatch::patchView() const

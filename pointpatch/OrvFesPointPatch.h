@@ -1,14 +1,12 @@
 #pragma once
 
-#include "OrvPatchContext.h"
+#include "OrvPatchDialog.h"
 #include "OrvPatchFilters.h"
 
-#include <QDialog>
 #include <QList>
 
 #include <memory>
 
-class OrvBatchEdit;
 class QStandardItemModel;
 class QTableView;
 
@@ -19,7 +17,7 @@ class OrvFesPointPatch;
 // Lists the front-end points of one point type for a subsystem, location, RTU and device in
 // one table with three column filters, and changes one column of many points at once through
 // the batch operations.
-class OrvFesPointPatch : public QDialog, private OrvPatchContext
+class OrvFesPointPatch : public OrvPatchDialog
 {
     Q_OBJECT
 public:
@@ -30,20 +28,12 @@ public:
     QString deviceCondition() const;
     QTableView *tableView() const;
     QStandardItemModel *resultModel() const { return m_model; }
-    OrvBatchEdit *batchEdit() const { return m_batch; }
 
 public slots:
     void onLocationAndSubsystemChange();
     void onRtuChanged();
     void onPushButtonSearchClicked();
     void onSearchTextChanged(const QString &text);
-    void onMenu();
-    void onIncrementFrom0ToSelect();
-    void onIncrementFrom1ToSelect();
-    void onIncrementToSelect();
-    void onSameValueToSelect();
-    void onFindAndReplaceToSelect();
-    void onUndoLastBatch();
 
 private:
     // The table definition file of a point type; empty for an unknown type.
@@ -64,5 +54,4 @@ private:
     // The point type of the rows shown (-1 before the first search): the filters and the
     // batch operations follow it, not a point type chosen since.
     int m_searchedType = -1;
-    OrvBatchEdit *m_batch = nullptr;
 };
