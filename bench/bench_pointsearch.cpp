@@ -86,10 +86,8 @@ int main(int argc, char *argv[])
     const int runs = qMax(2, values.at(2));
 
     TestRoot root;
-    if (!TestServers::available())
-        out << "(no test servers: set MODEL_TEST_SERVERS_ENV, see bench/run_bench.sh; SQLite only)\n";
     int failures = 0;
-    for (Backend backend : availableBackends()) {
+    for (Backend backend : benchBackends()) {
         const QString name = backendName(backend);
         DbLinkParams p;
         QString error = createDemoDatabase(backend, QStringLiteral("bench_pointsearch"), root, DemoOptions::forPointCount(points), &p);

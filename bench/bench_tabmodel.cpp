@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTextStream>
@@ -68,56 +66,6 @@ double workerSeconds(const QStringList &sqls, QString *error)
     return timer.nsecsElapsed() / 1e9;
 }
 
-double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &sqls, const QString &scratch, QString *error)
-{
-    QFile file(scratch);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = file.errorString();
-        return 0;
-    }
-    const bool wrap = backend != Backend::PostgreSQL; // psql -1 wraps it itself
-    if (wrap)
-        file.write(backend == Backend::MariaDB ? "START TRANSACTION;\n" : "BEGIN;\n");
-    file.write(sqls.join(QLatin1Char('\n')).toUtf8());
-    file.write(wrap ? "\nCOMMIT;\n" : "\n");
-    file.close();
-
-    QProcess client;
-    client.setStandardInputFile(scratch);
-    QString program;
-    QStringList args;
-    switch (backend) {
-    case Backend::SQLite:
-        program = QStringLiteral("sqlite3");
-        args << p.database;
-        break;
-    case Backend::MariaDB:
-        program = QStringLiteral("mariadb");
-        args << QStringLiteral("--no-defaults") << QStringLiteral("-h") << p.host << QStringLiteral("-P")
-             << QString::number(p.port) << QStringLiteral("-u") << p.user << QStringLiteral("-p") + p.password << p.database;
-        break;
-    case Backend::PostgreSQL: {
-        program = QStringLiteral("psql");
-        args << QStringLiteral("-1") << QStringLiteral("-q") << QStringLiteral("-v") << QStringLiteral("ON_ERROR_STOP=1")
-             << QStringLiteral("-h") << p.host << QStringLiteral("-p") << QString::number(p.port) << QStringLiteral("-U")
-             << p.user << QStringLiteral("-d") << p.database;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PGPASSWORD"), p.password);
-        client.setProcessEnvironment(env);
-        break;
-    }
-    }
-    client.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    client.start(program, args);
-    client.waitForFinished(-1);
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    if (client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
-        *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(client.readAllStandardError());
-    return seconds;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -132,18 +80,8 @@ int main(int argc, char *argv[])
     const int runs = qMax(1, values.at(2));
 
     TestRoot root;
-    if (!TestServers::available())
-        out << "(no test servers: set MODEL_TEST_SERVERS_ENV, see bench/run_bench.sh; SQLite only)\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
-               .arg(QStringLiteral("database"), -12)
-               .arg(QStringLiteral("select rows/s"), 14)
-               .arg(QStringLiteral("worker s"), 10)
-               .arg(QStringLiteral("client s"), 10)
-               .arg(QStringLiteral("ratio"), 7)
-               .arg(QStringLiteral("(rows, fill s)"));
-    out.flush();
     int failures = 0;
-    for (Backend backend : availableBackends()) {
+    for (Backend backend : benchBackends()) {
         DbLinkParams p;
         QElapsedTimer fill;
         fill.start();
@@ -177,14 +115,12 @@ int main(int argc, char *argv[])
             ++failures;
             continue;
         }
-        out << QStringLiteral("%1 %2 %3 %4 %5 (%6, %7)\n")
-                   .arg(backendName(backend), -12)
-                   .arg(bestSelect, 14, 'f', 0)
-                   .arg(bestWorker, 10, 'f', 3)
-                   .arg(bestClient, 10, 'f', 3)
-                   .arg(bestWorker / bestClient, 7, 'f', 2)
-                   .arg(rows)
-                   .arg(fillSeconds, 0, 'f', 1);
+        const QString name = QStringLiteral("BENCH tabmodel_%1_").arg(backendName(backend));
+        out << name << QStringLiteral("select_%1_rows_per_s %2 rows/s\n").arg(rows).arg(bestSelect, 0, 'f', 0)
+            << name << QStringLiteral("worker_%1_updates %2 s\n").arg(updates).arg(bestWorker, 0, 'f', 3)
+            << name << QStringLiteral("client_%1_updates %2 s\n").arg(updates).arg(bestClient, 0, 'f', 3)
+            << name << QStringLiteral("worker_vs_client %1 x\n").arg(bestWorker / bestClient, 0, 'f', 2)
+            << name << QStringLiteral("demo_fill %1 s\n").arg(fillSeconds, 0, 'f', 1);
         out.flush();
     }
     OrvTableDataMgr::getInstance()->onSysQuit();

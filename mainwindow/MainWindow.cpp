@@ -2,7 +2,10 @@
 #include "ui_MainWindow.h"
 
 #include "Common.h"
+#include "IniSettings.h"
+#include "OrvBackPointPatch.h"
 #include "OrvFesPointDlg.h"
+#include "OrvFesPointPatch.h"
 #include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvMsgContrl.h"
@@ -37,8 +40,11 @@ MainWindow::MainWindow(QWidget *parent)
     statusBar()->addPermanentWidget(m_status, 0);
     onPermentStatus(OrvTableDataMgr::getInstance()->getDbInfo());
 
-    ui->action_bak->setVisible(false);
-    ui->action_fes->setVisible(false);
+    // Hidden unless the engineer switches them on in ModelConfig.ini ([ui] showBatchEditors=true).
+    const bool editors = orv_public::IniSettings(Common::getModelConfigPath() + QStringLiteral("/ModelConfig.ini"))
+                             .boolValue(QStringLiteral("ui/showBatchEditors"), false);
+    ui->action_bak->setVisible(editors);
+    ui->action_fes->setVisible(editors);
 
     connect(ui->action_6, SIGNAL(triggered(bool)), this, SLOT(onPrimaryKeyEditable(bool)));
     connect(ui->action_17, SIGNAL(triggered()), this, SLOT(onVersion()));
@@ -172,12 +178,20 @@ void MainWindow::onFesPointSearch()
 
 void MainWindow::onShowBackStageDialog()
 {
-    // Nothing to open yet: the back-stage batch editor is still to be built.
+    showEditor(new OrvBackPointPatch(this));
 }
 
 void MainWindow::onShowFesDialog()
 {
-    // Nothing to open yet: the front-end batch editor is still to be built.
+    showEditor(new OrvFesPointPatch(this));
+}
+
+void MainWindow::showEditor(QDialog *editor)
+{
+    // A new editor every time: closing one frees its rows.
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->setModal(false);
+    editor->show();
 }
 
 void MainWindow::onConfigCheck()

@@ -4,6 +4,7 @@
 
 class OrvFesPointDlg;
 class QAction;
+class QDialog;
 class QLabel;
 class QStackedWidget;
 
@@ -44,6 +45,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showEditor(QDialog *editor);
+
     Ui::MainWindow *ui;
     QStackedWidget *m_pages = nullptr;
     QLabel *m_status = nullptr;

@@ -167,10 +167,7 @@ private:
 
     bool freshDemo(Backend backend)
     {
-        DbLinkParams p;
-        QString error = createDemoDatabase(backend, QStringLiteral("pointsearch_test"), *m_root, DemoOptions(), &p);
-        if (error.isEmpty())
-            error = openLink(p);
+        const QString error = openDemo(backend, QStringLiteral("pointsearch_test"), *m_root);
         if (!error.isEmpty())
             qWarning() << error;
         return error.isEmpty();

@@ -20,9 +20,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
 
 #include <boost/bind/bind.hpp>
 
@@ -246,6 +250,38 @@ private slots:
         dlg.exec();
         QVERIFY2(result.contains(QStringLiteral("第21条")) && result.contains(QStringLiteral("NO_COLUMN")), qPrintable(result));
         QCOMPARE(column(QStringLiteral("SELECT UNIT FROM fes_analog ORDER BY TAG_NAME;")).mid(0, 20), units);
+    }
+
+    void inputDuringAJobIsDropped()
+    {
+        // A button in another window, clicked and keyed through the window system before the
+        // wait dialog shows and while it shows.
+        QPushButton button(QStringLiteral("again"));
+        button.resize(200, 80);
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QSignalSpy clicks(&button, &QPushButton::clicked);
+        QWindow *window = button.windowHandle();
+        const auto poke = [window] {
+            QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(100, 40));
+            QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(100, 40));
+            QTest::keyClick(window, Qt::Key_Space);
+        };
+        QTimer::singleShot(OrvWaitPrgDlg::ShowDelayMs / 3, &button, poke);
+        QTimer::singleShot(OrvWaitPrgDlg::ShowDelayMs * 2, &button, poke);
+        bool shown = false;
+        OrvWaitPrgDlg dlg([] { QThread::msleep(OrvWaitPrgDlg::ShowDelayMs * 3); }, nullptr);
+        dlg.setRange(0, 1);
+        dlg.setValue(0); // as the worker's first progress report does
+        QTimer::singleShot(OrvWaitPrgDlg::ShowDelayMs * 2, &dlg, [&] { shown = dlg.isVisible(); });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(shown);
+        QVERIFY(!dlg.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(clicks.count(), 0);
+        // Afterwards the button works again.
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
     }
 
     void dbDesignReaders_data() { addBackendRows(); }

@@ -1,6 +1,7 @@
 #include "OrvWaitPrgDlg.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 
@@ -29,10 +30,14 @@ int OrvWaitPrgDlg::exec()
     QEventLoop loop;
     connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     m_running = true;
+    // Input is delivered to the filter and dropped, rather than held back until the job ends.
+    qApp->installEventFilter(this);
     thread->start();
-    // Until the dialog shows (and blocks the other windows itself), input waits for the job.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
     thread->wait();
+    // What the window system queued in the job's last moments is dropped as well.
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(this);
     m_running = false;
     hide();
     setResult(QDialog::Accepted);
@@ -51,4 +56,33 @@ void OrvWaitPrgDlg::closeEvent(QCloseEvent *event)
         event->ignore();
     else
         QProgressDialog::closeEvent(event);
+}
+
+bool OrvWaitPrgDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return true;
+    case QEvent::Close:
+        // The window manager's close button on a window whose job is still running.
+        return event->spontaneous() && watched != this;
+    default:
+        return QProgressDialog::eventFilter(watched, event);
+    }
 }

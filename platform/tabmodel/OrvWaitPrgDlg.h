@@ -6,7 +6,8 @@
 
 // A modal progress dialog that runs its job on a thread of its own. exec() keeps the GUI
 // event loop turning (so blocking queued signals from the job are served) and returns only
-// after the job has ended.
+// after the job has ended. Input the user makes meanwhile is dropped, never replayed after
+// the job: a second click must not start a second batch.
 class OrvWaitPrgDlg : public QProgressDialog
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     boost::function<void()> m_job;

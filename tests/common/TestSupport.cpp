@@ -7,9 +7,12 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -74,6 +77,13 @@ QList<Backend> availableBackends()
     if (TestServers::available())
         list << Backend::MariaDB << Backend::PostgreSQL;
     return list;
+}
+
+QList<Backend> benchBackends()
+{
+    if (!TestServers::available())
+        QTextStream(stdout) << "(no test servers: set MODEL_TEST_SERVERS_ENV, see bench/run_bench.sh; SQLite only)\n";
+    return availableBackends();
 }
 
 namespace {
@@ -204,6 +214,18 @@ QString createDemoDatabase(Backend backend, const QString &database, const TestR
     return error;
 }
 
+QString openDemo(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options,
+                 DbLinkParams *params)
+{
+    DbLinkParams p;
+    QString error = createDemoDatabase(backend, database, root, options, &p);
+    if (error.isEmpty())
+        error = openLink(p);
+    if (params)
+        *params = p;
+    return error;
+}
+
 QString openLink(const DbLinkParams &p)
 {
     return OrvTableDataMgr::getInstance()->initDBLink(DataBaseInterface::LINK_DIRECT, p.user, p.password, p.host,
@@ -219,6 +241,56 @@ QString runOnLink(const QStringList &sqls)
         if (!query.exec(sql))
             return sql + QStringLiteral(": ") + query.lastError().text();
     return QString();
+}
+
+double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &sqls, const QString &scratch, QString *error)
+{
+    QFile file(scratch);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = file.errorString();
+        return 0;
+    }
+    const bool wrap = backend != Backend::PostgreSQL; // psql -1 wraps it itself
+    if (wrap)
+        file.write(backend == Backend::MariaDB ? "START TRANSACTION;\n" : "BEGIN;\n");
+    file.write(sqls.join(QLatin1Char('\n')).toUtf8());
+    file.write(wrap ? "\nCOMMIT;\n" : "\n");
+    file.close();
+
+    QProcess client;
+    client.setStandardInputFile(scratch);
+    QString program;
+    QStringList args;
+    switch (backend) {
+    case Backend::SQLite:
+        program = QStringLiteral("sqlite3");
+        args << p.database;
+        break;
+    case Backend::MariaDB:
+        program = QStringLiteral("mariadb");
+        args << QStringLiteral("--no-defaults") << QStringLiteral("-h") << p.host << QStringLiteral("-P")
+             << QString::number(p.port) << QStringLiteral("-u") << p.user << QStringLiteral("-p") + p.password << p.database;
+        break;
+    case Backend::PostgreSQL: {
+        program = QStringLiteral("psql");
+        args << QStringLiteral("-1") << QStringLiteral("-q") << QStringLiteral("-v") << QStringLiteral("ON_ERROR_STOP=1")
+             << QStringLiteral("-h") << p.host << QStringLiteral("-p") << QString::number(p.port) << QStringLiteral("-U")
+             << p.user << QStringLiteral("-d") << p.database;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGPASSWORD"), p.password);
+        client.setProcessEnvironment(env);
+        break;
+    }
+    }
+    client.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    client.start(program, args);
+    client.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+        *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(client.readAllStandardError());
+    return seconds;
 }
 
 void useOffscreenPlatformByDefault()

@@ -34,6 +34,9 @@ QString backendName(Backend backend);
 // The backends the test bed offers: SQLite always, the servers once they are started.
 QList<Backend> availableBackends();
 
+// The backends a benchmark measures; says so on standard output when the servers are missing.
+QList<Backend> benchBackends();
+
 // The throwaway servers started by tests/servers/testservers.sh.
 class TestServers
 {
@@ -48,11 +51,20 @@ public:
 // A fresh demo database of the backend; empty text on success.
 QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
                            const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr);
+// A fresh demo database of the backend, opened as the table-model manager's link; empty text on success.
+QString openDemo(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options = DemoOptions(),
+                 DbLinkParams *params = nullptr);
 // Opens params as the table-model manager's link; empty text on success.
 QString openLink(const DbLinkParams &params);
 // Runs statements on the link's connection past the library's checks (test set-up: triggers,
 // defects); empty text on success.
 QString runOnLink(const QStringList &sqls);
+
+// Runs the statements in one transaction with the database's own command-line client (sqlite3,
+// mariadb, psql -1), through a script written to scratch; the wall time in seconds, error set
+// when the client failed.
+double clientSeconds(Backend backend, const DbLinkParams &params, const QStringList &sqls, const QString &scratch,
+                     QString *error);
 
 // Programs of the test bed run headless unless QT_QPA_PLATFORM says otherwise; call before the
 // application object exists.

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "OrvPatchDialog.h"
+#include "OrvPatchFilters.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <memory>
+
+class QStandardItemModel;
+class QTabWidget;
+class QTableView;
+
+namespace Ui {
+class OrvBackPointPatch;
+}
+
+// Lists the back-stage points of a location, subsystem, device group, device, point type and
+// front-end RTU on four attribute tabs, narrows them with three text filters and changes one
+// column of many rows at once through the batch operations.
+class OrvBackPointPatch : public OrvPatchDialog
+{
+    Q_OBJECT
+public:
+    enum Tab { TabBase = 0, TabFes = 1, TabLimit = 2, TabControl = 3, TabCount = 4 };
+
+    explicit OrvBackPointPatch(QWidget *parent = nullptr);
+    ~OrvBackPointPatch() override;
+
+    // The WHERE clause of the tab's record query for the present choices.
+    QString tabCondition(int nTab) const;
+    QTabWidget *tabWidget() const { return m_tabs; }
+    QTableView *tableView(int nTab) const { return m_views[nTab]; }
+    QStandardItemModel *itemModel(int nTab) const { return m_models[nTab]; }
+
+public slots:
+    void onLocationAndSubsystemChange();
+    void onDevGroupChanged();
+    void onPushButtonSearchClicked();
+    void onSearchTextChanged(const QString &text);
+    void onTabChanged(int index);
+
+private:
+    // The definition file of a point type's tab; empty where the point type has none.
+    static QString modelFile(int nPointType, int nTab);
+    OrvTableModel *tableModel(int nPointType, int nTab) const;
+    void buildTabs();
+    void loadTab(int nTab, int nPointType);
+    void resetFilters();
+
+    QTableView *patchView() const override;
+    QStandardItemModel *patchModel() const override;
+    OrvTableModel *patchTableModel() const override;
+    QString patchKeyColumn() const override;
+
+    std::unique_ptr<Ui::OrvBackPointPatch> ui;
+    OrvPatchFilters m_filters;
+    QTabWidget *m_tabs = nullptr;
+    QTableView *m_views[TabCount] = {};
+    QStandardItemModel *m_models[TabCount] = {};
+    QStringList m_headers[TabCount];
+    QList<int> m_columns[TabCount];
+    // The point type of the rows on the tabs (-1 before the first search): the filters and the
+    // batch operations follow it, not a point type chosen since.
+    int m_searchedType = -1;
+};

@@ -1,0 +1,330 @@
+#include "OrvBatchEdit.h"
+
+#include "OrvInputDlg.h"
+#include "OrvLog.h"
+#include "OrvMessage.h"
+#include "OrvPatchContext.h"
+#include "OrvReplaceDlg.h"
+#include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
+#include "OrvWaitPrgDlg.h"
+#include "SqlText.h"
+#include "Worker.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDialog>
+#include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <boost/bind/bind.hpp>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct MenuEntry
+{
+    const char *text; // "%1" stands for the header of the current cell's column
+    const char *slot;
+};
+
+const MenuEntry kEntries[] = {
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从0开始自增"), SLOT(onIncrementFrom0ToSelect())},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从1开始自增"), SLOT(onIncrementFrom1ToSelect())},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 自定义自增"), SLOT(onIncrementToSelect())},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 取相同值"), SLOT(onSameValueToSelect())},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 查找与替换"), SLOT(onFindAndReplaceToSelect())},
+};
+
+const QLatin1String kMarker("%1");
+
+bool isNumeric(const ColMgrData &column)
+{
+    return column.sqlType.startsWith(QLatin1String("decimal"), Qt::CaseInsensitive)
+        || column.valueType == QLatin1String("Int") || column.valueType == QLatin1String("Double");
+}
+
+// A value written in its plain decimal form goes into the cell as a number, so that the column
+// still sorts numerically; any other text ("12a", "007") stays the text the database holds.
+QVariant cellValue(const QString &value)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok, 10);
+    if (ok && QString::number(number) == value)
+        return number;
+    return value;
+}
+
+} // namespace
+
+OrvBatchEdit::OrvBatchEdit(QDialog *editor, OrvPatchContext *context, bool rememberFindReplace)
+    : QObject(editor)
+    , m_editor(editor)
+    , m_context(context)
+    , m_rememberFindReplace(rememberFindReplace)
+{
+    buildMenu();
+}
+
+void OrvBatchEdit::buildMenu()
+{
+    m_menu = new QMenu(m_editor);
+    for (const MenuEntry &entry : kEntries) {
+        const QString text = tr(entry.text);
+        QAction *action = m_menu->addAction(text);
+        action->setData(text);
+        connect(action, SIGNAL(triggered()), m_editor, entry.slot);
+    }
+    m_undoSeparator = m_menu->addSeparator();
+    m_undo = m_menu->addAction(tr("撤销上次批量修改"));
+    connect(m_undo, SIGNAL(triggered()), m_editor, SLOT(onUndoLastBatch()));
+    setLastBatch(UndoBatch());
+}
+
+void OrvBatchEdit::setLastBatch(const UndoBatch &batch)
+{
+    m_last = batch;
+    m_undoSeparator->setVisible(!m_last.cells.isEmpty());
+    m_undo->setVisible(!m_last.cells.isEmpty());
+}
+
+void OrvBatchEdit::attachView(QTableView *view)
+{
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, SIGNAL(customContextMenuRequested(const QPoint &)), m_editor, SLOT(onMenu()));
+}
+
+void OrvBatchEdit::showMenu()
+{
+    QTableView *view = m_context->patchView();
+    QStandardItemModel *model = m_context->patchModel();
+    if (!view || !model || !view->currentIndex().isValid())
+        return;
+    const QString header = model->headerData(view->currentIndex().column(), Qt::Horizontal).toString();
+    for (QAction *action : m_menu->actions()) {
+        const QString text = action->data().toString();
+        if (!text.isEmpty())
+            action->setText(QString(text).replace(kMarker, header));
+    }
+    m_menu->popup(QCursor::pos());
+}
+
+QList<QModelIndex> OrvBatchEdit::selection() const
+{
+    QTableView *view = m_context->patchView();
+    if (!view || !view->selectionModel() || !view->currentIndex().isValid())
+        return {};
+    QList<QModelIndex> rows = view->selectionModel()->selectedRows(view->currentIndex().column());
+    // Rows a filter hides are never touched.
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [view](const QModelIndex &i) { return view->isRowHidden(i.row()); }),
+               rows.end());
+    // Sorting by a header click reorders the model's rows: row order is what the user sees.
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    return rows;
+}
+
+void OrvBatchEdit::incrementToSelect(int start)
+{
+    increment(kMarker, start, selection());
+}
+
+void OrvBatchEdit::customIncrementToSelect()
+{
+    std::unique_ptr<OrvInputDlg> input(m_format.isEmpty() ? new OrvInputDlg(nullptr)
+                                                           : new OrvInputDlg(m_format, m_start, m_editor));
+    if (input->exec() != QDialog::Accepted)
+        return;
+    QTableView *view = m_context->patchView();
+    if (!view || !view->currentIndex().isValid())
+        return;
+    increment(input->getText(), input->getInt(), selection());
+    m_format = input->getText();
+    m_start = input->getInt();
+}
+
+void OrvBatchEdit::sameValueToSelect()
+{
+    QTableView *view = m_context->patchView();
+    if (!view)
+        return;
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_editor, tr("取相同值"), tr("请输入"), QLineEdit::Normal, m_sameValue, &ok);
+    if (!ok || !view->currentIndex().isValid())
+        return;
+    sameValue(text, selection());
+    m_sameValue = text;
+}
+
+void OrvBatchEdit::findAndReplaceToSelect()
+{
+    QTableView *view = m_context->patchView();
+    if (!view)
+        return;
+    OrvReplaceDlg input(nullptr);
+    if (m_rememberFindReplace) {
+        input.setFind(m_find);
+        input.setReplace(m_replace);
+    }
+    if (input.exec() != QDialog::Accepted || !view->currentIndex().isValid())
+        return;
+    const QList<QModelIndex> list = selection();
+    if (m_rememberFindReplace) {
+        m_find = input.getFind();
+        m_replace = input.getReplace();
+    }
+    findAndReplace(input.getFind(), input.getReplace(), list);
+}
+
+void OrvBatchEdit::increment(const QString &format, int start, const QList<QModelIndex> &list)
+{
+    run(Operation::Increment, list, [&format, start](int i, const QModelIndex &) {
+        return QString(format).replace(kMarker, QString::number(qint64(start) + i));
+    }, format);
+}
+
+void OrvBatchEdit::sameValue(const QString &value, const QList<QModelIndex> &list)
+{
+    run(Operation::SameValue, list, [&value](int, const QModelIndex &) { return value; });
+}
+
+void OrvBatchEdit::findAndReplace(const QString &find, const QString &replace, const QList<QModelIndex> &list)
+{
+    run(Operation::FindAndReplace, list, [&find, &replace](int, const QModelIndex &index) {
+        return index.data().toString().replace(find, replace, Qt::CaseSensitive);
+    });
+}
+
+QString OrvBatchEdit::refusal(Operation operation, const QString &format, const ColMgrData &column) const
+{
+    if (OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY)
+        return tr("当前用户没有修改权限，不能批量修改。");
+    if (operation == Operation::Increment) {
+        if (!format.contains(kMarker))
+            return tr("%1\n文本格式不对");
+        if (isNumeric(column) && format != kMarker)
+            return tr("%1\n文本格式不对").arg(format);
+    }
+    if (!column.editable)
+        return tr("该列不可编辑");
+    if (column.primaryKey)
+        return tr("该列是主键,不可编辑");
+    return QString();
+}
+
+void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, const ValueOf &valueOf, const QString &format)
+{
+    if (list.isEmpty())
+        return;
+    OrvTableModel *table = m_context->patchTableModel();
+    QTableView *view = m_context->patchView();
+    QStandardItemModel *model = m_context->patchModel();
+    const QString keyColumn = m_context->patchKeyColumn();
+    const int column = list.first().column();
+    if (!table || !view || !model || keyColumn.isEmpty() || column < 0 || column >= table->getHeadCols().size())
+        return;
+    const ColMgrData &descriptor = table->getHeadCols().at(column);
+    const QString why = refusal(operation, format, descriptor);
+    if (!why.isEmpty()) {
+        tell(why);
+        return;
+    }
+
+    static const char *const kStart[] = {QT_TR_NOOP("开始执行自增菜单"), QT_TR_NOOP("开始执行取相同值菜单"),
+                                         QT_TR_NOOP("开始执行查找与替换菜单")};
+    static const char *const kEnd[] = {QT_TR_NOOP("自增菜单结束"), QT_TR_NOOP("取相同值菜单结束"), QT_TR_NOOP("查找与替换菜单结束")};
+    ORV_LOG_DEBUG(tr(kStart[int(operation)]));
+
+    const QString head = QStringLiteral("UPDATE %1 SET %2 = '%3' WHERE %4 = '%5';").arg(table->getTableName(), descriptor.sqlName);
+    const int keyPos = table->findCol(keyColumn);
+    UndoBatch batch{model, table->getTableName(), descriptor.sqlName, keyColumn, {}};
+    batch.cells.reserve(list.size());
+    QStringList sqls;
+    sqls.reserve(list.size());
+    for (int i = 0; i < list.size(); ++i) {
+        const QModelIndex &index = list.at(i);
+        const QModelIndex keyCell = keyPos >= 0 ? model->index(index.row(), keyPos) : QModelIndex();
+        UndoCell cell{index, keyCell, keyCell.data().toString(), index.data(Qt::EditRole), valueOf(i, index)};
+        sqls << head.arg(orv_sql::escaped(cell.after.toString()), keyColumn, orv_sql::escaped(cell.key));
+        batch.cells.append(cell);
+    }
+    const QString result = execute(sqls);
+    ORV_LOG_DEBUG(tr(kEnd[int(operation)]));
+    if (!result.isEmpty()) {
+        tell(result);
+        return;
+    }
+    for (UndoCell &cell : batch.cells) {
+        if (operation != Operation::FindAndReplace)
+            cell.after = cellValue(cell.after.toString());
+        model->setData(cell.cell, cell.after, Qt::EditRole);
+    }
+    setLastBatch(batch);
+    tell(tr("修改成功!"));
+}
+
+QString OrvBatchEdit::undoRefusal() const
+{
+    if (OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY)
+        return tr("当前用户没有修改权限，不能批量修改。");
+    if (m_last.cells.isEmpty())
+        return tr("没有可以撤销的批量修改。");
+    const bool unchanged = m_last.model && std::all_of(m_last.cells.begin(), m_last.cells.end(), [](const UndoCell &c) {
+        return c.cell.isValid() && c.keyCell.isValid() && c.cell.data(Qt::EditRole) == c.after && c.keyCell.data().toString() == c.key;
+    });
+    if (!unchanged)
+        return tr("上次批量修改的行已不在表格中（表格已重新查询），无法撤销。");
+    return QString();
+}
+
+void OrvBatchEdit::undoLastBatch()
+{
+    const QString why = undoRefusal();
+    if (!why.isEmpty()) {
+        tell(why);
+        return;
+    }
+    ORV_LOG_DEBUG(tr("开始执行撤销菜单"));
+    // Only rows that still hold what the batch wrote are restored: a row someone changed
+    // since changes nothing, which fails the whole undo.
+    const QString head = QStringLiteral("UPDATE %1 SET %2 = %3 WHERE %4 = '%5' AND %2 = '%6';").arg(m_last.table, m_last.column);
+    QStringList sqls;
+    sqls.reserve(m_last.cells.size());
+    for (const UndoCell &cell : qAsConst(m_last.cells)) {
+        const QString before = cell.before.isValid() ? orv_sql::quoted(cell.before.toString()) : QStringLiteral("NULL");
+        sqls << head.arg(before, m_last.keyColumn, orv_sql::escaped(cell.key), orv_sql::escaped(cell.after.toString()));
+    }
+    const QString result = execute(sqls);
+    ORV_LOG_DEBUG(tr("撤销菜单结束"));
+    if (!result.isEmpty()) {
+        tell(result);
+        return;
+    }
+    for (const UndoCell &cell : qAsConst(m_last.cells))
+        m_last.model->setData(cell.cell, cell.before, Qt::EditRole);
+    setLastBatch(UndoBatch());
+    tell(tr("修改成功!"));
+}
+
+QString OrvBatchEdit::execute(const QStringList &sqls)
+{
+    // Stays when the worker never reports, which must not pass for success.
+    QString result = tr("批量修改没有返回结果，数据库未确认修改。");
+    Worker worker(nullptr);
+    OrvWaitPrgDlg wait(boost::bind(&Worker::executeSqls, &worker, sqls), m_editor);
+    wait.setRange(0, sqls.size());
+    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+    connect(&worker, &Worker::sigExecuteSqlsResult, this, [&result](const QString &text) { result = text; },
+            Qt::BlockingQueuedConnection);
+    wait.exec();
+    return result;
+}
+
+void OrvBatchEdit::tell(const QString &text)
+{
+    orv_ui::information(m_editor, tr("消息"), text);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "ColMgrDataList.h"
+
+#include <QList>
+#include <QModelIndex>
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+
+class OrvPatchContext;
+class QAction;
+class QDialog;
+class QMenu;
+class QStandardItemModel;
+class QTableView;
+
+// The batch operations both point editors offer on one column of the selected rows: number
+// them from 0, from 1 or from a format, give them one value, find and replace, and undo the
+// last batch. One UPDATE per row, keyed by the row's key column, run by the library's Worker
+// under its wait dialog in one transaction; the cells change only when the database took it.
+//
+// The editor passes itself as the parent of the menu and the messages; the menu's actions
+// call the editor's slots onIncrementFrom0ToSelect(), onIncrementFrom1ToSelect(),
+// onIncrementToSelect(), onSameValueToSelect(), onFindAndReplaceToSelect() and
+// onUndoLastBatch(), which call back into this object.
+class OrvBatchEdit : public QObject
+{
+    Q_OBJECT
+public:
+    OrvBatchEdit(QDialog *editor, OrvPatchContext *context, bool rememberFindReplace);
+
+    // Gives the view the custom context menu and reports its requests to the editor's onMenu().
+    void attachView(QTableView *view);
+    QMenu *menu() const { return m_menu; }
+    QAction *undoAction() const { return m_undo; }
+
+    // The bodies of the editor's slots.
+    void showMenu();
+    void incrementToSelect(int start);
+    void customIncrementToSelect();
+    void sameValueToSelect();
+    void findAndReplaceToSelect();
+    void undoLastBatch();
+
+    // One index per selected visible row, in the current cell's column, top to bottom.
+    QList<QModelIndex> selection() const;
+
+    void increment(const QString &format, int start, const QList<QModelIndex> &list);
+    void sameValue(const QString &value, const QList<QModelIndex> &list);
+    void findAndReplace(const QString &find, const QString &replace, const QList<QModelIndex> &list);
+
+    // Remembered inputs.
+    QString customFormat() const { return m_format; }
+    int customStart() const { return m_start; }
+    QString sameValueText() const { return m_sameValue; }
+    QString findText() const { return m_find; }
+    QString replaceText() const { return m_replace; }
+
+private:
+    enum class Operation { Increment, SameValue, FindAndReplace };
+    // The new value of the i-th listed cell.
+    using ValueOf = std::function<QString(int i, const QModelIndex &index)>;
+
+    struct UndoCell
+    {
+        QPersistentModelIndex cell;
+        QPersistentModelIndex keyCell;
+        QString key;
+        QVariant before; // invalid for a database NULL
+        QVariant after;
+    };
+    struct UndoBatch
+    {
+        QPointer<QStandardItemModel> model;
+        QString table;
+        QString column;
+        QString keyColumn;
+        QVector<UndoCell> cells;
+    };
+
+    void buildMenu();
+    // The batch the undo entry restores; an empty one hides the entry.
+    void setLastBatch(const UndoBatch &batch);
+    void run(Operation operation, const QList<QModelIndex> &list, const ValueOf &valueOf, const QString &format = QString());
+    // Why the operation may not change the column; empty when it may.
+    QString refusal(Operation operation, const QString &format, const ColMgrData &column) const;
+    QString undoRefusal() const;
+    // Runs the statements under the wait dialog; empty text when the database took them all.
+    QString execute(const QStringList &sqls);
+    void tell(const QString &text);
+
+    QDialog *m_editor;
+    OrvPatchContext *m_context;
+    const bool m_rememberFindReplace;
+    QMenu *m_menu = nullptr;
+    QAction *m_undoSeparator = nullptr;
+    QAction *m_undo = nullptr;
+    QString m_format;
+    int m_start = 0;
+    QString m_sameValue;
+    QString m_find;
+    QString m_replace;
+    UndoBatch m_last;
+};

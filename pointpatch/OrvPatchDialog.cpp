@@ -1,0 +1,44 @@
+#include "OrvPatchDialog.h"
+
+#include "OrvBatchEdit.h"
+
+OrvPatchDialog::OrvPatchDialog(QWidget *parent, bool rememberFindReplace)
+    : QDialog(parent)
+    , m_batch(new OrvBatchEdit(this, this, rememberFindReplace))
+{
+}
+
+void OrvPatchDialog::onMenu()
+{
+    m_batch->showMenu();
+}
+
+void OrvPatchDialog::onIncrementFrom0ToSelect()
+{
+    m_batch->incrementToSelect(0);
+}
+
+void OrvPatchDialog::onIncrementFrom1ToSelect()
+{
+    m_batch->incrementToSelect(1);
+}
+
+void OrvPatchDialog::onIncrementToSelect()
+{
+    m_batch->customIncrementToSelect();
+}
+
+void OrvPatchDialog::onSameValueToSelect()
+{
+    m_batch->sameValueToSelect();
+}
+
+void OrvPatchDialog::onFindAndReplaceToSelect()
+{
+    m_batch->findAndReplaceToSelect();
+}
+
+void OrvPatchDialog::onUndoLastBatch()
+{
+    m_batch->undoLastBatch();
+}
