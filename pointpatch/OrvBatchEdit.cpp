@@ -54,7 +54,7 @@ bool isNumeric(const ColMgrData &column)
 QVariant cellValue(const QString &value)
 {
     bool ok = false;
-    const int number = value.toInt(&ok, 10);
+    const qlonglong number = value.toLongLong(&ok, 10);
     if (ok && QString::number(number) == value)
         return number;
     return value;

@@ -30,14 +30,25 @@ CellKind cellKind(const ColMgrData &column)
     return CellKind::Text;
 }
 
-QVariant cellData(const QVariant &value, CellKind kind)
+// QVariant::toInt wraps a 64-bit count and rounds a fraction, and still says ok: what is shown
+// is written back by find-and-replace and undo, so it must be what the database holds. Every
+// number of the column is a qlonglong, as the batch operations store theirs: a column of mixed
+// int and qlonglong cells would not sort by value.
+QVariant integerData(const QVariant &value)
 {
     bool ok = false;
-    if (kind == CellKind::Int) {
-        const int number = value.toInt(&ok);
-        if (ok)
-            return number;
-    } else if (kind == CellKind::Double) {
+    const int type = value.userType();
+    const qlonglong number = type == QMetaType::Int || type == QMetaType::LongLong ? value.toLongLong(&ok)
+                                                                                   : value.toString().toLongLong(&ok, 10);
+    return ok ? QVariant(number) : QVariant(value.toString());
+}
+
+QVariant cellData(const QVariant &value, CellKind kind)
+{
+    if (kind == CellKind::Int)
+        return integerData(value);
+    if (kind == CellKind::Double) {
+        bool ok = false;
         const double number = value.toDouble(&ok);
         if (ok)
             return number;

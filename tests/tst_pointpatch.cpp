@@ -899,6 +899,38 @@ private slots:
         QCOMPARE(visibleRows(f.view()).size(), 0);
     }
 
+    void wideCountsStayWhole_data() { addBackendRows(); }
+    void wideCountsStayWhole()
+    {
+        // A 32-bit meter's full count does not fit an int: shown, sorted and written back whole.
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        Fes f;
+        f.search(QStringLiteral("累积量"));
+        QVERIFY(f.model()->rowCount() >= 2);
+        const QString big = f.tag(0);
+        const QString small = f.tag(1);
+        QVERIFY(run({QStringLiteral("UPDATE fes_accuml SET FULL_VALUE = 4294967295 WHERE TAG_NAME = '%1'").arg(big),
+                     QStringLiteral("UPDATE fes_accuml SET FULL_VALUE = 99999 WHERE TAG_NAME = '%1'").arg(small)}));
+        f.dlg.onPushButtonSearchClicked();
+        const int full = colOf("FES_ACCUML.xml", "FULL_VALUE");
+        QCOMPARE(text(f.model(), f.row(big), full), QStringLiteral("4294967295"));
+        f.view()->sortByColumn(full, Qt::AscendingOrder);
+        QCOMPARE(f.tag(0), small);
+        QCOMPARE(f.tag(1), big);
+
+        // A wide number a batch stores sorts among those read; undo writes back what was read.
+        Modals modals;
+        selectRows(f.view(), {1}, full);
+        f.ops()->sameValue(QStringLiteral("10000000000"), f.ops()->selection());
+        f.view()->sortByColumn(full, Qt::AscendingOrder);
+        QCOMPARE(f.tag(0), small);
+        QCOMPARE(f.tag(1), big);
+        f.ops()->undoLastBatch();
+        QCOMPARE(modals.boxes, repeated(2, QStringLiteral("消息|修改成功!")));
+        QCOMPARE(stored("fes_accuml", "FULL_VALUE", big), QStringLiteral("4294967295"));
+    }
+
     // ---- The main window's entries ---------------------------------------------------------
 
     void mainWindowEntries_data()
