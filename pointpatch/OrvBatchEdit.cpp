@@ -194,6 +194,11 @@ void OrvBatchEdit::sameValue(const QString &value, const QList<QModelIndex> &lis
 
 void OrvBatchEdit::findAndReplace(const QString &find, const QString &replace, const QList<QModelIndex> &list)
 {
+    // An empty text would be "found" between every two characters and garble every cell.
+    if (!list.isEmpty() && find.isEmpty()) {
+        tell(tr("查找内容为空，未做任何修改。"));
+        return;
+    }
     run(Operation::FindAndReplace, list, [&find, &replace](int, const QModelIndex &index) {
         return index.data().toString().replace(find, replace, Qt::CaseSensitive);
     });

@@ -466,6 +466,10 @@ private slots:
         f.ops()->sameValue(QStringLiteral("007"), f.ops()->selection());
         QCOMPARE(f.model()->index(rows.at(0), unit).data(), QVariant(QStringLiteral("007")));
         QCOMPARE(modals.boxes, repeated(7, QStringLiteral("消息|修改成功!")));
+        // An empty find text changes nothing, rather than putting the replacement between every two characters.
+        f.ops()->findAndReplace(QString(), QStringLiteral("X"), f.ops()->selection());
+        QCOMPARE(modals.boxes.last(), QStringLiteral("消息|查找内容为空，未做任何修改。"));
+        QCOMPARE(stored("fes_analog", "UNIT", tags.at(0)), QStringLiteral("007"));
     }
 
     void failedBatchChangesNothing_data() { addBackendRows(); }
