@@ -35,7 +35,6 @@
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 
-Q_DECLARE_METATYPE(Backend)
 
 namespace {
 
@@ -590,12 +589,7 @@ private slots:
         QCOMPARE(dlg.resultsTree()->topLevelItem(0)->child(0)->text(1), QStringLiteral("3"));
     }
 
-    void failedItemsShowTheirReasonAndNoFindings_data()
-    {
-        QTest::addColumn<Backend>("backend");
-        for (Backend b : availableBackends())
-            QTest::newRow(qPrintable(backendName(b))) << b;
-    }
+    void failedItemsShowTheirReasonAndNoFindings_data() { addBackendRows(); }
     void failedItemsShowTheirReasonAndNoFindings()
     {
         QFETCH(Backend, backend);

@@ -24,7 +24,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Backend)
 
 namespace {
 
@@ -182,12 +181,7 @@ private slots:
         QVERIFY2(message.contains(QStringLiteral("127.0.0.1:0（")), qPrintable(message));
     }
 
-    void modelContextReasonsInOrder_data()
-    {
-        QTest::addColumn<Backend>("backend");
-        for (Backend b : availableBackends())
-            QTest::newRow(qPrintable(backendName(b))) << b;
-    }
+    void modelContextReasonsInOrder_data() { addBackendRows(); }
     void modelContextReasonsInOrder()
     {
         QFETCH(Backend, backend);

@@ -30,7 +30,6 @@
 #include <QTest>
 #include <QTimer>
 
-Q_DECLARE_METATYPE(Backend)
 
 namespace {
 
@@ -233,12 +232,6 @@ class PointPatchTest : public QObject
 private:
     std::unique_ptr<TestRoot> m_root;
 
-    void addBackendRows()
-    {
-        QTest::addColumn<Backend>("backend");
-        for (Backend b : availableBackends())
-            QTest::newRow(qPrintable(backendName(b))) << b;
-    }
 
     bool freshDemo(Backend backend)
     {

@@ -20,7 +20,6 @@
 #include <QTableView>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Backend)
 
 namespace {
 
@@ -158,12 +157,6 @@ class PointSearchTest : public QObject
 private:
     std::unique_ptr<TestRoot> m_root;
 
-    void addBackendRows()
-    {
-        QTest::addColumn<Backend>("backend");
-        for (Backend b : availableBackends())
-            QTest::newRow(qPrintable(backendName(b))) << b;
-    }
 
     bool freshDemo(Backend backend)
     {

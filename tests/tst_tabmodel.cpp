@@ -30,7 +30,6 @@
 
 #include <boost/bind/bind.hpp>
 
-Q_DECLARE_METATYPE(Backend)
 
 class TabModelTest : public QObject
 {
@@ -41,12 +40,6 @@ private:
     QHash<int, DbLinkParams> m_links;
     OrvTableDataMgr *mgr() { return OrvTableDataMgr::getInstance(); }
 
-    void addBackendRows()
-    {
-        QTest::addColumn<Backend>("backend");
-        for (Backend b : availableBackends())
-            QTest::newRow(qPrintable(backendName(b))) << b;
-    }
 
     // Runs the batch as the batch editors do: a Worker under the wait dialog. The worker's result.
     QString runWorker(const QStringList &sqls)

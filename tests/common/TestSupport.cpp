@@ -17,6 +17,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -84,6 +85,13 @@ QList<Backend> benchBackends()
     if (!TestServers::available())
         QTextStream(stdout) << "(no test servers: set MODEL_TEST_SERVERS_ENV, see bench/run_bench.sh; SQLite only)\n";
     return availableBackends();
+}
+
+void addBackendRows()
+{
+    QTest::addColumn<Backend>("backend");
+    for (Backend b : availableBackends())
+        QTest::newRow(qPrintable(backendName(b))) << b;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVector>
@@ -30,9 +31,13 @@ private:
 
 enum class Backend { SQLite, MariaDB, PostgreSQL };
 
+Q_DECLARE_METATYPE(Backend)
+
 QString backendName(Backend backend);
 // The backends the test bed offers: SQLite always, the servers once they are started.
 QList<Backend> availableBackends();
+// The data rows of a test function that runs once per available backend (column "backend").
+void addBackendRows();
 
 // The backends a benchmark measures; says so on standard output when the servers are missing.
 QList<Backend> benchBackends();
