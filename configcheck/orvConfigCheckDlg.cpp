@@ -8,6 +8,7 @@
 #include "orvErrorListDlg.h"
 #include "treeCheckWidget.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -88,6 +89,7 @@ orvConfigCheckDlg::orvConfigCheckDlg(QWidget *parent)
         addRow(m_checkList, &type, checkListItem::CheckBoxMode);
 
     connect(m_mainButton, &QPushButton::clicked, this, &orvConfigCheckDlg::onCheckStatusChange);
+    m_mainButton->installEventFilter(this);
     connect(m_engine, &orvConfigCheck::sigCheckItem, this, [this](int nIndex, int nCount) {
         m_runItem = nIndex;
         m_runItems = nCount;
@@ -133,9 +135,22 @@ QList<orvErrorListDlg *> orvConfigCheckDlg::openErrorLists() const
 
 void orvConfigCheckDlg::enterState(State state, const QString &buttonText, Page page)
 {
+    if (state == StateRepairable && m_state != StateRepairable)
+        m_repairableSince.start();
     m_state = state;
     m_mainButton->setText(buttonText);
     m_pages->setCurrentIndex(page);
+}
+
+bool orvConfigCheckDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    // The user's own clicks and keys on the fresh "修复勾选项" are dropped for a moment.
+    const bool userInput = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease
+        || event->type() == QEvent::MouseButtonDblClick || event->type() == QEvent::KeyPress;
+    if (watched == m_mainButton && userInput && m_state == StateRepairable && m_repairableSince.isValid()
+        && m_repairableSince.elapsed() < RepairHoldOffMs)
+        return true;
+    return QDialog::eventFilter(watched, event);
 }
 
 void orvConfigCheckDlg::onCheckStatusChange()

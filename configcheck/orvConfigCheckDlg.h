@@ -3,6 +3,7 @@
 #include "CfgCheckTypes.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 
@@ -27,6 +28,7 @@ class orvConfigCheckDlg : public QDialog
 public:
     enum State { StateReady = 0, StateRepairable = 1, StateFinished = 2 };
     enum Page { CheckListPage = 0, RunListPage = 1, ResultsPage = 2, DonePage = 3 };
+    static constexpr int RepairHoldOffMs = 800;
 
     explicit orvConfigCheckDlg(QWidget *parent = nullptr);
     ~orvConfigCheckDlg() override;
@@ -50,6 +52,9 @@ public slots:
     void onMsg(QString msg);
     void onItemButtonClick();
     void OnRepairItem(ST_CfgCheckItem *pCheckData);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void runChecks();
@@ -80,6 +85,8 @@ private:
     QList<treeCheckWidget *> m_treeChecks;
     QList<QPointer<orvErrorListDlg>> m_errorLists;
     int m_state = StateReady;
+    // Since when the main button reads "修复勾选项": a hurried second click of "开始检查" must not delete.
+    QElapsedTimer m_repairableSince;
     // The progress bar gives each group of a run this many steps.
     static constexpr int GroupSteps = 1000;
     int m_runGroup = 0;

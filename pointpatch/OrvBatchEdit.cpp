@@ -152,10 +152,16 @@ void OrvBatchEdit::sameValueToSelect()
     QTableView *view = m_context->patchView();
     if (!view)
         return;
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_editor, tr("取相同值"), tr("请输入"), QLineEdit::Normal, m_sameValue, &ok);
-    if (!ok || !view->currentIndex().isValid())
+    QInputDialog input(m_editor);
+    input.setWindowTitle(tr("取相同值"));
+    input.setLabelText(tr("请输入"));
+    input.setTextEchoMode(QLineEdit::Normal);
+    input.setTextValue(m_sameValue);
+    // Wide enough for its title and for the long values of a configuration table.
+    input.setMinimumWidth(360);
+    if (input.exec() != QDialog::Accepted || !view->currentIndex().isValid())
         return;
+    const QString text = input.textValue();
     sameValue(text, selection());
     m_sameValue = text;
 }

@@ -509,6 +509,26 @@ private slots:
         QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM analog WHERE TAG_NAME LIKE '%P9%';")).size(), 3);
     }
 
+    void aHurriedSecondClickDeletesNothing()
+    {
+        demo(true);
+        writeConfig(group("测点", tableItem("前置模拟量", "FUNC_CHECK_FESPOINT_TAGNAME", "fes_analog")));
+        orvConfigCheckDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const int before = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size();
+        QTest::mouseClick(dlg.mainButton(), Qt::LeftButton);
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
+        QTest::mouseClick(dlg.mainButton(), Qt::LeftButton); // the second click of a double click
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
+        QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size(), before);
+        // A moment later the button repairs.
+        QTest::qWait(orvConfigCheckDlg::RepairHoldOffMs + 100);
+        QTest::mouseClick(dlg.mainButton(), Qt::LeftButton);
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateFinished));
+        QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size(), before - 3);
+    }
+
     void errorListTicksAndRepair()
     {
         demo(true);

@@ -432,7 +432,7 @@ private slots:
         };
         const auto stored = [this, &tag] {
             QStringList dot, unit, coeff;
-            OrvDbDesign().getThreeColumnResult(QStringLiteral("SELECT DOT_NO, UNIT, COEFF FROM fes_analog WHERE TAG_NAME = '%1';").arg(tag),
+            OrvDbDesign().getThreeColumnResult(QStringLiteral("SELECT DOT_NO, UNIT, DESCRIPTION FROM fes_analog WHERE TAG_NAME = '%1';").arg(tag),
                                                dot, unit, coeff);
             return dot + unit + coeff;
         };
@@ -443,6 +443,8 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("“点号”(DOT_NO)不能保存值“x”：不是整数")) && error.contains(QStringLiteral("第2条")), qPrintable(error));
         QVERIFY(mgr()->executeBatch({update("UNIT", QStringLiteral("12345678901234567"))}).contains(QStringLiteral("最多 16 个字符")));
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1e12"))}).contains(QStringLiteral("整数部分最多 10 位")));
+        QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.23456"))}).contains(QStringLiteral("小数部分最多 4 位")));
+        QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.25e-5"))}).contains(QStringLiteral("小数部分最多 4 位")));
         QVERIFY(mgr()->executeBatch({update("DOT_NO", QStringLiteral("99999999999"))}).contains(QStringLiteral("超出范围")));
         QVERIFY(runWorker({update("DOT_NO", QStringLiteral("1.5"))}).contains(QStringLiteral("不是整数")));
         // One text, one statement.
@@ -450,6 +452,9 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("不是单条SQL语句")), qPrintable(error));
         QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM HMI_TYPE_INFO;")), QStringList{"6"});
         QCOMPARE(stored(), before);
+
+        // Trailing zeros and exponents that fit are numbers like any other.
+        QCOMPARE(mgr()->executeBatch({update("COEFF", QStringLiteral("1.250000")), update("DEAD_BAND", QStringLiteral("2.5e-2"))}), QString());
 
         // A value stored again unchanged still found its row.
         QCOMPARE(mgr()->executeBatch({update("UNIT", before.at(1))}), QString());
@@ -479,6 +484,35 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("没有改动任何记录")), qPrintable(error));
         QVERIFY(!model->hasPendingChanges());
         QVERIFY(!column(QStringLiteral("SELECT REPORT_DESC FROM REPORT_TYPE_INFO;")).contains(QStringLiteral("也改过")));
+
+        // Another session stored a value meanwhile: the save does not overwrite it unseen.
+        QVERIFY(model->load(true));
+        const QString other = model->getRowData(0).at(0);
+        QVERIFY(model->setData(model->index(0, desc), QStringLiteral("我的")));
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE REPORT_TYPE_INFO SET REPORT_DESC = '别人的' WHERE %1 = '%2';")
+                                .arg(model->getSqlName().at(0), other)}),
+                 QString());
+        QVERIFY(model->saveChanges().contains(QStringLiteral("没有改动任何记录")));
+        QCOMPARE(column(QStringLiteral("SELECT REPORT_DESC FROM REPORT_TYPE_INFO WHERE %1 = '%2';").arg(model->getSqlName().at(0), other)),
+                 QStringList{"别人的"});
+
+        delete model;
+
+        // NULL reads as an empty cell on every database, and an edit of it finds its row.
+        model = mgr()->createOwnModel(QStringLiteral("FES_CHANNEL_PARA.xml"), this);
+        QVERIFY(model->load(true));
+        const QString channel = model->getRowData(0).at(0);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_channel_para SET CHAN_NO = NULL, DESCRIPTION = NULL WHERE TAG_NAME = '%1';").arg(channel)}),
+                 QString());
+        QVERIFY(model->load(true));
+        const int number = model->findCol(QStringLiteral("CHAN_NO"));
+        const int text = model->findCol(QStringLiteral("DESCRIPTION"));
+        QCOMPARE(model->getRowData(0).at(number), QString());
+        QCOMPARE(model->getRowData(0).at(text), QString());
+        QVERIFY(model->setData(model->index(0, number), QStringLiteral("7")));
+        QVERIFY(model->setData(model->index(0, text), QStringLiteral("补上")));
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT CHAN_NO FROM fes_channel_para WHERE DESCRIPTION = '补上';")), QStringList{"7"});
         delete model;
     }
 

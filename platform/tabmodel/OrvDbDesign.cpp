@@ -9,6 +9,12 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+QString OrvDbDesign::cellText(const QSqlQuery &query, int column)
+{
+    // NULL is an empty cell on every database (the server drivers would give "0" for a number).
+    return query.isNull(column) ? QString() : query.value(column).toString();
+}
+
 bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQuery &query)
 {
     OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
@@ -30,7 +36,7 @@ bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, co
     }
     while (query.next())
         for (int i = 0; i < lists.size(); ++i)
-            lists.at(i)->append(query.value(i).toString());
+            lists.at(i)->append(cellText(query, i));
     query.finish();
     return true;
 }
@@ -76,7 +82,7 @@ bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, co
         return false;
     }
     while (query.next())
-        pairs.append({query.value(displayIndex).toString(), query.value(dataIndex).toString()});
+        pairs.append({cellText(query, displayIndex), cellText(query, dataIndex)});
     query.finish();
     return true;
 }

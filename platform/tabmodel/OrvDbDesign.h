@@ -44,6 +44,9 @@ public:
 
     QString lastError() const { return m_lastError; }
 
+    // The text of a result cell; NULL gives the empty text.
+    static QString cellText(const QSqlQuery &query, int column);
+
 private:
     bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);

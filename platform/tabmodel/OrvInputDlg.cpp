@@ -29,7 +29,7 @@ void OrvInputDlg::build()
     m_format = new QLineEdit(this);
     m_format->setPlaceholderText(tr("例如 AI_%1"));
     m_start = new QSpinBox(this);
-    m_start->setRange(std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2);
+    m_start->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
 
     auto *form = new QFormLayout;
     form->addRow(tr("文本格式:"), m_format);

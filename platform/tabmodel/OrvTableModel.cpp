@@ -1,5 +1,6 @@
 #include "OrvTableModel.h"
 
+#include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
 #include "ValueCheck.h"
 
@@ -57,7 +58,7 @@ void OrvTableModel::ensureLoaded() const
         QStringList row;
         row.reserve(cols);
         for (int i = 0; i < cols; ++i)
-            row.append(query.value(i).toString());
+            row.append(OrvDbDesign::cellText(query, i));
         m_rows.append(row);
     }
     query.finish();
@@ -166,6 +167,20 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     return true;
 }
 
+namespace {
+
+// An empty numeric cell is NULL in the database; it is compared as such, never with ''.
+bool isNumeric(const ColMgrData &column)
+{
+    const QString type = column.sqlType.trimmed().toLower();
+    return column.valueType == QLatin1String("Int") || column.valueType == QLatin1String("Double")
+        || type.contains(QLatin1String("int")) || type.startsWith(QLatin1String("decimal"))
+        || type.startsWith(QLatin1String("numeric")) || type.startsWith(QLatin1String("double"))
+        || type.startsWith(QLatin1String("float")) || type.startsWith(QLatin1String("real"));
+}
+
+} // namespace
+
 QList<SqlWrite> OrvTableModel::pendingWrites() const
 {
     // One statement per row, found by the key it has in the database, so that key edits
@@ -199,6 +214,22 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
             keyNames.append(m_def.columns.at(k).sqlName);
             keyValues.append(stored);
             w.values.append(stored);
+        }
+        // Only over the values that were read: a value another session stored meanwhile is not
+        // overwritten unseen, the save finds no row and fails.
+        for (int col : cols) {
+            if (m_def.columns.at(col).primaryKey)
+                continue;
+            const QString &name = m_def.columns.at(col).sqlName;
+            const QString stored = m_original.value(qMakePair(row, col));
+            if (!stored.isEmpty()) {
+                where.append(name + QStringLiteral(" = ?"));
+                w.values.append(stored);
+            } else if (isNumeric(m_def.columns.at(col))) {
+                where.append(name + QStringLiteral(" IS NULL"));
+            } else {
+                where.append(QStringLiteral("(%1 IS NULL OR %1 = '')").arg(name));
+            }
         }
         w.keyColumn = keyNames.join(QLatin1Char(','));
         w.key = keyValues.join(QLatin1Char(','));

@@ -59,6 +59,27 @@ QString integerRefusal(const QString &value, const IntegerRange *range)
     return QString();
 }
 
+// Digits after the decimal point that matter: "1.5000" has one, "1.25e-1" three.
+int decimalPlaces(const QString &text, double value)
+{
+    const bool exponent = text.contains(QLatin1Char('e'), Qt::CaseInsensitive);
+    if (!exponent) {
+        const int point = text.indexOf(QLatin1Char('.'));
+        if (point < 0)
+            return 0;
+        int end = text.size();
+        while (end > point + 1 && text.at(end - 1) == QLatin1Char('0'))
+            --end;
+        return end - point - 1;
+    }
+    for (int places = 0; places < 17; ++places) {
+        const double scaled = value * std::pow(10.0, places);
+        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 * qMax(1.0, std::fabs(scaled)))
+            return places;
+    }
+    return 17;
+}
+
 QString numberRefusal(const QString &value, const QString &sqlType)
 {
     bool ok = false;
@@ -70,6 +91,9 @@ QString numberRefusal(const QString &value, const QString &sqlType)
         const int scale = qMax(0, typeArgument(sqlType, 1));
         if (precision > 0 && std::fabs(v) >= std::pow(10.0, precision - scale))
             return QObject::tr("整数部分最多 %1 位").arg(precision - scale);
+        // The databases would round what does not fit, each its own way; it is refused instead.
+        if (precision > 0 && decimalPlaces(value, v) > scale)
+            return QObject::tr("小数部分最多 %1 位").arg(scale);
     }
     return QString();
 }
