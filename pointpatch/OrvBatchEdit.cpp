@@ -157,8 +157,9 @@ void OrvBatchEdit::sameValueToSelect()
     input.setLabelText(tr("请输入"));
     input.setTextEchoMode(QLineEdit::Normal);
     input.setTextValue(m_sameValue);
-    // Wide enough for its title and for the long values of a configuration table.
-    input.setMinimumWidth(360);
+    // Wide enough for its title and for the long values of a configuration table (its layout
+    // owns the minimum size, so the dialog is given a width instead).
+    input.resize(360, input.sizeHint().height());
     if (input.exec() != QDialog::Accepted || !view->currentIndex().isValid())
         return;
     const QString text = input.textValue();
