@@ -79,8 +79,18 @@ orvConfigCheckDlg::orvConfigCheckDlg(QWidget *parent)
     m_pages->addWidget(m_tree);
     m_pages->addWidget(donePage);
 
+    // What the definition file does not let the engine check is said here, not skipped unseen.
+    QStringList problems = m_engine->loadWarnings();
+    if (!m_engine->loadError().isEmpty())
+        problems.prepend(m_engine->loadError());
+    m_configProblems = new QLabel(tr("检查配置文件有 %1 处问题，相关项目不会被检查（指针停留可查看）").arg(problems.size()), this);
+    m_configProblems->setToolTip(problems.join(QLatin1Char('\n')));
+    m_configProblems->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    m_configProblems->setVisible(!problems.isEmpty());
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(header);
+    layout->addWidget(m_configProblems);
     layout->addSpacing(10);
     layout->addLayout(progressRow);
     layout->addWidget(m_pages, 1);

@@ -41,6 +41,7 @@ public:
     QListWidget *runList() const { return m_runList; }
     QTreeWidget *resultsTree() const { return m_tree; }
     QProgressBar *progressBar() const { return m_progress; }
+    QLabel *configProblems() const { return m_configProblems; }
     QLabel *doneText() const { return m_doneText; }
     QList<orvErrorListDlg *> openErrorLists() const;
 
@@ -76,6 +77,7 @@ private:
 
     orvConfigCheck *m_engine;
     QPushButton *m_mainButton = nullptr;
+    QLabel *m_configProblems = nullptr;
     QProgressBar *m_progress = nullptr;
     QStackedWidget *m_pages = nullptr;
     QListWidget *m_checkList = nullptr;

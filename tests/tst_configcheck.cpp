@@ -117,10 +117,15 @@ private:
     };
     Run check(const QStringList &args, const QByteArray &input = QByteArray(), const QString &outputFile = QString())
     {
+        return tool("model_check", args, input, outputFile);
+    }
+    Run tool(const char *program, const QStringList &args, const QByteArray &input = QByteArray(),
+             const QString &outputFile = QString())
+    {
         QProcess process;
         if (!outputFile.isEmpty())
             process.setStandardOutputFile(outputFile);
-        process.start(QStringLiteral(MODEL_BIN_DIR "/model_check"), args);
+        process.start(QStringLiteral(MODEL_BIN_DIR "/") + QLatin1String(program), args);
         process.waitForStarted();
         process.write(input);
         process.closeWriteChannel();
@@ -435,6 +440,7 @@ private slots:
         writeConfig(R"(<c><type name="结构" enable="true"><checkitem des="通道" checkRule="FUNC_CHECK_CHANNEL_TAGNAME"/></type></c>)");
         orvConfigCheckDlg dlg;
         QCOMPARE(dlg.size(), QSize(650, 410));
+        QVERIFY(dlg.configProblems()->isHidden());
         QCOMPARE(dlg.mainButton()->text(), QStringLiteral("开始检查"));
         QCOMPARE(dlg.checkList()->count(), 1);
         dlg.mainButton()->click();
@@ -860,7 +866,7 @@ private slots:
         QCOMPARE(platformDemo(&p), QString());
         // A value that would break lines and columns.
         QCOMPARE(exec({QStringLiteral("INSERT INTO fes_channel_para (TAG_NAME,CHAN_NAME,DESCRIPTION) VALUES "
-                                      "('STA01.BAD' || char(10) || 'TAG','C9','a' || char(9) || 'b' || char(13) || char(10) || 'c\\d');")}),
+                                      "('STA01.BAD' || char(10) || 'TAG','C9','a' || char(9) || 'b' || char(13) || char(10) || 'c\\d' || char(27));")}),
                  QString());
         QFile::remove(m_root->file(QStringLiteral("tables/RM_ROLE_DEF.xml")));
         m_root->writeFile(QStringLiteral("check.xml"), group("组", R"(
@@ -874,7 +880,7 @@ private slots:
         Run r = check(config);
         QCOMPARE(r.code, 2); // findings, but an item could not be checked
         QVERIFY(r.out.contains(QStringLiteral("共 8 条异常")));
-        QVERIFY(r.out.contains(QStringLiteral("  STA01.BAD\\nTAG (a\tb\\r\\nc\\d): 标签结构错误\n")));
+        QVERIFY(r.out.contains(QStringLiteral("  STA01.BAD\\nTAG (a\tb\\r\\nc\\d\\u001b): 标签结构错误\n")));
         QVERIFY2(r.err.contains(QStringLiteral("无法检查 组 / 坏链接: ")) && r.err.contains(QStringLiteral("NO_SUCH_COLUMN")), qPrintable(r.err));
         for (const QString &warning : {QStringLiteral("未知的检查规则 FUNC_CHECK_LINK"), QStringLiteral("需要至少 7 个参数，只有 1 个"),
                                        QStringLiteral("修复规则 FUNC_DELETE 需要至少 3 个参数"), QStringLiteral("表定义 RM_ROLE_DEF.xml 无法打开")})
@@ -882,7 +888,7 @@ private slots:
 
         r = check(config + QStringList{"--format", "tsv"});
         QCOMPARE(r.out.count(QLatin1Char('\n')), 9);
-        QVERIFY(r.out.contains(QStringLiteral("\tSTA01.BAD\\nTAG\ta\\tb\\r\\nc\\\\d\t标签结构错误\n")));
+        QVERIFY(r.out.contains(QStringLiteral("\tSTA01.BAD\\nTAG\ta\\tb\\r\\nc\\\\d\\u001b\t标签结构错误\n")));
 
         r = check(config + QStringList{"--format", "junit"});
         QCOMPARE(r.code, 2);
@@ -972,6 +978,33 @@ private slots:
         QVERIFY(dlg.engine()->repairError().contains(QStringLiteral("没有修改权限")));
         OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
         QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;")), before);
+    }
+
+    void demoCommandLine()
+    {
+        // A command line that makes no sense drops nothing.
+        for (const QStringList &args : {QStringList{"--points", "abc"}, QStringList{"--points", "-5"}, QStringList{"extra"},
+                                        QStringList{"--port", "x"}, QStringList{"--type", "MySQL", "--database", "mysql"}})
+            QVERIFY2(tool("model_demo", args).code == 2, qPrintable(args.join(' ')));
+        // Listing the seeded defects writes no database, not even the one named.
+        m_root->writeFile(QStringLiteral("data/precious.sqlite"), "not to be touched");
+        const Run list = tool("model_demo", {"--list-defects", "--database", m_root->file(QStringLiteral("data/precious.sqlite"))});
+        QCOMPARE(list.code, 0);
+        QCOMPARE(list.out.count(QLatin1Char('\n')), 32);
+        QFile precious(m_root->file(QStringLiteral("data/precious.sqlite")));
+        QVERIFY(precious.open(QIODevice::ReadOnly));
+        QCOMPARE(precious.readAll(), QByteArray("not to be touched"));
+    }
+
+    void dialogSaysWhatItCannotCheck()
+    {
+        demo(false);
+        writeConfig(R"(<c><type name="结构" enable="true"><checkitem des="通道" checkRule="FUNC_CHECK_CHANNEL_TAGNAME"/>
+                       <checkitem des="拼错" checkRule="FUNC_CHECK_CHANEL_TAGNAME"/></type></c>)");
+        orvConfigCheckDlg dlg;
+        QVERIFY(!dlg.configProblems()->isHidden());
+        QVERIFY2(dlg.configProblems()->toolTip().contains(QStringLiteral("FUNC_CHECK_CHANEL_TAGNAME")),
+                 qPrintable(dlg.configProblems()->toolTip()));
     }
 };
 

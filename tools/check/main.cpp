@@ -50,9 +50,13 @@ QString openLink(const QCommandLineParser &args)
     const orv_dbms::EDbType type = DbConnection::typeFromName(args.value(QStringLiteral("type")), &known);
     if (!known)
         return QStringLiteral("unknown database type %1 (%2)").arg(args.value(QStringLiteral("type")), DbConnection::acceptedTypeNames());
+    bool portIsNumber = false;
+    const int port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
+    if (!portIsNumber || port < 0)
+        return QStringLiteral("--port takes a port number, not %1").arg(args.value(QStringLiteral("port")));
     return mgr->initDBLink(DataBaseInterface::LINK_DIRECT, args.value(QStringLiteral("user")),
-                           args.value(QStringLiteral("password")), args.value(QStringLiteral("host")),
-                           args.value(QStringLiteral("port")).toInt(), args.value(QStringLiteral("database")), type);
+                           args.value(QStringLiteral("password")), args.value(QStringLiteral("host")), port,
+                           args.value(QStringLiteral("database")), type);
 }
 
 // A value kept on its line: line breaks become escapes, and in TSV tabs and backslashes too, so
@@ -67,10 +71,15 @@ QString oneLine(const QString &value, bool tsv)
         case '\t': out += tsv ? QStringLiteral("\\t") : QStringLiteral("\t"); break;
         case '\n': out += QStringLiteral("\\n"); break;
         case '\r': out += QStringLiteral("\\r"); break;
-        case 0x0B: case 0x0C: case 0x85: case 0x2028: case 0x2029:
+        case 0x85: case 0x2028: case 0x2029:
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             break;
-        default: out += c;
+        default:
+            // Other control characters (ESC among them) would reach the terminal as commands.
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
         }
     }
     return out;

@@ -45,6 +45,7 @@ public:
     QString write(QSqlDatabase &db, const QString &tablesDir);
 
     int backStagePointCount() const;
+    bool seedsDefects() const { return m_options.seedDefects; }
     QList<SeededDefect> seededDefects() const { return m_defects; }
 
     // The documented demo accounts (name, password, user group).
