@@ -182,7 +182,6 @@ void OrvBackPointPatch::onPushButtonSearchClicked()
 {
     for (int t = 0; t < TabCount; ++t) {
         OrvPatchTable::clear(m_views[t], m_models[t]);
-        m_headers[t].clear();
         m_columns[t].clear();
     }
     m_searchedType = ui->comboBox_pointType->count() > 0 ? ui->comboBox_pointType->currentData().toInt() : -1;
@@ -206,14 +205,13 @@ void OrvBackPointPatch::loadTab(int nTab, int nPointType)
         return;
     OrvPatchTable::fitColumns(m_views[nTab]);
     m_columns[nTab] = shown;
-    m_headers[nTab] = OrvPatchTable::headers(model, shown);
 }
 
 void OrvBackPointPatch::resetFilters()
 {
     m_filters.clearTexts();
     const int tab = m_tabs->currentIndex();
-    m_filters.setColumns(tab >= 0 ? m_headers[tab] : QStringList());
+    m_filters.setColumns(tab >= 0 ? OrvPatchTable::headers(m_models[tab], m_columns[tab]) : QStringList());
     // Rows an earlier filter hid on this tab come back even when the texts were empty already.
     onSearchTextChanged(QString());
 }

@@ -4,7 +4,6 @@
 #include "OrvPatchFilters.h"
 
 #include <QList>
-#include <QStringList>
 
 #include <memory>
 
@@ -59,7 +58,6 @@ private:
     QTabWidget *m_tabs = nullptr;
     QTableView *m_views[TabCount] = {};
     QStandardItemModel *m_models[TabCount] = {};
-    QStringList m_headers[TabCount];
     QList<int> m_columns[TabCount];
     // The point type of the rows on the tabs (-1 before the first search): the filters and the
     // batch operations follow it, not a point type chosen since.
