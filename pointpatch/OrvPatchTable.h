@@ -9,7 +9,6 @@
 
 class OrvTableModel;
 class QComboBox;
-class QSqlQuery;
 class QStandardItemModel;
 class QTableView;
 

@@ -11,8 +11,6 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include <cmath>
-
 namespace {
 
 struct Subsystem
