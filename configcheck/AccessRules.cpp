@@ -10,6 +10,7 @@
 #include <QListWidgetItem>
 
 #include <algorithm>
+#include <optional>
 
 namespace CfgCheckRules {
 namespace {
@@ -154,15 +155,18 @@ QList<ST_CfgCheckError> checkRoleSpecialFunction(RuleQuery &query)
     const QHash<QString, QString> tags = byId(catalogue(query, kLocations, QStringLiteral("TAG_NAME"), QStringLiteral("LOCATION_ID")));
     QList<ST_CfgCheckError> found;
     OrvDbDesign design;
+    // The same for every role and function: read at the first one, not once per pair.
+    std::optional<QList<Entry>> locations;
     for (const Entry &role : groupRoles(query, groups)) {
         for (const Entry &function : roleFunctions(query, role)) {
-            const QList<Entry> locations = groupLocations(query, groups);
+            if (!locations)
+                locations = groupLocations(query, groups);
             const QStringList row = design.getFilterDatas(rsp, {{QStringLiteral("PERM_ROLE"), role.id},
                                                                 {QStringLiteral("PERM_SPEFUNC"), function.id}});
             if (row.isEmpty())
                 continue;
             const QSet<int> ids = granted(rsp, row, QStringLiteral("PERM_LOCATION"), 8);
-            for (const Entry &loc : locations)
+            for (const Entry &loc : *locations)
                 if (!ids.contains(loc.id.toInt()))
                     found.append(finding(tags.value(loc.id), loc.text,
                                          text("特殊功能 %1的子节点%2 未配置").arg(function.text, loc.text)));
