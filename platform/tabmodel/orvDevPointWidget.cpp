@@ -230,25 +230,21 @@ void orvDevPointWidget::fillValueSources()
             rowsByTable[m_points->item(row, TypeColumn)->data(Qt::UserRole).toString()].append(row);
     for (auto it = rowsByTable.constBegin(); it != rowsByTable.constEnd(); ++it) {
         const QString &table = it.key();
-        QStringList keys;
-        QVariantList values;
+        QVariantList keys;
+        QStringList marks;
         for (int row : it.value()) {
             keys.append(table + QLatin1Char('.') + m_points->item(row, TagColumn)->text());
-            values.append(keys.last());
-        }
-        QStringList marks;
-        marks.reserve(keys.size());
-        for (int i = 0; i < keys.size(); ++i)
             marks.append(QStringLiteral("?"));
+        }
         QStringList found, fes;
         OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT KEY_ID_TAG,FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG IN (%2)")
                                              .arg(table, marks.join(QLatin1Char(','))),
-                                         values, found, fes);
+                                         keys, found, fes);
         QHash<QString, QString> sources;
         for (int i = 0; i < found.size(); ++i)
             sources.insert(found.at(i), fes.at(i));
         for (int i = 0; i < it.value().size(); ++i)
-            m_points->item(it.value().at(i), ValueColumn)->setText(sources.value(keys.at(i), QStringLiteral("-")));
+            m_points->item(it.value().at(i), ValueColumn)->setText(sources.value(keys.at(i).toString(), QStringLiteral("-")));
     }
     m_points->setSortingEnabled(sorting);
 }
