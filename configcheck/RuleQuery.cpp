@@ -15,6 +15,15 @@ namespace {
 constexpr int LookupChunk = 2000;
 constexpr int LookupChunkChars = 200000;
 
+// One empty list per selected column, for read() to fill.
+QList<QStringList> emptyColumns(int count)
+{
+    QList<QStringList> columns;
+    for (int c = 0; c < count; ++c)
+        columns.append(QStringList());
+    return columns;
+}
+
 } // namespace
 
 QString text(const char *source)
@@ -51,9 +60,7 @@ bool RuleQuery::read(const QString &sql, QList<QStringList> &columns)
 
 QVector<RuleQuery::Row> RuleQuery::rows(const QString &sql, int columnCount)
 {
-    QList<QStringList> columns;
-    for (int c = 0; c < columnCount; ++c)
-        columns.append(QStringList());
+    QList<QStringList> columns = emptyColumns(columnCount);
     QVector<Row> rows;
     if (!read(sql, columns))
         return rows;
@@ -70,9 +77,7 @@ QVector<RuleQuery::Row> RuleQuery::rows(const QString &sql, int columnCount)
 
 QSet<QString> RuleQuery::keys(const QString &sql, int columnCount)
 {
-    QList<QStringList> columns;
-    for (int c = 0; c < columnCount; ++c)
-        columns.append(QStringList());
+    QList<QStringList> columns = emptyColumns(columnCount);
     if (!read(sql, columns))
         return {};
     return QSet<QString>(columns.first().begin(), columns.first().end());
@@ -100,9 +105,7 @@ QHash<QString, RuleQuery::Row> RuleQuery::firstRows(const QString &table, const 
         // The keys as quoted literals, like the one-key templates: a statement prepared per
         // chunk costs PostgreSQL more than it reads.
         const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4);").arg(select, table, keyColumn, orv_sql::quotedList(chunk));
-        QList<QStringList> lists;
-        for (int c = 0; c <= columns.size(); ++c)
-            lists.append(QStringList());
+        QList<QStringList> lists = emptyColumns(columns.size() + 1);
         if (!read(sql, lists)) {
             // The statement as a reader wants it: the keys are many and say little.
             m_failedQuery = QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (...);").arg(select, table, keyColumn);
