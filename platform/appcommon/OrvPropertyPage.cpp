@@ -115,10 +115,8 @@ void OrvPropertyPage::showEvent(QShowEvent *event)
 
 void OrvPropertyPage::refreshIfStale(OrvTableModel *model)
 {
-    if (!model->isLoaded())
-        model->load(true);
-    else if (!model->hasPendingChanges()
-             && model->loadedGeneration() != OrvTableDataMgr::getInstance()->dataGeneration())
+    if (!model->isLoaded()
+        || (!model->hasPendingChanges() && model->loadedGeneration() != OrvTableDataMgr::getInstance()->dataGeneration()))
         model->load(true);
 }
 

@@ -33,7 +33,6 @@ public:
 public slots:
     void onTableChanged(int index);
     void onFilterChanged();
-    void applyFilter();
     void onSave();
     void onRevert();
     void onReload();
@@ -42,6 +41,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private slots:
+    void applyFilter();
     void onCellActivated(const QModelIndex &index);
     void onEditRefused(const QString &reason);
     void onTablesChanged(const QStringList &tables);

@@ -16,7 +16,6 @@ public:
     void setSourceModel(QAbstractItemModel *source) override;
     // Rows whose cell in column (every column when -1) holds text, letter case ignored.
     void setFilter(const QString &text, int column);
-    QString filterText() const { return m_filter; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
