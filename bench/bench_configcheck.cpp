@@ -51,10 +51,7 @@ Run runAll()
 // The best of repeat runs on one database.
 Run measure(Backend backend, const TestRoot &root, const DemoOptions &options, int repeat, QString *error)
 {
-    DbLinkParams p;
-    *error = createDemoDatabase(backend, QStringLiteral("bench_check"), root, options, &p);
-    if (error->isEmpty())
-        *error = openLink(p);
+    *error = openDemo(backend, QStringLiteral("bench_check"), root, options);
     if (!error->isEmpty())
         return Run();
     Run best;

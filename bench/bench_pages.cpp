@@ -63,11 +63,7 @@ int main(int argc, char *argv[])
     const QVector<int> values = parseIntOptions(app, {{"points", "Back-stage points in the database.", 100000},
                                                       {"runs", "Times each word is typed.", 3}});
     TestRoot root;
-    DbLinkParams p;
-    QString error = createDemoDatabase(Backend::SQLite, QStringLiteral("bench_pages"), root,
-                                       DemoOptions::forPointCount(values.at(0)), &p);
-    if (error.isEmpty())
-        error = openLink(p);
+    const QString error = openDemo(Backend::SQLite, QStringLiteral("bench_pages"), root, DemoOptions::forPointCount(values.at(0)));
     if (!error.isEmpty()) {
         out << error << "\n";
         return 1;

@@ -89,10 +89,7 @@ int main(int argc, char *argv[])
     int failures = 0;
     for (Backend backend : benchBackends()) {
         const QString name = backendName(backend);
-        DbLinkParams p;
-        QString error = createDemoDatabase(backend, QStringLiteral("bench_pointsearch"), root, DemoOptions::forPointCount(points), &p);
-        if (error.isEmpty())
-            error = openLink(p);
+        QString error = openDemo(backend, QStringLiteral("bench_pointsearch"), root, DemoOptions::forPointCount(points));
         if (error.isEmpty())
             error = growFirstRtu(devices);
         if (!error.isEmpty()) {

@@ -140,8 +140,7 @@ private:
     {
         DemoOptions options;
         options.seedDefects = true;
-        const QString error = createDemoDatabase(Backend::SQLite, QStringLiteral("demo"), *m_root, options, p);
-        return error.isEmpty() ? openLink(*p) : error;
+        return openDemo(Backend::SQLite, QStringLiteral("demo"), *m_root, options, p);
     }
 
     static int rowCount(const QString &table)
