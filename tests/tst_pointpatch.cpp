@@ -232,7 +232,6 @@ class PointPatchTest : public QObject
 private:
     std::unique_ptr<TestRoot> m_root;
 
-
     bool freshDemo(Backend backend)
     {
         const QString error = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root);

@@ -157,7 +157,6 @@ class PointSearchTest : public QObject
 private:
     std::unique_ptr<TestRoot> m_root;
 
-
     bool freshDemo(Backend backend)
     {
         const QString error = openDemo(backend, QStringLiteral("pointsearch_test"), *m_root);
