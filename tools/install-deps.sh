@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the tool needs on Debian 12. Safe to run again.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
+# Libraries, drivers and fonts; the packages of the commands come from prerequisites.txt.
 PACKAGES=(
-  build-essential cmake pkg-config dpkg-dev
-  qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools
+  qtbase5-dev qttools5-dev
   libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql
-  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev
-  sqlite3 libsqlite3-dev mariadb-server mariadb-client postgresql postgresql-client
-  xvfb xauth fonts-wqy-microhei imagemagick
+  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev libsqlite3-dev
+  fonts-wqy-microhei
 )
+while read -r command package _; do
+  case $command in ''|'#'*) continue ;; esac
+  PACKAGES+=("$package")
+done <"$here/prerequisites.txt"
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in $(printf '%s\n' "${PACKAGES[@]}" | sort -u); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
