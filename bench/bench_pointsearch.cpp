@@ -67,7 +67,7 @@ QString growFirstRtu(int devices)
     const char *const names[] = {"Cabinet", "TABLE", "feeder", "Bay", "aBsorber"};
     for (int i = 0; i < devices; ++i)
         rows << QStringLiteral("('%1.BIG%2','%3 %2','%1')").arg(rtu).arg(i).arg(QLatin1String(names[i % 5]));
-    return OrvTableDataMgr::getInstance()->executeBatch(
+    return runOnLink(
         {QStringLiteral("DELETE FROM fes_dev_info WHERE RTU_TAG = '%1'").arg(rtu),
          QStringLiteral("INSERT INTO fes_dev_info (TAG_NAME,DEV_DESC,RTU_TAG) VALUES ") + rows.join(QLatin1Char(','))});
 }

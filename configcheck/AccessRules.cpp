@@ -27,13 +27,13 @@ struct Entry
     QString id;
 };
 
-bool byIdThenText(const Entry &a, const Entry &b)
+// Entries with one identifier keep their result order, so that the last of them is the one
+// textById() keeps.
+bool byId(const Entry &a, const Entry &b)
 {
     const qint64 x = a.id.toLongLong();
     const qint64 y = b.id.toLongLong();
-    if (x != y)
-        return x < y;
-    return a.id != b.id ? a.id < b.id : a.text < b.text;
+    return x != y ? x < y : a.id < b.id;
 }
 
 // One entry per row of a catalogue query: display text and identifier, ordered by identifier
@@ -50,12 +50,12 @@ QList<Entry> catalogue(RuleQuery &query, const QString &sql, const QString &disp
     qDeleteAll(items);
     if (!design.lastError().isEmpty())
         query.fail(sql, design.lastError());
-    std::sort(entries.begin(), entries.end(), byIdThenText);
+    std::stable_sort(entries.begin(), entries.end(), byId);
     return entries;
 }
 
 // Identifier -> text; where identifiers repeat, the last entry counts.
-QHash<QString, QString> byId(const QList<Entry> &entries)
+QHash<QString, QString> textById(const QList<Entry> &entries)
 {
     QHash<QString, QString> map;
     for (const Entry &e : entries)
@@ -136,7 +136,7 @@ QList<ST_CfgCheckError> checkUserGroupLocation(RuleQuery &query)
         return {};
     const QSet<int> ids = granted(groups, groups->getRowData(0), QStringLiteral("PERM_LOCATION"), 8);
     const QList<Entry> descs = catalogue(query, kLocations, QStringLiteral("DESCRIPTION"), QStringLiteral("LOCATION_ID"));
-    const QHash<QString, QString> tags = byId(catalogue(query, kLocations, QStringLiteral("TAG_NAME"), QStringLiteral("LOCATION_ID")));
+    const QHash<QString, QString> tags = textById(catalogue(query, kLocations, QStringLiteral("TAG_NAME"), QStringLiteral("LOCATION_ID")));
     QList<ST_CfgCheckError> found;
     for (const Entry &loc : descs)
         if (!ids.contains(loc.id.toInt()))
@@ -152,7 +152,7 @@ QList<ST_CfgCheckError> checkRoleSpecialFunction(RuleQuery &query)
     OrvTableModel *rsp = view(query, kResponsibilities, pairFilter(QStringLiteral("PERM_USER_GROUP"), QStringLiteral("1")));
     if (!rsp)
         return {};
-    const QHash<QString, QString> tags = byId(catalogue(query, kLocations, QStringLiteral("TAG_NAME"), QStringLiteral("LOCATION_ID")));
+    const QHash<QString, QString> tags = textById(catalogue(query, kLocations, QStringLiteral("TAG_NAME"), QStringLiteral("LOCATION_ID")));
     QList<ST_CfgCheckError> found;
     OrvDbDesign design;
     // The same for every role and function: read at the first one, not once per pair.
@@ -202,7 +202,7 @@ QList<ST_CfgCheckError> checkRights(RuleQuery &query, const RightsCatalogue &c)
         ids = granted(rights, rights->getRowData(0), QStringLiteral("PERM_INFO"), 16);
     else if (rights->rowCount() > 1)
         return {};
-    const QHash<QString, QString> descs = byId(catalogue(query, c.sql, c.descColumn, c.idColumn));
+    const QHash<QString, QString> descs = textById(catalogue(query, c.sql, c.descColumn, c.idColumn));
     QList<ST_CfgCheckError> found;
     for (const Entry &e : names)
         if (!ids.contains(e.id.toInt()))

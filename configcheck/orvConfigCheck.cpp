@@ -2,7 +2,6 @@
 
 #include "Common.h"
 #include "OrvTableDataMgr.h"
-#include "SqlText.h"
 #include "AccessRules.h"
 #include "LinkRules.h"
 #include "TagNameRules.h"
@@ -197,9 +196,9 @@ bool orvConfigCheck::repairItems(const QList<ST_CfgCheckItem *> &items)
     return repairDelete(items);
 }
 
-QList<orvConfigCheck::Deletion> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> &items)
+QList<SqlWrite> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> &items)
 {
-    QList<Deletion> deletions;
+    QList<SqlWrite> deletions;
     QSet<QString> planned;
     for (const ST_CfgCheckItem *item : items) {
         if (!deletesRecords(item))
@@ -214,40 +213,34 @@ QList<orvConfigCheck::Deletion> orvConfigCheck::plannedDeletions(const QList<ST_
             if (!e.bSelected || planned.contains(record))
                 continue;
             planned.insert(record);
-            deletions.append({table, key, e.strTagName,
-                              QStringLiteral("delete from %1 where %2 = '%3';").arg(table, key, orv_sql::escaped(e.strTagName))});
+            deletions.append(SqlWrite::templateDelete(table, key, e.strTagName));
         }
     }
     return deletions;
 }
 
-QStringList orvConfigCheck::statementsOf(const QList<Deletion> &deletions)
-{
-    QStringList sqls;
-    for (const Deletion &d : deletions)
-        sqls.append(d.sql);
-    return sqls;
-}
-
 QStringList orvConfigCheck::repairStatements(const QList<ST_CfgCheckItem *> &items) const
 {
-    return statementsOf(plannedDeletions(items));
+    QStringList sqls;
+    for (const SqlWrite &d : plannedDeletions(items))
+        sqls.append(d.sql());
+    return sqls;
 }
 
 bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
 {
     m_repairError.clear();
     m_repairedRecords = 0;
-    const QList<Deletion> deletions = plannedDeletions(items);
+    const QList<SqlWrite> deletions = plannedDeletions(items);
     if (!deletions.isEmpty()) {
         // All or nothing: the findings go only when all their records went. The caller tells the user.
         const DbConnection::BatchResult result =
-            OrvTableDataMgr::getInstance()->executeWrites(SqlWrite::fromTexts(statementsOf(deletions)));
+            OrvTableDataMgr::getInstance()->executeWrites(deletions);
         if (!result.error.isEmpty()) {
             const bool gone = result.changedNothing && result.failedIndex >= 0 && result.failedIndex < deletions.size();
+            const SqlWrite &failed = deletions.value(result.failedIndex);
             m_repairError = gone ? tr("表 %1 中已没有 %2 = '%3' 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。")
-                                       .arg(deletions.at(result.failedIndex).table, deletions.at(result.failedIndex).keyColumn,
-                                            deletions.at(result.failedIndex).key)
+                                       .arg(failed.table, failed.keyColumns(), failed.keyValues())
                                  : result.error;
             return false;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CfgCheckTypes.h"
+#include "SqlWrite.h"
 
 #include <QList>
 #include <QMap>
@@ -71,16 +72,8 @@ private:
     void warnAboutItem(const ST_CfgCheckType &group, const ST_CfgCheckItem &item, const QString &checkRule,
                        const QString &repairRule);
     ST_CfgCheckResult runRule(const ST_CfgCheckItem &item);
-    struct Deletion
-    {
-        QString table;
-        QString keyColumn;
-        QString key;
-        QString sql;
-    };
     // One deletion per selected record, each record once, items in order, findings last first.
-    static QList<Deletion> plannedDeletions(const QList<ST_CfgCheckItem *> &items);
-    static QStringList statementsOf(const QList<Deletion> &deletions);
+    static QList<SqlWrite> plannedDeletions(const QList<ST_CfgCheckItem *> &items);
     bool repairDelete(const QList<ST_CfgCheckItem *> &items);
 
     QString m_loadError;

@@ -8,7 +8,6 @@
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
-#include "SqlText.h"
 #include "Worker.h"
 
 #include <QAction>
@@ -43,21 +42,10 @@ const MenuEntry kEntries[] = {
 
 const QLatin1String kMarker("%1");
 
-bool isNumeric(const ColMgrData &column)
+// A cell's value as the database stores it: its text, or NULL for an empty cell read from NULL.
+QVariant storedText(const QVariant &cell)
 {
-    return column.sqlType.startsWith(QLatin1String("decimal"), Qt::CaseInsensitive)
-        || column.valueType == QLatin1String("Int") || column.valueType == QLatin1String("Double");
-}
-
-// A value written in its plain decimal form goes into the cell as a number, so that the column
-// still sorts numerically; any other text ("12a", "007") stays the text the database holds.
-QVariant cellValue(const QString &value)
-{
-    bool ok = false;
-    const qlonglong number = value.toLongLong(&ok, 10);
-    if (ok && QString::number(number) == value)
-        return number;
-    return value;
+    return cell.isValid() ? QVariant(cell.toString()) : QVariant();
 }
 
 } // namespace
@@ -218,7 +206,7 @@ QString OrvBatchEdit::refusal(Operation operation, const QString &format, const 
     if (operation == Operation::Increment) {
         if (!format.contains(kMarker))
             return tr("%1\n文本格式不对");
-        if (isNumeric(column) && format != kMarker)
+        if (column.kind.isNumeric() && format != kMarker)
             return tr("%1\n文本格式不对").arg(format);
     }
     if (!column.editable)
@@ -251,20 +239,20 @@ void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, cons
     static const char *const kEnd[] = {QT_TR_NOOP("自增菜单结束"), QT_TR_NOOP("取相同值菜单结束"), QT_TR_NOOP("查找与替换菜单结束")};
     ORV_LOG_DEBUG(tr(kStart[int(operation)]));
 
-    const QString head = QStringLiteral("UPDATE %1 SET %2 = '%3' WHERE %4 = '%5';").arg(table->getTableName(), descriptor.sqlName);
     const int keyPos = table->findCol(keyColumn);
     UndoBatch batch{model, table->getTableName(), descriptor.sqlName, keyColumn, {}};
     batch.cells.reserve(list.size());
-    QStringList sqls;
-    sqls.reserve(list.size());
+    QList<SqlWrite> writes;
+    writes.reserve(list.size());
     for (int i = 0; i < list.size(); ++i) {
         const QModelIndex &index = list.at(i);
         const QModelIndex keyCell = keyPos >= 0 ? model->index(index.row(), keyPos) : QModelIndex();
         UndoCell cell{index, keyCell, keyCell.data().toString(), index.data(Qt::EditRole), valueOf(i, index)};
-        sqls << head.arg(orv_sql::escaped(cell.after.toString()), keyColumn, orv_sql::escaped(cell.key));
+        writes << SqlWrite::templateUpdate(batch.table, keyColumn, cell.key, batch.column, cell.after.toString(),
+                                           storedText(cell.before), true);
         batch.cells.append(cell);
     }
-    const QString result = execute(sqls);
+    const QString result = execute(writes);
     ORV_LOG_DEBUG(tr(kEnd[int(operation)]));
     if (!result.isEmpty()) {
         tell(result);
@@ -272,7 +260,7 @@ void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, cons
     }
     for (UndoCell &cell : batch.cells) {
         if (operation != Operation::FindAndReplace)
-            cell.after = cellValue(cell.after.toString());
+            cell.after = descriptor.kind.cellValue(cell.after);
         model->setData(cell.cell, cell.after, Qt::EditRole);
     }
     setLastBatch(batch);
@@ -303,14 +291,18 @@ void OrvBatchEdit::undoLastBatch()
     ORV_LOG_DEBUG(tr("开始执行撤销菜单"));
     // Only rows that still hold what the batch wrote are restored: a row someone changed
     // since changes nothing, which fails the whole undo.
-    const QString head = QStringLiteral("UPDATE %1 SET %2 = %3 WHERE %4 = '%5' AND %2 = '%6';").arg(m_last.table, m_last.column);
-    QStringList sqls;
-    sqls.reserve(m_last.cells.size());
+    QList<SqlWrite> writes;
+    writes.reserve(m_last.cells.size());
     for (const UndoCell &cell : qAsConst(m_last.cells)) {
-        const QString before = cell.before.isValid() ? orv_sql::quoted(cell.before.toString()) : QStringLiteral("NULL");
-        sqls << head.arg(before, m_last.keyColumn, orv_sql::escaped(cell.key), orv_sql::escaped(cell.after.toString()));
+        SqlWrite w;
+        w.table = m_last.table;
+        w.key = {{m_last.keyColumn, cell.key}};
+        const QVariant after = storedText(cell.after);
+        w.cells = {{m_last.column, storedText(cell.before), after, true}};
+        w.guards = {{m_last.column, after}};
+        writes << w;
     }
-    const QString result = execute(sqls);
+    const QString result = execute(writes);
     ORV_LOG_DEBUG(tr("撤销菜单结束"));
     if (!result.isEmpty()) {
         tell(result);
@@ -322,13 +314,13 @@ void OrvBatchEdit::undoLastBatch()
     tell(tr("修改成功!"));
 }
 
-QString OrvBatchEdit::execute(const QStringList &sqls)
+QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)
 {
     // Stays when the worker never reports, which must not pass for success.
     QString result = tr("批量修改没有返回结果，数据库未确认修改。");
     Worker worker(nullptr);
-    OrvWaitPrgDlg wait(boost::bind(&Worker::executeSqls, &worker, sqls), m_editor);
-    wait.setRange(0, sqls.size());
+    OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), m_editor);
+    wait.setRange(0, writes.size());
     connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
     connect(&worker, &Worker::sigExecuteSqlsResult, this, [&result](const QString &text) { result = text; },
             Qt::BlockingQueuedConnection);

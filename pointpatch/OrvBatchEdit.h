@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColMgrDataList.h"
+#include "SqlWrite.h"
 
 #include <QList>
 #include <QModelIndex>
@@ -92,8 +93,8 @@ private:
     // Why the operation may not change the column; empty when it may.
     QString refusal(Operation operation, const QString &format, const ColMgrData &column) const;
     QString undoRefusal() const;
-    // Runs the statements under the wait dialog; empty text when the database took them all.
-    QString execute(const QStringList &sqls);
+    // Runs the writes under the wait dialog; empty text when the database took them all.
+    QString execute(const QList<SqlWrite> &writes);
     void tell(const QString &text);
 
     QDialog *m_editor;

@@ -17,47 +17,6 @@
 
 const QString OrvPatchTable::AllData = QStringLiteral("-1");
 
-namespace {
-
-enum class CellKind { Text, Int, Double };
-
-CellKind cellKind(const ColMgrData &column)
-{
-    if (column.valueType == QLatin1String("Int"))
-        return CellKind::Int;
-    if (column.valueType == QLatin1String("Double"))
-        return CellKind::Double;
-    return CellKind::Text;
-}
-
-// QVariant::toInt wraps a 64-bit count and rounds a fraction, and still says ok: what is shown
-// is written back by find-and-replace and undo, so it must be what the database holds. Every
-// number of the column is a qlonglong, as the batch operations store theirs: a column of mixed
-// int and qlonglong cells would not sort by value.
-QVariant integerData(const QVariant &value)
-{
-    bool ok = false;
-    const int type = value.userType();
-    const qlonglong number = type == QMetaType::Int || type == QMetaType::LongLong ? value.toLongLong(&ok)
-                                                                                   : value.toString().toLongLong(&ok, 10);
-    return ok ? QVariant(number) : QVariant(value.toString());
-}
-
-QVariant cellData(const QVariant &value, CellKind kind)
-{
-    if (kind == CellKind::Int)
-        return integerData(value);
-    if (kind == CellKind::Double) {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
-        if (ok)
-            return number;
-    }
-    return value.toString();
-}
-
-} // namespace
-
 void OrvPatchTable::prepareCombo(QComboBox *combo)
 {
     combo->setView(new QListView(combo));
@@ -115,21 +74,17 @@ bool OrvPatchTable::loadRows(QStandardItemModel *model, const ColMgrDataList &co
     query.setForwardOnly(true);
     if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query))
         return false;
-    QVector<CellKind> kinds;
-    kinds.reserve(columns.size());
-    for (const ColMgrData &column : columns)
-        kinds.append(cellKind(column));
     // Items copied from a read-only one share its flags: one allocation a cell fewer.
     QStandardItem readOnly;
     readOnly.setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     while (query.next()) {
         QList<QStandardItem *> row;
-        row.reserve(kinds.size());
-        for (int i = 0; i < kinds.size(); ++i) {
+        row.reserve(columns.size());
+        for (int i = 0; i < columns.size(); ++i) {
             QStandardItem *item = readOnly.clone();
             const QVariant value = query.value(i);
             if (!value.isNull())
-                item->setData(cellData(value, kinds.at(i)), Qt::DisplayRole);
+                item->setData(columns.at(i).kind.cellValue(value), Qt::DisplayRole);
             row.append(item);
         }
         if (!row.isEmpty())

@@ -39,7 +39,7 @@ public:
     // "SELECT <columns> FROM <table> WHERE <where>;"
     static QString selectText(const OrvTableModel *table, const QString &where);
     // Runs the record query and appends one read-only row per record, in column-descriptor
-    // order: numbers of "Int" and "Double" columns as numbers (so that they sort as such), a
+    // order: numbers of numeric columns as numbers (so that they sort as such), a
     // NULL as an empty cell, anything else as its text. False when the query failed.
     static bool loadRows(QStandardItemModel *model, const ColMgrDataList &columns, const QString &sql);
     // Widens the columns to their headers and the texts of the first rows, within a limit.

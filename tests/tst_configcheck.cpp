@@ -273,7 +273,7 @@ private slots:
     {
         QTest::addColumn<Backend>("backend");
         QTest::addColumn<int>("points");
-        for (int points : {0, 100000})
+        for (int points : {0, 12000})
             for (Backend b : availableBackends())
                 QTest::addRow("%s %d", qPrintable(backendName(b)), points) << b << points;
     }
@@ -395,6 +395,24 @@ private slots:
         QVERIFY(unread.lstErrors.isEmpty());
         QVERIFY(!unread.strFailure.isEmpty());
         QCOMPARE(unread.strFailedQuery, QStringLiteral("RM_USERG_DEF.xml"));
+    }
+
+    void sharedCatalogueIdentifiersTakeTheLastEntry()
+    {
+        // A catalogue without a key constraint may list one identifier twice; the finding names
+        // the description of the entry the database returned last.
+        demo(false);
+        QCOMPARE(exec({QStringLiteral("DELETE FROM RM_USERG_HMI_INFO WHERE PERM_TYPE = 0;"),
+                       QStringLiteral("DROP TABLE HMI_TYPE_INFO;"),
+                       QStringLiteral("CREATE TABLE HMI_TYPE_INFO (HMI_ID int, HMI_NAME varchar(64), HMI_DESC varchar(128), HMI_FILE varchar(128));"),
+                       QStringLiteral("INSERT INTO HMI_TYPE_INFO VALUES (9,'PIC_Z','zz first','a');"),
+                       QStringLiteral("INSERT INTO HMI_TYPE_INFO VALUES (9,'PIC_A','aa last','b');")}),
+                 QString());
+        const ST_CfgCheckResult result = CfgCheckRules::checkAccess(nullptr);
+        QStringList found;
+        for (const ST_CfgCheckError &e : result.lstErrors)
+            found.append(e.strTagName + QLatin1Char('|') + e.strDesc);
+        QCOMPARE(found, (QStringList{"PIC_Z|aa last", "PIC_A|aa last"}));
     }
 
     void repairDeletesSelectedLastFirst()

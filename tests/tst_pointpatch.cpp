@@ -27,6 +27,8 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 #include <QTimer>
 
@@ -394,13 +396,28 @@ private slots:
         QVERIFY(!read("log/tst_pointpatch.log").contains(QStringLiteral("菜单")));
         QCOMPARE(read("log/audit.log"), QString());
         modals.boxes.clear();
+        const QHash<QString, QString> units = {{f.tag(0), stored("fes_analog", "UNIT", f.tag(0))},
+                                               {f.tag(1), stored("fes_analog", "UNIT", f.tag(1))}};
         ops->sameValue(QStringLiteral("kV"), select("UNIT"));
         QCOMPARE(modals.boxes, QStringList{"消息|修改成功!"});
         orv_public::StopLogSystem();
         const QString log = read("log/tst_pointpatch.log");
         QVERIFY2(log.indexOf(QStringLiteral("开始执行取相同值菜单")) < log.indexOf(QStringLiteral("取相同值菜单结束")), qPrintable(log));
         QVERIFY(log.contains(QStringLiteral("DEBUG")));
-        QCOMPARE(read("log/audit.log").count(QLatin1Char('\n')), 2);
+        // One record per cell, naming the value it replaced.
+        const QStringList records = read("log/audit.log").split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(records.size(), 2);
+        for (const QString &line : records) {
+            const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+            const QString key = record.value(QStringLiteral("key")).toString();
+            QVERIFY2(units.contains(key), qPrintable(line));
+            QCOMPARE(record.value(QStringLiteral("column")).toString(), QStringLiteral("UNIT"));
+            if (units.value(key) == QLatin1String("<null>"))
+                QVERIFY(record.value(QStringLiteral("old")).isNull());
+            else
+                QCOMPARE(record.value(QStringLiteral("old")).toString(), units.value(key));
+            QCOMPARE(record.value(QStringLiteral("new")).toString(), QStringLiteral("kV"));
+        }
     }
 
     void newValues_data() { addBackendRows(); }

@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include "AppLog.h"
+#include "ColumnKind.h"
+#include "InstallRoot.h"
 #include "OrvDbDesign.h"
 #include "OrvInputDlg.h"
 #include "OrvReplaceDlg.h"
@@ -447,6 +449,25 @@ private slots:
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.25e-5"))}).contains(QStringLiteral("小数部分最多 4 位")));
         QVERIFY(mgr()->executeBatch({update("DOT_NO", QStringLiteral("99999999999"))}).contains(QStringLiteral("超出范围")));
         QVERIFY(runWorker({update("DOT_NO", QStringLiteral("1.5"))}).contains(QStringLiteral("不是整数")));
+        // Every shape a writer can produce meets the same value check.
+        const QString guarded = QStringLiteral("UPDATE fes_analog SET LOCATION_ID = 'abc' WHERE TAG_NAME = '%1' AND LOCATION_ID = '1';").arg(tag);
+        SqlWrite undoShape = SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
+                                                      QStringLiteral("LOCATION_ID"), QStringLiteral("abc"));
+        undoShape.form = SqlWrite::Bound;
+        undoShape.guards = {{QStringLiteral("LOCATION_ID"), QStringLiteral("1")}};
+        const QStringList refusals = {
+            mgr()->executeBatch({guarded}),
+            runWorker({guarded}),
+            mgr()->executeBatch({QStringLiteral("UPDATE fes_analog SET UNIT = 'kV', LOCATION_ID = 'abc' WHERE TAG_NAME = '%1';").arg(tag)}),
+            mgr()->executeBatch({QStringLiteral("INSERT INTO fes_analog (TAG_NAME, LOCATION_ID) VALUES ('new', 'abc');")}),
+            mgr()->executeWrites({SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
+                                                           QStringLiteral("LOCATION_ID"), QStringLiteral("abc"))}).error,
+            mgr()->executeWrites({undoShape}).error,
+        };
+        for (const QString &refusal : refusals)
+            QVERIFY2(refusal.contains(QStringLiteral("不是整数")), qPrintable(refusal));
+        // A column the definitions do not describe cannot be checked, so it is not written.
+        QVERIFY(mgr()->executeBatch({update("NO_SUCH_COLUMN", QStringLiteral("1"))}).contains(QStringLiteral("NO_SUCH_COLUMN")));
         // One text, one statement.
         error = mgr()->executeBatch({update("UNIT", QStringLiteral("kV")) + QStringLiteral(" DELETE FROM HMI_TYPE_INFO;")});
         QVERIFY2(error.contains(QStringLiteral("不是单条SQL语句")), qPrintable(error));
@@ -557,7 +578,7 @@ private slots:
         QVERIFY(model->setData(model->index(5, file), QStringLiteral("新\"文件\"\n.pic")));
         QCOMPARE(model->saveChanges(), QString());
         QVERIFY(!runWorker({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'a' WHERE HMI_ID = '1';"),
-                            QStringLiteral("UPDATE HMI_TYPE_INFO SET NO_COLUMN = 1;")}).isEmpty());
+                            QStringLiteral("UPDATE HMI_TYPE_INFO SET NO_COLUMN = 1 WHERE HMI_ID = 2;")}).isEmpty());
         orv_public::StopLogSystem();
         mgr()->setLoginUser(QString());
         delete model;
@@ -578,9 +599,9 @@ private slots:
         QCOMPARE(saved.value(QStringLiteral("old")).toString(), old);
         QCOMPARE(saved.value(QStringLiteral("new")).toString(), QStringLiteral("新\"文件\"\n.pic"));
         QVERIFY(saved.value(QStringLiteral("link")).toString().contains(QStringLiteral("tabmodel_test.sqlite")));
-        // The worker's batch failed: both of its statements are recorded as rolled back, never as applied.
+        // The worker's batch was refused: both of its statements are recorded so, never as applied.
         for (int i : {1, 2}) {
-            QCOMPARE(records.at(i).value(QStringLiteral("outcome")).toString(), QStringLiteral("rolled back"));
+            QCOMPARE(records.at(i).value(QStringLiteral("outcome")).toString(), QStringLiteral("refused"));
             QVERIFY(records.at(i).value(QStringLiteral("reason")).toString().contains(QStringLiteral("NO_COLUMN")));
         }
         QCOMPARE(records.at(1).value(QStringLiteral("key")).toString(), QStringLiteral("1"));
@@ -679,6 +700,60 @@ private slots:
         QCOMPARE(replace.getReplace(), QStringLiteral("B'"));
     }
 
+    void columnKindsOfShippedDefinitions()
+    {
+        // Every shipped column says the same in both its types, and its kind follows them: numeric
+        // columns show and sort as numbers and refuse text; text columns keep their length.
+        QStringList errors;
+        const QList<TableDefinition> defs = TableDefinition::readDirectory(InstallRoot::tablesDir(), &errors);
+        QVERIFY(errors.isEmpty() && defs.size() > 30);
+        for (const TableDefinition &def : defs) {
+            for (const ColMgrData &c : def.columns) {
+                const QString where = def.fileName + QLatin1Char(' ') + c.sqlName;
+                QString disagreement;
+                const ColumnKind kind = ColumnKind::of(c.sqlType, c.valueType, &disagreement);
+                QVERIFY2(disagreement.isEmpty(), qPrintable(where + disagreement));
+                QCOMPARE(c.kind.type(), kind.type());
+                QCOMPARE(kind.isInteger(), c.valueType == QLatin1String("Int"));
+                QCOMPARE(kind.isNumeric(), c.valueType != QLatin1String("String"));
+                QCOMPARE(kind.refusal(QStringLiteral("abc")).isEmpty(), !kind.isNumeric());
+                QCOMPARE(kind.displayValue(QStringLiteral("12")).userType() == QMetaType::QString, !kind.isNumeric());
+                if (kind.type() == ColumnKind::Text)
+                    QVERIFY2(kind.length() > 0, qPrintable(where));
+            }
+        }
+    }
+
+    void columnKindWhereTheTypesDisagree_data()
+    {
+        QTest::addColumn<QString>("sqlType");
+        QTest::addColumn<QString>("valueType");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("int, no value type") << "int" << "" << int(ColumnKind::Integer) << false;
+        QTest::newRow("int as text") << "INT(11)" << "String" << int(ColumnKind::Integer) << true;
+        QTest::newRow("varchar as int") << "varchar(8)" << "Int" << int(ColumnKind::Integer) << true;
+        QTest::newRow("decimal as int") << "decimal(6,2)" << "Int" << int(ColumnKind::Decimal) << true;
+        QTest::newRow("double") << "double precision" << "Double" << int(ColumnKind::Real) << false;
+        QTest::newRow("no sql type") << "" << "Int" << int(ColumnKind::Integer) << false;
+        QTest::newRow("text") << "varchar(8)" << "String" << int(ColumnKind::Text) << false;
+    }
+    void columnKindWhereTheTypesDisagree()
+    {
+        QFETCH(QString, sqlType);
+        QFETCH(QString, valueType);
+        QFETCH(int, type);
+        QFETCH(bool, warned);
+        QString disagreement;
+        const ColumnKind kind = ColumnKind::of(sqlType, valueType, &disagreement);
+        QCOMPARE(int(kind.type()), type);
+        QCOMPARE(!disagreement.isEmpty(), warned);
+        // Display, sort and the value check ask the same kind.
+        QCOMPARE(kind.displayValue(QStringLiteral("7")).userType() != QMetaType::QString, kind.isNumeric());
+        QCOMPARE(kind.refusal(QStringLiteral("P1")).isEmpty(), !kind.isNumeric());
+        QCOMPARE(kind.refusal(QStringLiteral("1.5")).isEmpty(), !kind.isInteger());
+    }
+
     void sqlText()
     {
         QCOMPARE(orv_sql::escaped(QStringLiteral("it's")), QStringLiteral("it''s"));
@@ -696,19 +771,38 @@ private slots:
         QVERIFY(!isSingleStatement(QStringLiteral("SELECT E'\\'' ; DELETE FROM t; --'")));
         QVERIFY(isSingleStatement(QStringLiteral("SELECT E'\\'';")));
 
-        const SqlWrite update = SqlWrite::fromText(QStringLiteral("UPDATE fes_analog SET UNIT = 'k''V' WHERE TAG_NAME = 'A.B';"));
+        // Statement texts are taken apart whole, or refused: no shape escapes the checks.
+        QString error;
+        const SqlWrite update = SqlWrite::fromText(QStringLiteral("update fes_analog SET UNIT = 'k''V', COEFF = -1.5e3 "
+                                                                  "WHERE TAG_NAME = 'A.B' AND UNIT IS NULL AND DOT_NO = 3;"), &error);
+        QCOMPARE(error, QString());
         QCOMPARE(update.kind, SqlWrite::Update);
         QCOMPARE(update.table, QStringLiteral("fes_analog"));
-        QCOMPARE(update.columns, QStringList{"UNIT"});
-        QCOMPARE(update.newValues, QStringList{"k'V"});
-        QCOMPARE(update.keyColumn + QLatin1Char('=') + update.key, QStringLiteral("TAG_NAME=A.B"));
-        const SqlWrite removal = SqlWrite::fromText(QStringLiteral("delete from fes_mix where TAG_NAME = 'T4.D''''';"));
+        QCOMPARE(update.cells.size(), 2);
+        QCOMPARE(update.cells.at(0).value, QVariant(QStringLiteral("k'V")));
+        QCOMPARE(update.cells.at(1).value, QVariant(QStringLiteral("-1.5e3")));
+        QCOMPARE(update.keyColumns() + QLatin1Char('=') + update.keyValues(), QStringLiteral("TAG_NAME=A.B"));
+        QCOMPARE(update.guards.size(), 2);
+        QVERIFY(update.guards.at(0).value.isNull());
+        const SqlWrite removal = SqlWrite::fromText(QStringLiteral("delete from fes_mix where TAG_NAME = 'T4.D''''';"), &error);
         QCOMPARE(removal.kind, SqlWrite::Delete);
-        QCOMPARE(removal.key, QStringLiteral("T4.D''"));
-        const SqlWrite other = SqlWrite::fromText(QStringLiteral("UPDATE t SET a = a + 1"));
-        QCOMPARE(other.kind, SqlWrite::Update);
-        QVERIFY(other.columns.isEmpty() && other.keyColumn.isEmpty());
-        QCOMPARE(SqlWrite::fromText(QStringLiteral("CREATE TABLE x (a int)")).changesRows(), false);
+        QCOMPARE(removal.keyValues(), QStringLiteral("T4.D''"));
+        const SqlWrite insert = SqlWrite::fromText(QStringLiteral("INSERT INTO t (a, b) VALUES ('x', NULL)"), &error);
+        QCOMPARE(insert.kind, SqlWrite::Insert);
+        QVERIFY(insert.cells.at(1).value.isNull() && insert.key.isEmpty());
+        for (const char *bad : {"UPDATE t SET a = a + 1 WHERE k = '1'", "UPDATE t SET a = '1'", "DELETE FROM t",
+                                "UPDATE t SET a = '1' WHERE k = '1' OR 1 = 1", "UPDATE t SET a = E'x' WHERE k = '1'",
+                                "UPDATE t SET a = '1' WHERE k = NULL", "UPDATE t SET a = 1x WHERE k = 1", "CREATE TABLE x (a int)",
+                                "UPDATE t SET a = '1' WHERE k IN ('1')"}) {
+            SqlWrite::fromText(QLatin1String(bad), &error);
+            QVERIFY2(!error.isEmpty(), bad);
+        }
+        // The templates render exactly as the batch editors and the repair send them.
+        QCOMPARE(SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), QStringLiteral("a'b"),
+                                          QStringLiteral("UNIT"), QStringLiteral("k'V")).sql(),
+                 QStringLiteral("UPDATE fes_analog SET UNIT = 'k''V' WHERE TAG_NAME = 'a''b';"));
+        QCOMPARE(SqlWrite::templateDelete(QStringLiteral("fes_mix"), QStringLiteral("TAG_NAME"), QStringLiteral("x'")).sql(),
+                 QStringLiteral("delete from fes_mix where TAG_NAME = 'x''';"));
     }
 };
 

@@ -20,4 +20,5 @@
     } while (false)
 
 #define ORV_LOG_DEBUG(text) ORV_LOG(log4cplus::DEBUG_LOG_LEVEL, text)
+#define ORV_LOG_WARN(text) ORV_LOG(log4cplus::WARN_LOG_LEVEL, text)
 #define ORV_LOG_ERROR(text) ORV_LOG(log4cplus::ERROR_LOG_LEVEL, text)

@@ -1,5 +1,15 @@
 #include "ColMgrDataList.h"
 
+#include <QCoreApplication>
+
+QString ColMgrData::refusal(const QString &value) const
+{
+    const QString reason = kind.refusal(value);
+    if (reason.isEmpty())
+        return QString();
+    return QCoreApplication::translate("ColMgrData", "“%1”(%2)不能保存值“%3”：%4").arg(description, sqlName, value, reason);
+}
+
 int ColMgrDataList::findCol(const QString &sqlName) const
 {
     for (int i = 0; i < size(); ++i)

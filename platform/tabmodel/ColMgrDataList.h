@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnKind.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,11 +12,15 @@ struct ColMgrData
     QString sqlName;
     QString sqlType;   // as written in the schema, e.g. "varchar(128)", "int", "decimal(12,4)"
     QString valueType; // "Int", "Double" or "String"
+    ColumnKind kind;   // what both types together say the column holds
     bool editable = false;
     bool primaryKey = false;
     QString description; // the header text
     bool shown = true;
     bool indexed = false;
+
+    // Why the value cannot be stored in this column, naming column and value; empty when it can.
+    QString refusal(const QString &value) const;
 };
 
 // Column descriptors in model-column order.

@@ -214,21 +214,21 @@ public:
     explicit StatementRunner(QSqlDatabase &db) : m_query(db), m_sqlite(sqliteHandle(db)) {}
 
     // Empty text on success; rows receives the number of rows changed.
-    QString run(const SqlWrite &write, int *rows)
+    QString run(const QString &sql, const QVariantList &values, int *rows)
     {
         // On SQLite the handle is used directly: Qt's per-statement bookkeeping would
         // otherwise cost more than the statement itself.
-        return m_sqlite ? runSqlite(write, rows) : runQt(write, rows);
+        return m_sqlite ? runSqlite(sql, values, rows) : runQt(sql, values, rows);
     }
 
 private:
-    QString runQt(const SqlWrite &write, int *rows)
+    QString runQt(const QString &sql, const QVariantList &values, int *rows)
     {
         bool ok = false;
-        if (write.values.isEmpty()) {
-            ok = m_query.exec(write.sql);
-        } else if (m_query.prepare(write.sql)) {
-            for (const QVariant &v : write.values)
+        if (values.isEmpty()) {
+            ok = m_query.exec(sql);
+        } else if (m_query.prepare(sql)) {
+            for (const QVariant &v : values)
                 m_query.addBindValue(v);
             ok = m_query.exec();
         }
@@ -238,14 +238,14 @@ private:
         return reason;
     }
 
-    QString runSqlite(const SqlWrite &write, int *rows)
+    QString runSqlite(const QString &sql, const QVariantList &values, int *rows)
     {
-        const QByteArray text = write.sql.toUtf8();
+        const QByteArray text = sql.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(m_sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
             return QString::fromUtf8(sqlite3_errmsg(m_sqlite));
-        for (int i = 0; i < write.values.size(); ++i)
-            bindSqlite(stmt, i + 1, write.values.at(i));
+        for (int i = 0; i < values.size(); ++i)
+            bindSqlite(stmt, i + 1, values.at(i));
         int rc = SQLITE_ROW;
         while (rc == SQLITE_ROW)
             rc = sqlite3_step(stmt);
@@ -426,15 +426,16 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
     StatementRunner runner(db);
     for (int i = 0; i < writes.size(); ++i) {
         const SqlWrite &write = writes.at(i);
+        const QString sql = write.sql();
         int rows = 0;
-        const QString reason = runner.run(write, &rows);
-        if (!reason.isEmpty() || (write.changesRows() && rows == 0)) {
+        const QString reason = runner.run(sql, write.boundValues(), &rows);
+        if (!reason.isEmpty() || rows == 0) {
             db.rollback();
             result.failedIndex = i;
             result.changedNothing = reason.isEmpty();
             result.error = reason.isEmpty()
-                ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(write.sql)
-                : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(write.sql, reason);
+                ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(sql)
+                : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(sql, reason);
             return result;
         }
         result.rowsChanged += rows;

@@ -41,6 +41,12 @@ void appendField(QString &out, const char *name, const QString &value, bool know
         out += QLatin1String("null");
 }
 
+// SQL NULL is written as null too.
+void appendValue(QString &out, const char *name, const QVariant &value, bool known = true)
+{
+    appendField(out, name, value.toString(), known && !value.isNull());
+}
+
 const char *outcomeName(Outcome outcome)
 {
     switch (outcome) {
@@ -81,20 +87,23 @@ QString format(const QList<SqlWrite> &writes, Outcome outcome, const Context &co
     for (const SqlWrite &w : writes) {
         QString record = head;
         appendField(record, "action", w.kindName());
-        appendField(record, "table", w.table, !w.table.isEmpty());
-        appendField(record, "key_column", w.keyColumn, !w.keyColumn.isEmpty());
-        appendField(record, "key", w.key, !w.keyColumn.isEmpty());
-        if (w.keyColumn.isEmpty() || (w.kind == SqlWrite::Update && w.columns.isEmpty()))
-            appendField(record, "sql", w.sql);
-        const int sets = qMax(1, w.columns.size());
-        for (int i = 0; i < sets; ++i) {
+        appendField(record, "table", w.table);
+        const bool keyed = !w.key.isEmpty();
+        appendField(record, "key_column", w.keyColumns(), keyed);
+        appendField(record, "key", w.keyValues(), keyed);
+        if (!keyed)
+            appendField(record, "sql", w.sql());
+        // One record per cell: a delete has none and gives one record without column.
+        const int records = w.kind == SqlWrite::Delete ? 1 : qMax(1, w.cells.size());
+        for (int i = 0; i < records; ++i) {
             if (!out.isEmpty())
                 out += QLatin1Char('\n');
             out += record;
-            const bool hasColumn = i < w.columns.size();
-            appendField(out, "column", w.columns.value(i), hasColumn);
-            appendField(out, "old", w.oldValues.value(i), hasColumn && i < w.oldValues.size());
-            appendField(out, "new", w.newValues.value(i), hasColumn && i < w.newValues.size());
+            const bool hasCell = w.kind != SqlWrite::Delete && i < w.cells.size();
+            const SqlWrite::Cell cell = hasCell ? w.cells.at(i) : SqlWrite::Cell();
+            appendField(out, "column", cell.column, hasCell);
+            appendValue(out, "old", cell.old, hasCell && cell.oldKnown);
+            appendValue(out, "new", cell.value, hasCell);
             out += tail;
         }
     }

@@ -5,7 +5,6 @@
 #include "OrvLog.h"
 #include "OrvTableModel.h"
 #include "SqlText.h"
-#include "ValueCheck.h"
 #include "ViewName.h"
 
 #include <QDir>
@@ -181,36 +180,45 @@ OrvAuditLog::Context OrvTableDataMgr::auditContext() const
     return context;
 }
 
-QString OrvTableDataMgr::valueRefusal(const SqlWrite &write)
+QString OrvTableDataMgr::valueRefusal(const QList<SqlWrite> &writes)
 {
-    if (write.columns.isEmpty())
-        return QString();
-    const TableDefinition def = definitionOfTable(write.table);
-    for (int i = 0; i < write.columns.size() && i < write.newValues.size(); ++i) {
-        const int col = def.columns.findCol(write.columns.at(i));
-        if (col < 0)
-            continue;
-        const QString refusal = orv_value::refusal(def.columns.at(col), write.newValues.at(i));
-        if (!refusal.isEmpty())
-            return refusal;
+    // A batch sets one column of one table over and over: looked up once.
+    QString table, column;
+    TableDefinition def;
+    const ColMgrData *descriptor = nullptr;
+    for (int i = 0; i < writes.size(); ++i) {
+        const SqlWrite &w = writes.at(i);
+        for (const SqlWrite::Cell &cell : w.cells) {
+            if (w.table.compare(table, Qt::CaseInsensitive) != 0) {
+                table = w.table;
+                def = definitionOfTable(table);
+                column.clear();
+            }
+            if (cell.column.compare(column, Qt::CaseInsensitive) != 0) {
+                column = cell.column;
+                const int col = def.columns.findCol(column);
+                descriptor = col >= 0 ? &def.columns.at(col) : nullptr;
+            }
+            QString reason;
+            if (!descriptor)
+                reason = tr("表 %1 的定义中没有列 %2，无法检查其值").arg(w.table, cell.column);
+            else if (!cell.value.isNull())
+                reason = descriptor->refusal(cell.value.toString());
+            if (!reason.isEmpty())
+                return writes.size() == 1 ? tr("%1。未执行任何修改。").arg(reason)
+                                          : tr("第%1条语句: %2。未执行任何修改。").arg(i + 1).arg(reason);
+        }
     }
     return QString();
 }
 
-QString OrvTableDataMgr::checkWrites(const QList<SqlWrite> &writes)
+QString OrvTableDataMgr::refusal(const QList<SqlWrite> &writes)
 {
+    if (!m_linked)
+        return tr("数据库未连接");
     if (right() == RIGHT_READONLY)
         return tr("当前用户没有修改权限，未执行任何修改。");
-    for (int i = 0; i < writes.size(); ++i) {
-        const SqlWrite &w = writes.at(i);
-        if (!orv_sql::isSingleStatement(w.sql))
-            return tr("第%1条语句不是单条SQL语句，已拒绝执行，未执行任何修改。\n语句: %2").arg(i + 1).arg(w.sql);
-        const QString refusal = valueRefusal(w);
-        if (!refusal.isEmpty())
-            return writes.size() == 1 ? tr("%1。未执行任何修改。").arg(refusal)
-                                      : tr("第%1条语句: %2。未执行任何修改。").arg(i + 1).arg(refusal);
-    }
-    return QString();
+    return valueRefusal(writes);
 }
 
 void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason)
@@ -222,10 +230,9 @@ void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::O
     QStringList tables;
     QSet<QString> seen;
     for (const SqlWrite &w : writes) {
-        const QString table = w.table.isEmpty() ? QStringLiteral("*") : w.table;
-        if (!seen.contains(table.toLower())) {
-            seen.insert(table.toLower());
-            tables.append(table);
+        if (!seen.contains(w.table.toLower())) {
+            seen.insert(w.table.toLower());
+            tables.append(w.table);
         }
     }
     // Queued, also on the GUI thread: a writer finishes its own bookkeeping (a saved model marks
@@ -233,29 +240,65 @@ void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::O
     QMetaObject::invokeMethod(this, [this, tables] { emit tablesChanged(tables); }, Qt::QueuedConnection);
 }
 
-DbConnection::BatchResult OrvTableDataMgr::executeWrites(const QList<SqlWrite> &writes)
+DbConnection::BatchResult OrvTableDataMgr::runWrites(QSqlDatabase db, const QList<SqlWrite> &writes,
+                                                     const std::function<void(int)> &progress, const QString &refused)
 {
     DbConnection::BatchResult result;
-    if (!m_linked) {
-        result.error = tr("数据库未连接");
-    } else {
-        result.error = checkWrites(writes);
-        if (!result.error.isEmpty()) {
-            finishWrites(writes, OrvAuditLog::Outcome::Refused, result.error);
-        } else {
-            QSqlDatabase db = QSqlDatabase::database();
-            result = DbConnection::executeBatch(db, writes);
-            finishWrites(writes, result.error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack,
-                         result.error);
-        }
+    result.error = refused.isEmpty() ? refusal(writes) : refused;
+    if (!result.error.isEmpty()) {
+        finishWrites(writes, OrvAuditLog::Outcome::Refused, result.error);
+        return result;
     }
+    result = DbConnection::executeBatch(db, writes, progress);
+    finishWrites(writes, result.error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack,
+                 result.error);
+    return result;
+}
+
+DbConnection::BatchResult OrvTableDataMgr::executeWrites(const QList<SqlWrite> &writes)
+{
+    const DbConnection::BatchResult result = runWrites(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false), writes);
     m_lastError = result.error;
     return result;
 }
 
+QString OrvTableDataMgr::writesOfTexts(const QStringList &sqls, QList<SqlWrite> *writes)
+{
+    writes->clear();
+    writes->reserve(sqls.size());
+    QString refused;
+    for (int i = 0; i < sqls.size(); ++i) {
+        const QString &sql = sqls.at(i);
+        QString why;
+        SqlWrite w;
+        if (!orv_sql::isSingleStatement(sql)) {
+            why = tr("第%1条语句不是单条SQL语句，已拒绝执行，未执行任何修改。\n语句: %2").arg(i + 1).arg(sql);
+        } else {
+            QString forms;
+            w = SqlWrite::fromText(sql, &forms);
+            if (!forms.isEmpty())
+                why = tr("第%1条语句的值无法检查，已拒绝执行，未执行任何修改。可以检查的语句: %2\n语句: %3").arg(i + 1).arg(forms, sql);
+        }
+        if (!why.isEmpty()) {
+            w = SqlWrite();
+            w.form = SqlWrite::Given;
+            w.givenText = sql;
+            if (refused.isEmpty())
+                refused = why;
+        }
+        writes->append(w);
+    }
+    return refused;
+}
+
 QString OrvTableDataMgr::executeBatch(const QStringList &sqls)
 {
-    return executeWrites(SqlWrite::fromTexts(sqls)).error;
+    QList<SqlWrite> writes;
+    const QString refused = writesOfTexts(sqls, &writes);
+    const DbConnection::BatchResult result =
+        runWrites(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false), writes, {}, refused);
+    m_lastError = result.error;
+    return result.error;
 }
 
 bool OrvTableDataMgr::executeOnly(const QStringList &sqls)

@@ -15,6 +15,7 @@
 #include <QVariantList>
 
 #include <atomic>
+#include <functional>
 
 class OrvTableModel;
 
@@ -61,15 +62,19 @@ public:
     bool executeOnly(const QStringList &sqls);
     // As executeOnly, returning the error text instead of a flag, without dbError: the caller says it.
     QString executeBatch(const QStringList &sqls);
-    // The one way a write reaches the link: checked, run in one transaction, audited.
+    // Every writer's writes go through here, over the link.
     DbConnection::BatchResult executeWrites(const QList<SqlWrite> &writes);
+    // The one runner behind every write, over the link's connection or a clone of it that the
+    // calling thread owns: refused when not linked, for a read-only user, or when a value does
+    // not fit its column; else run in one transaction in which every write must change a row;
+    // audited; the tables announced once committed. progress(n) follows each write. A refusal
+    // found before (a text that cannot be taken apart) is passed in as `refused`. Any thread.
+    DbConnection::BatchResult runWrites(QSqlDatabase db, const QList<SqlWrite> &writes,
+                                        const std::function<void(int)> &progress = {}, const QString &refused = QString());
+    // Statement texts taken apart into writes; the reason when one of them cannot be checked
+    // (its write then carries only its text).
+    static QString writesOfTexts(const QStringList &sqls, QList<SqlWrite> *writes);
     QString lastError() const { return m_lastError; }
-
-    // Why the writes may not run (right, several statements in one text, a value that does not
-    // fit its column); empty when they may. Safe to call from any thread.
-    QString checkWrites(const QList<SqlWrite> &writes);
-    // Audits a batch that ended and, when it was committed, tells the pages. Any thread.
-    void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason);
 
     OrvTableModel *createModel(const QString &name);
     // A model of its own for a caller that edits it (a property page); not cached, owned by parent.
@@ -94,12 +99,14 @@ private:
     OrvTableDataMgr();
     QString openLink(const DbLinkParams &params, DataBaseInterface::LinkType linkType);
     OrvAuditLog::Context auditContext() const;
-    QString valueRefusal(const SqlWrite &write);
+    QString refusal(const QList<SqlWrite> &writes);
+    QString valueRefusal(const QList<SqlWrite> &writes);
+    void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason);
 
     static OrvTableDataMgr *s_instance;
     DbLinkParams m_params;
     DataBaseInterface::LinkType m_linkType = DataBaseInterface::LINK_DIRECT;
-    bool m_linked = false;
+    std::atomic<bool> m_linked{false};
     QString m_extraDbInfo;
     QString m_loginUser;
     std::atomic<int> m_right{RIGHT_EDIT};

@@ -2,7 +2,6 @@
 
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
-#include "ValueCheck.h"
 
 #include <QMap>
 #include <QSqlError>
@@ -93,18 +92,7 @@ QVariant OrvTableModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return QVariant();
     // Numbers come back as numbers so that sorting views order them numerically.
-    const QString &type = m_def.columns.at(index.column()).valueType;
-    bool ok = false;
-    if (type == QLatin1String("Int")) {
-        const qlonglong v = text.toLongLong(&ok);
-        if (ok)
-            return v;
-    } else if (type == QLatin1String("Double")) {
-        const double v = text.toDouble(&ok);
-        if (ok)
-            return v;
-    }
-    return text;
+    return m_def.columns.at(index.column()).kind.displayValue(text);
 }
 
 QVariant OrvTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -141,7 +129,7 @@ QString OrvTableModel::valueRefusal(int column, const QString &value) const
 {
     if (column < 0 || column >= m_def.columns.size())
         return tr("没有这一列");
-    return orv_value::refusal(m_def.columns.at(column), value);
+    return m_def.columns.at(column).refusal(value);
 }
 
 bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -167,20 +155,6 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     return true;
 }
 
-namespace {
-
-// An empty numeric cell is NULL in the database; it is compared as such, never with ''.
-bool isNumeric(const ColMgrData &column)
-{
-    const QString type = column.sqlType.trimmed().toLower();
-    return column.valueType == QLatin1String("Int") || column.valueType == QLatin1String("Double")
-        || type.contains(QLatin1String("int")) || type.startsWith(QLatin1String("decimal"))
-        || type.startsWith(QLatin1String("numeric")) || type.startsWith(QLatin1String("double"))
-        || type.startsWith(QLatin1String("float")) || type.startsWith(QLatin1String("real"));
-}
-
-} // namespace
-
 QList<SqlWrite> OrvTableModel::pendingWrites() const
 {
     // One statement per row, found by the key it has in the database, so that key edits
@@ -197,44 +171,22 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
         std::sort(cols.begin(), cols.end());
         SqlWrite w;
         w.kind = SqlWrite::Update;
+        w.form = SqlWrite::Bound;
         w.table = m_def.tableName;
-        QStringList sets;
-        for (int col : cols) {
-            const QString &name = m_def.columns.at(col).sqlName;
-            sets.append(name + QStringLiteral(" = ?"));
-            w.columns.append(name);
-            w.oldValues.append(m_original.value(qMakePair(row, col)));
-            w.newValues.append(m_rows.at(row).at(col));
-            w.values.append(m_rows.at(row).at(col));
-        }
-        QStringList where, keyNames, keyValues;
-        for (int k : keys) {
-            const QString stored = m_original.value(qMakePair(row, k), m_rows.at(row).at(k));
-            where.append(m_def.columns.at(k).sqlName + QStringLiteral(" = ?"));
-            keyNames.append(m_def.columns.at(k).sqlName);
-            keyValues.append(stored);
-            w.values.append(stored);
-        }
+        for (int col : cols)
+            w.cells.append({m_def.columns.at(col).sqlName, m_rows.at(row).at(col), m_original.value(qMakePair(row, col)), true});
+        for (int k : keys)
+            w.key.append({m_def.columns.at(k).sqlName, m_original.value(qMakePair(row, k), m_rows.at(row).at(k))});
         // Only over the values that were read: a value another session stored meanwhile is not
-        // overwritten unseen, the save finds no row and fails.
+        // overwritten unseen, the save finds no row and fails. An empty cell was read from NULL,
+        // or for a text column perhaps from ''.
         for (int col : cols) {
-            if (m_def.columns.at(col).primaryKey)
+            const ColMgrData &column = m_def.columns.at(col);
+            if (column.primaryKey)
                 continue;
-            const QString &name = m_def.columns.at(col).sqlName;
             const QString stored = m_original.value(qMakePair(row, col));
-            if (!stored.isEmpty()) {
-                where.append(name + QStringLiteral(" = ?"));
-                w.values.append(stored);
-            } else if (isNumeric(m_def.columns.at(col))) {
-                where.append(name + QStringLiteral(" IS NULL"));
-            } else {
-                where.append(QStringLiteral("(%1 IS NULL OR %1 = '')").arg(name));
-            }
+            w.guards.append({column.sqlName, stored.isEmpty() ? QVariant() : QVariant(stored), !column.kind.isNumeric()});
         }
-        w.keyColumn = keyNames.join(QLatin1Char(','));
-        w.key = keyValues.join(QLatin1Char(','));
-        w.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                    .arg(m_def.tableName, sets.join(QLatin1String(", ")), where.join(QLatin1String(" AND ")));
         writes.append(w);
     }
     return writes;

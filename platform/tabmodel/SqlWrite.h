@@ -1,32 +1,63 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVariantList>
+#include <QVector>
 
-// One write the library executes: its text (with ? for bound values) and what it changes, for
-// the checks before it runs and the audit record after it.
+// One write the library executes, kept as what it changes (table, key, columns, old and new
+// values, the values the row must still hold) until the runner checks it and renders the
+// statement. A null value stands for SQL NULL.
 struct SqlWrite
 {
-    enum Kind { Update, Delete, Insert, Other };
+    enum Kind { Update, Delete, Insert };
+    // How the statement reads: the tool's quoted-literal templates, values bound to ?, or the
+    // text a caller handed in, which runs as given.
+    enum Form { Template, Bound, Given };
 
-    Kind kind = Other;
-    QString sql;
-    QVariantList values; // bound to the ? of sql, in order
+    struct Cell
+    {
+        QString column;
+        QVariant value;        // the new value
+        QVariant old;          // the stored one, where the writer knows it
+        bool oldKnown = false;
+    };
+    // column = value; IS NULL for a null value; emptyTextToo also takes '' (a text cell read as empty).
+    struct Condition
+    {
+        QString column;
+        QVariant value;
+        bool emptyTextToo = false;
+    };
+
+    Kind kind = Update;
+    Form form = Bound;
     QString table;
-    QString keyColumn; // several key columns joined by ","
-    QString key;       // their values joined by ","
-    QStringList columns;   // the columns an update sets,
-    QStringList newValues; // with their new values
-    QStringList oldValues; // and the stored ones, where the writer knows them (else empty)
+    QVector<Condition> key;    // the row's key columns as stored
+    QVector<Cell> cells;       // what an update sets or an insert gives
+    QVector<Condition> guards; // further values the row must still hold
+    QString givenText;         // the statement of a Given write
 
-    // True for statements that must change at least one row to have done what was asked.
-    bool changesRows() const { return kind != Other; }
+    // "UPDATE <table> SET <column> = '<value>' WHERE <keyColumn> = '<key>';"
+    static SqlWrite templateUpdate(const QString &table, const QString &keyColumn, const QString &key,
+                                   const QString &column, const QString &value, const QVariant &old = QVariant(),
+                                   bool oldKnown = false);
+    // "delete from <table> where <keyColumn> = '<key>';"
+    static SqlWrite templateDelete(const QString &table, const QString &keyColumn, const QString &key);
+
+    // Takes a statement text apart. It must be one UPDATE ... SET ... WHERE, DELETE FROM ... WHERE
+    // or INSERT INTO ... (...) VALUES (...) whose values are quoted texts, numbers or NULL and
+    // whose conditions are "column = value" or "column IS NULL" joined by AND; anything else
+    // cannot be checked, and error says so.
+    static SqlWrite fromText(const QString &sql, QString *error);
+
+    // The statement (with ? for bound values) and the values bound to it, in order.
+    QString sql() const;
+    QVariantList boundValues() const;
     QString kindName() const;
-
-    // Reads what a statement text changes. The tool's templates ("UPDATE t SET c = 'v' WHERE k = 'x';",
-    // "delete from t where k = 'x';") give table, column, key and value; other texts only their kind
-    // and table.
-    static SqlWrite fromText(const QString &sql);
-    static QList<SqlWrite> fromTexts(const QStringList &sqls);
+    // The key columns and their values joined by ",", for messages and the audit trail.
+    QString keyColumns() const;
+    QString keyValues() const;
 };

@@ -1,5 +1,7 @@
 #include "TableDefinition.h"
 
+#include "OrvLog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,12 +15,13 @@ bool boolAttribute(const QXmlStreamAttributes &attrs, const char *name, bool fal
     return value.isEmpty() ? fallback : value == QLatin1String("true");
 }
 
-ColMgrData readColumn(const QXmlStreamAttributes &attrs)
+ColMgrData readColumn(const QXmlStreamAttributes &attrs, QString *disagreement)
 {
     ColMgrData col;
     col.sqlName = attrs.value(QLatin1String("name")).toString();
     col.sqlType = attrs.value(QLatin1String("sqlType")).toString();
     col.valueType = attrs.value(QLatin1String("valueType")).toString();
+    col.kind = ColumnKind::of(col.sqlType, col.valueType, disagreement);
     if (col.valueType.isEmpty())
         col.valueType = QStringLiteral("String");
     col.editable = boolAttribute(attrs, "editable", true);
@@ -51,7 +54,10 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
             def.tableName = xml.attributes().value(QLatin1String("name")).toString();
             def.description = xml.attributes().value(QLatin1String("desc")).toString();
         } else if (xml.name() == QLatin1String("column")) {
-            const ColMgrData col = readColumn(xml.attributes());
+            QString disagreement;
+            const ColMgrData col = readColumn(xml.attributes(), &disagreement);
+            if (!disagreement.isEmpty())
+                ORV_LOG_WARN(QStringLiteral("%1 %2: %3").arg(def.fileName, col.sqlName, disagreement));
             if (!col.sqlName.isEmpty())
                 def.columns.append(col);
         }

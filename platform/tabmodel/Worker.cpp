@@ -23,29 +23,31 @@ Worker::Worker(QObject *parent)
 
 void Worker::executeSqls(QStringList sqls)
 {
+    QList<SqlWrite> writes;
+    const QString refused = OrvTableDataMgr::writesOfTexts(sqls, &writes);
+    run(writes, refused);
+}
+
+void Worker::executeWrites(const QList<SqlWrite> &writes)
+{
+    run(writes, QString());
+}
+
+void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
+{
     emit sigExecuteSqlsProcess(0);
-    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    const QList<SqlWrite> writes = SqlWrite::fromTexts(sqls);
-    QString error = mgr->checkWrites(writes);
-    if (!error.isEmpty()) {
-        mgr->finishWrites(writes, OrvAuditLog::Outcome::Refused, error);
-        emit sigExecuteSqlsResult(error);
-        return;
-    }
     const QString name = uniqueConnectionName();
-    error = DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name);
-    if (error.isEmpty()) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            // Progress crosses to the GUI thread and waits there; report each percent, not each row.
-            const int step = qMax(1, (writes.size() + 99) / 100);
-            error = DbConnection::executeBatch(db, writes, [this, step, &writes](int done) {
-                        if (done % step == 0 || done == writes.size())
-                            emit sigExecuteSqlsProcess(done);
-                    }).error;
-        }
-        DbConnection::close(name);
-    }
-    mgr->finishWrites(writes, error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack, error);
+    // A connection that cannot be opened is a refusal like any other, and recorded as such.
+    const QString refusal = refused.isEmpty() ? DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name)
+                                              : refused;
+    // Progress crosses to the GUI thread and waits there; report each percent, not each row.
+    const int step = qMax(1, (writes.size() + 99) / 100);
+    const auto progress = [this, step, &writes](int done) {
+        if (done % step == 0 || done == writes.size())
+            emit sigExecuteSqlsProcess(done);
+    };
+    const QString error =
+        OrvTableDataMgr::getInstance()->runWrites(QSqlDatabase::database(name, false), writes, progress, refusal).error;
+    DbConnection::close(name);
     emit sigExecuteSqlsResult(error);
 }

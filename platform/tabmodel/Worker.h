@@ -1,22 +1,31 @@
 #pragma once
 
+#include "SqlWrite.h"
+
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
-// Runs a statement batch on the calling thread, over a connection of its own cloned from the
-// link, in one transaction, checked and audited like every write of the library. Meant to run
-// as an OrvWaitPrgDlg job, off the GUI thread.
+// Runs a batch of writes on the calling thread, over a connection of its own cloned from the
+// link, through the library's one write runner. Meant to run as an OrvWaitPrgDlg job, off the
+// GUI thread.
 class Worker : public QObject
 {
     Q_OBJECT
 public:
     explicit Worker(QObject *parent = nullptr);
 
+    // Statement texts, each taken apart so that its values are checked like any other write.
     void executeSqls(QStringList sqls);
+    // Writes a writer built; they carry what the texts cannot (the values they replace).
+    void executeWrites(const QList<SqlWrite> &writes);
 
 signals:
-    // Statements done so far, 0 to sqls.size(); sent at most about a hundred times a batch.
+    // Statements done so far, 0 to their number; sent at most about a hundred times a batch.
     void sigExecuteSqlsProcess(int value);
     // Empty on success, else the reason; nothing is applied on failure.
     void sigExecuteSqlsResult(const QString &error);
+
+private:
+    void run(const QList<SqlWrite> &writes, const QString &refused);
 };
