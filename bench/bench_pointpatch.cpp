@@ -12,6 +12,7 @@
 #include "OrvBatchEdit.h"
 #include "OrvFesPointPatch.h"
 #include "OrvPatchTable.h"
+#include "PatchRecords.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "SqlText.h"
@@ -228,7 +229,7 @@ int main(int argc, char *argv[])
                                                    }); });
         const int rows = fes.resultModel()->rowCount();
         OrvTableModel *analog = OrvTableDataMgr::getInstance()->createModel(QStringLiteral("FES_ANALOG.xml"));
-        const double read = best(runs, [&] { return readSeconds(OrvPatchTable::selectText(analog, fes.deviceCondition())); });
+        const double read = best(runs, [&] { return readSeconds(PatchRecords::selectText(analog, fes.deviceCondition())); });
         report(db + QStringLiteral("_fes_search_%1_rows").arg(rows), search, "s");
         report(db + QStringLiteral("_fes_read_%1_rows").arg(rows), read, "s");
         report(db + QStringLiteral("_fes_search_vs_read"), search / read, "x", 2);
@@ -257,7 +258,7 @@ int main(int argc, char *argv[])
         for (int t = 0; t < OrvBackPointPatch::TabCount; ++t) {
             backRows += back.itemModel(t)->rowCount();
             static const char *const files[] = {"ANALOG.xml", "ANALOG_MAP_TO_FES.xml", "ANALOG_LIMIT_INFO.xml", "ANALOG_CONTROL.xml"};
-            selects << OrvPatchTable::selectText(OrvTableDataMgr::getInstance()->createModel(QLatin1String(files[t])),
+            selects << PatchRecords::selectText(OrvTableDataMgr::getInstance()->createModel(QLatin1String(files[t])),
                                                  back.tabCondition(t));
         }
         const double backRead = best(runs, [&selects] {

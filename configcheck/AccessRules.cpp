@@ -7,8 +7,6 @@
 #include "RuleQuery.h"
 #include "SqlText.h"
 
-#include <QListWidgetItem>
-
 #include <algorithm>
 #include <optional>
 
@@ -43,13 +41,12 @@ QList<Entry> catalogue(RuleQuery &query, const QString &sql, const QString &disp
     QList<Entry> entries;
     if (query.failed())
         return entries;
-    OrvDbDesign design;
-    const QList<QListWidgetItem *> items = design.getSqlItems(sql, display, data, false);
-    for (QListWidgetItem *item : items)
-        entries.append({item->text(), item->data(Qt::UserRole).toString()});
-    qDeleteAll(items);
-    if (!design.lastError().isEmpty())
-        query.fail(sql, design.lastError());
+    // The entries the library's list items would carry, without making them.
+    const DbRows rows = OrvDbDesign().choices(sql, display, data);
+    for (const QVariantList &row : rows.rows)
+        entries.append({row.at(0).toString(), row.at(1).toString()});
+    if (!rows.ok())
+        query.fail(sql, rows.error);
     std::stable_sort(entries.begin(), entries.end(), byId);
     return entries;
 }

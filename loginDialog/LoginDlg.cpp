@@ -3,6 +3,7 @@
 #include "CFileUtil.h"
 #include "Common.h"
 #include "IniSettings.h"
+#include "ModelContext.h"
 #include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
@@ -15,7 +16,6 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,22 +28,6 @@ QString setting(const QString &key, const QString &fallback)
     if (settings.isUnreadable(key))
         ORV_LOG_ERROR(QObject::tr("连接设置 %1 中 %2 的值不是文本，按默认值读取").arg(settings.path(), key));
     return settings.value(key, fallback);
-}
-
-// Empty when the table has rows; else the reason for a failed query (with the database's own
-// reason in detail) or for no rows.
-QString checkTableHasRows(const QString &sql, const QString &queryFailed, const QString &noRows, QString *detail)
-{
-    QSqlQuery query;
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query)) {
-        if (detail)
-            *detail = OrvTableDataMgr::getInstance()->lastError().simplified();
-        return queryFailed;
-    }
-    // Drivers that cannot count (-1) are asked for a first row instead.
-    const bool empty = query.size() == 0 || (query.size() < 0 && !query.next());
-    query.finish();
-    return empty ? noRows : QString();
 }
 
 } // namespace
@@ -181,22 +165,5 @@ void LoginDlg::saveInputs()
 
 bool LoginDlg::checkModelContext(QString &reason, QString *detail)
 {
-    struct Step
-    {
-        const char *sql;
-        QString queryFailed;
-        QString noRows;
-    };
-    const Step steps[] = {
-        {"SELECT * FROM SYS_MODEL_DOMAIN_INFO;", tr("数据库查询域失败"), tr("数据库中不存在任何域")},
-        {"SELECT * FROM SYS_MODEL_LOCATION_INFO;", tr("数据库查询位置失败"), tr("数据库中不存在任何位置")},
-        {"SELECT * FROM SYS_MODEL_APP_INFO;", tr("数据库查询应用失败"), tr("数据库中不存在任何应用")},
-        {"SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO;", tr("数据库查询专业失败"), tr("数据库中不存在任何专业")},
-    };
-    for (const Step &step : steps) {
-        reason = checkTableHasRows(QLatin1String(step.sql), step.queryFailed, step.noRows, detail);
-        if (!reason.isEmpty())
-            return false;
-    }
-    return true;
+    return ModelContext::check(reason, detail);
 }

@@ -46,14 +46,14 @@ MainWindow::MainWindow(QWidget *parent)
     ui->action_bak->setVisible(editors);
     ui->action_fes->setVisible(editors);
 
-    connect(ui->action_6, SIGNAL(triggered(bool)), this, SLOT(onPrimaryKeyEditable(bool)));
-    connect(ui->action_17, SIGNAL(triggered()), this, SLOT(onVersion()));
-    connect(ui->action_9, SIGNAL(triggered()), this, SLOT(onFesPointSearch()));
-    connect(ui->action_14, SIGNAL(triggered()), this, SLOT(onPointSearch()));
-    connect(ui->action_bak, SIGNAL(triggered()), this, SLOT(onShowBackStageDialog()));
-    connect(ui->action_fes, SIGNAL(triggered()), this, SLOT(onShowFesDialog()));
-    connect(ui->action_cfgCheck, SIGNAL(triggered()), this, SLOT(onConfigCheck()));
-    connect(OrvTableDataMgr::getInstance(), SIGNAL(dbError(const QString &)), this, SLOT(onDbError(const QString &)));
+    connect(ui->action_6, &QAction::triggered, this, &MainWindow::onPrimaryKeyEditable);
+    connect(ui->action_17, &QAction::triggered, this, &MainWindow::onVersion);
+    connect(ui->action_9, &QAction::triggered, this, &MainWindow::onFesPointSearch);
+    connect(ui->action_14, &QAction::triggered, this, &MainWindow::onPointSearch);
+    connect(ui->action_bak, &QAction::triggered, this, &MainWindow::onShowBackStageDialog);
+    connect(ui->action_fes, &QAction::triggered, this, &MainWindow::onShowFesDialog);
+    connect(ui->action_cfgCheck, &QAction::triggered, this, &MainWindow::onConfigCheck);
+    connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError, this, &MainWindow::onDbError);
 
     OrvMsgContrl::getInstance()->installMainWindow(this);
 }
@@ -107,12 +107,12 @@ void MainWindow::readToolBarSetting(const QString &path)
         action->setCheckable(true);
         group->addAction(action);
     }
-    connect(group, SIGNAL(triggered(QAction *)), this, SLOT(onActionGrpTrigger(QAction *)));
+    connect(group, &QActionGroup::triggered, this, &MainWindow::onActionGrpTrigger);
 
     auto *exit = new QAction(QIcon(QStringLiteral(":/icons/icons/exit.png")), tr("退出"), this);
     ui->mainToolBar->addSeparator();
     ui->mainToolBar->addAction(exit);
-    connect(exit, SIGNAL(triggered(bool)), this, SLOT(close()));
+    connect(exit, &QAction::triggered, this, &MainWindow::close);
 
     if (xml.hasError())
         ORV_LOG_ERROR(tr("读取mainWindow.xml文件错误，请检查xml文件格式是否正确！"));
@@ -159,7 +159,7 @@ void MainWindow::onPointSearch()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(widget);
     dialog->resize(750, 475);
-    connect(widget, SIGNAL(sigOk()), dialog, SLOT(accept()));
+    connect(widget, &orvDevPointWidget::sigOk, dialog, &QDialog::accept);
     dialog->exec();
     delete dialog;
 }

@@ -5,7 +5,9 @@
 #include "OrvPatchTable.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
-#include "SqlText.h"
+#include "PatchRecords.h"
+#include "PointCascade.h"
+#include "PointCatalogue.h"
 
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -14,40 +16,9 @@
 
 namespace {
 
-struct PointType
-{
-    const char *text;
-    int type;
-    const char *files[OrvBackPointPatch::TabCount]; // null: the tab stays empty
-};
-
-// In the order of the point-type list.
-const PointType kPointTypes[] = {
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "模拟量"), 1,
-     {"ANALOG.xml", "ANALOG_MAP_TO_FES.xml", "ANALOG_LIMIT_INFO.xml", "ANALOG_CONTROL.xml"}},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "数字量"), 2, {"DIGITAL.xml", "DIGITAL_MAP_TO_FES.xml", nullptr, "DIGITAL_CONTROL.xml"}},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "累积量"), 0, {"ACCUML.xml", "ACCUML_MAP_TO_FES.xml", nullptr, nullptr}},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "混合量"), 3, {"MIX.xml", "MIX_MAP_TO_FES.xml", nullptr, "MIX_CONTROL.xml"}},
-};
-
-struct TabInfo
-{
-    const char *text;
-    const char *keyColumn;
-    const char *where; // %1 location, %2 subsystem, %3 the quoted devices
-    bool rtuCondition;
-};
-
-const TabInfo kTabs[OrvBackPointPatch::TabCount] = {
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "基础属性"), "TAG_NAME",
-     "LOCATION_ID = '%1' AND SUB_SYSTEM = '%2' AND DEVICE IN (%3)", true},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "前置属性"), "KEY_ID_TAG",
-     "LOCATION_ID = '%1' AND SUB_SYSTEM = '%2' AND getBeforeLastDot(getAfterFirstDot(KEY_ID_TAG)) IN (%3)", true},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "限值属性"), "TAG_NAME",
-     "LOCATION_ID = '%1' AND SUB_SYSTEM = '%2' AND getBeforeLastDot(TAG_NAME) IN (%3)", false},
-    {QT_TRANSLATE_NOOP("OrvBackPointPatch", "控制属性"), "TAG_NAME",
-     "LOCATION_ID = '%1' AND SUB_SYSTEM = '%2' AND getBeforeLastDot(TAG_NAME) IN (%3)", true},
-};
+const char *const kTabTexts[OrvBackPointPatch::TabCount] = {
+    QT_TRANSLATE_NOOP("OrvBackPointPatch", "基础属性"), QT_TRANSLATE_NOOP("OrvBackPointPatch", "前置属性"),
+    QT_TRANSLATE_NOOP("OrvBackPointPatch", "限值属性"), QT_TRANSLATE_NOOP("OrvBackPointPatch", "控制属性")};
 
 // The control tab before the front-end and limit tabs.
 const int kLoadOrder[] = {OrvBackPointPatch::TabBase, OrvBackPointPatch::TabControl, OrvBackPointPatch::TabFes,
@@ -61,19 +32,17 @@ OrvBackPointPatch::OrvBackPointPatch(QWidget *parent)
 {
     ui->setupUi(this);
     m_filters = OrvPatchFilters(this);
+    m_readStatus = OrvReadStatus(ui->label_status);
     setWindowTitle(tr("批量修改后台测点"));
     for (QComboBox *combo : {ui->comboBox_location, ui->comboBox_subSystem, ui->comboBox_devGroup, ui->comboBox_dev,
                              ui->comboBox_pointType, ui->comboBox_rtu})
         OrvPatchTable::prepareCombo(combo);
 
-    OrvPatchTable::fillCombo(ui->comboBox_location, QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"),
-                             QStringLiteral("DESCRIPTION"), QStringLiteral("LOCATION_ID"), false);
-    OrvPatchTable::fillCombo(ui->comboBox_subSystem,
-                             QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3);"),
-                             QStringLiteral("DESCRIPTION"), QStringLiteral("SUB_SYSTEM_ID"), false);
+    fillList(ui->comboBox_location, tr("位置"), PointCascade::locations(), false);
+    fillList(ui->comboBox_subSystem, tr("专业"), PointCascade::subsystems(), false);
     onLocationAndSubsystemChange();
-    for (const PointType &t : kPointTypes)
-        ui->comboBox_pointType->addItem(tr(t.text), t.type);
+    for (const PointCatalogue::PointType *t : PointCatalogue::backTypes())
+        ui->comboBox_pointType->addItem(PointCatalogue::name(*t), t->number);
     buildTabs();
 
     // Only now: filling the lists above must not run the slots half-built.
@@ -99,19 +68,17 @@ void OrvBackPointPatch::buildTabs()
         m_views[t] = new QTableView(m_tabs);
         m_models[t] = new QStandardItemModel(this);
         OrvPatchTable::prepareView(m_views[t], m_models[t]);
-        m_tabs->addTab(m_views[t], tr(kTabs[t].text));
+        m_tabs->addTab(m_views[t], tr(kTabTexts[t]));
     }
     ui->verticalLayout_table->addWidget(m_tabs);
 }
 
 QString OrvBackPointPatch::modelFile(int nPointType, int nTab)
 {
-    if (nTab < 0 || nTab >= TabCount)
+    const PointCatalogue::PointType *type = PointCatalogue::find(nPointType);
+    if (!type || !type->backTable || nTab < 0 || nTab >= TabCount)
         return QString();
-    for (const PointType &t : kPointTypes)
-        if (t.type == nPointType)
-            return QString::fromLatin1(t.files[nTab]);
-    return QString();
+    return QString::fromLatin1(type->backDefinitions[nTab]);
 }
 
 OrvTableModel *OrvBackPointPatch::tableModel(int nPointType, int nTab) const
@@ -130,12 +97,9 @@ void OrvBackPointPatch::onLocationAndSubsystemChange()
     }
     if (location.isEmpty() || subsystem.isEmpty())
         return;
-    const QString where = QStringLiteral("LOCATION_ID = '%1' AND SUB_SYSTEM = '%2';").arg(orv_sql::escaped(location), orv_sql::escaped(subsystem));
-    OrvPatchTable::fillCombo(ui->comboBox_devGroup, QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_group WHERE ") + where,
-                             QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME"), true);
+    fillList(ui->comboBox_devGroup, tr("设备组"), PointCascade::deviceGroups(location, subsystem), true);
     onDevGroupChanged();
-    OrvPatchTable::fillCombo(ui->comboBox_rtu, QStringLiteral("SELECT TAG_NAME,RTU_NAME FROM FES_RTU_PARA WHERE ") + where,
-                             QStringLiteral("RTU_NAME"), QStringLiteral("TAG_NAME"), true);
+    fillList(ui->comboBox_rtu, tr("RTU"), PointCascade::backRtus(location, subsystem), true);
 }
 
 void OrvBackPointPatch::onDevGroupChanged()
@@ -147,35 +111,26 @@ void OrvBackPointPatch::onDevGroupChanged()
     }
     if (group.isEmpty())
         return;
-    const QString sql = group == OrvPatchTable::AllData
-        ? QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_info WHERE LOCATION_ID = '%1' AND SUB_SYSTEM = '%2';")
-              .arg(orv_sql::escaped(OrvPatchTable::choice(ui->comboBox_location)), orv_sql::escaped(OrvPatchTable::choice(ui->comboBox_subSystem)))
-        : QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_info WHERE GROUP_TAG_NAME = '%1';").arg(orv_sql::escaped(group));
-    OrvPatchTable::fillCombo(ui->comboBox_dev, sql, QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME"), true);
+    fillList(ui->comboBox_dev, tr("设备"),
+             PointCascade::groupDevices(group, OrvPatchTable::choice(ui->comboBox_location), OrvPatchTable::choice(ui->comboBox_subSystem)),
+             true);
 }
 
 QString OrvBackPointPatch::tabCondition(int nTab) const
 {
-    if (nTab < 0 || nTab >= TabCount)
-        return QString();
     QString location = OrvPatchTable::choice(ui->comboBox_location);
     QString subsystem = OrvPatchTable::choice(ui->comboBox_subSystem);
-    QString devices;
+    QStringList devices;
     QString rtu;
     const QString device = OrvPatchTable::choice(ui->comboBox_dev);
     if (location.isEmpty() || subsystem.isEmpty()) {
         location.clear();
         subsystem.clear();
     } else if (!device.isEmpty()) {
-        devices = device == OrvPatchTable::AllData ? orv_sql::quotedList(OrvPatchTable::comboData(ui->comboBox_dev))
-                                                   : orv_sql::quoted(device);
+        devices = device == PointCascade::AllData ? OrvPatchTable::comboData(ui->comboBox_dev) : QStringList{device};
         rtu = OrvPatchTable::choice(ui->comboBox_rtu);
     }
-    QString where = QString::fromLatin1(kTabs[nTab].where).arg(orv_sql::escaped(location), orv_sql::escaped(subsystem), devices);
-    // "所有" carries -1; a tag name, or no RTU at all, reads as 0 and narrows to that tag.
-    if (kTabs[nTab].rtuCondition && rtu.toInt(nullptr, 10) != -1)
-        where += QStringLiteral(" AND RTU_TAG = '%1'").arg(orv_sql::escaped(rtu));
-    return where;
+    return PatchRecords::backCondition(nTab, location, subsystem, devices, rtu);
 }
 
 void OrvBackPointPatch::onPushButtonSearchClicked()
@@ -199,10 +154,13 @@ void OrvBackPointPatch::loadTab(int nTab, int nPointType)
         return;
     model->setHorizontalHeaderLabels(table->getDescList());
     const QList<int> shown = OrvPatchTable::showColumns(m_views[nTab], table->getShowCol(false));
-    // Without a device nothing can match: no query, as for a failed one.
-    if (OrvPatchTable::choice(ui->comboBox_dev).isEmpty()
-        || !OrvPatchTable::loadRows(model, table->getHeadCols(), OrvPatchTable::selectText(table, tabCondition(nTab))))
+    // Without a device nothing can match: no query.
+    if (OrvPatchTable::choice(ui->comboBox_dev).isEmpty())
         return;
+    const DbRows records = PatchRecords::read(table, tabCondition(nTab));
+    if (!m_readStatus.report(tr(kTabTexts[nTab]), records))
+        return;
+    OrvPatchTable::loadRows(model, table->getHeadCols(), records);
     OrvPatchTable::fitColumns(m_views[nTab]);
     m_columns[nTab] = shown;
 }
@@ -249,5 +207,5 @@ OrvTableModel *OrvBackPointPatch::patchTableModel() const
 QString OrvBackPointPatch::patchKeyColumn() const
 {
     const int tab = m_tabs->currentIndex();
-    return modelFile(m_searchedType, tab).isEmpty() ? QString() : QString::fromLatin1(kTabs[tab].keyColumn);
+    return modelFile(m_searchedType, tab).isEmpty() ? QString() : PatchRecords::backKeyColumn(tab);
 }

@@ -4,6 +4,7 @@
 #include "OrvLog.h"
 #include "OrvMessage.h"
 #include "OrvPatchContext.h"
+#include "OrvPatchDialog.h"
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
@@ -29,15 +30,15 @@ namespace {
 struct MenuEntry
 {
     const char *text; // "%1" stands for the header of the current cell's column
-    const char *slot;
+    void (OrvPatchDialog::*slot)();
 };
 
 const MenuEntry kEntries[] = {
-    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从0开始自增"), SLOT(onIncrementFrom0ToSelect())},
-    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从1开始自增"), SLOT(onIncrementFrom1ToSelect())},
-    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 自定义自增"), SLOT(onIncrementToSelect())},
-    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 取相同值"), SLOT(onSameValueToSelect())},
-    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 查找与替换"), SLOT(onFindAndReplaceToSelect())},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从0开始自增"), &OrvPatchDialog::onIncrementFrom0ToSelect},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 从1开始自增"), &OrvPatchDialog::onIncrementFrom1ToSelect},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 自定义自增"), &OrvPatchDialog::onIncrementToSelect},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 取相同值"), &OrvPatchDialog::onSameValueToSelect},
+    {QT_TRANSLATE_NOOP("OrvBatchEdit", "%1 选中行 查找与替换"), &OrvPatchDialog::onFindAndReplaceToSelect},
 };
 
 const QLatin1String kMarker("%1");
@@ -50,7 +51,7 @@ QVariant storedText(const QVariant &cell)
 
 } // namespace
 
-OrvBatchEdit::OrvBatchEdit(QDialog *editor, OrvPatchContext *context, bool rememberFindReplace)
+OrvBatchEdit::OrvBatchEdit(OrvPatchDialog *editor, OrvPatchContext *context, bool rememberFindReplace)
     : QObject(editor)
     , m_editor(editor)
     , m_context(context)
@@ -66,11 +67,11 @@ void OrvBatchEdit::buildMenu()
         const QString text = tr(entry.text);
         QAction *action = m_menu->addAction(text);
         action->setData(text);
-        connect(action, SIGNAL(triggered()), m_editor, entry.slot);
+        connect(action, &QAction::triggered, m_editor, entry.slot);
     }
     m_undoSeparator = m_menu->addSeparator();
     m_undo = m_menu->addAction(tr("撤销上次批量修改"));
-    connect(m_undo, SIGNAL(triggered()), m_editor, SLOT(onUndoLastBatch()));
+    connect(m_undo, &QAction::triggered, m_editor, &OrvPatchDialog::onUndoLastBatch);
     setLastBatch(UndoBatch());
 }
 
@@ -84,7 +85,7 @@ void OrvBatchEdit::setLastBatch(const UndoBatch &batch)
 void OrvBatchEdit::attachView(QTableView *view)
 {
     view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, SIGNAL(customContextMenuRequested(const QPoint &)), m_editor, SLOT(onMenu()));
+    connect(view, &QWidget::customContextMenuRequested, m_editor, &OrvPatchDialog::onMenu);
 }
 
 void OrvBatchEdit::showMenu()

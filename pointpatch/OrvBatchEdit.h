@@ -16,8 +16,8 @@
 #include <functional>
 
 class OrvPatchContext;
+class OrvPatchDialog;
 class QAction;
-class QDialog;
 class QMenu;
 class QStandardItemModel;
 class QTableView;
@@ -35,7 +35,7 @@ class OrvBatchEdit : public QObject
 {
     Q_OBJECT
 public:
-    OrvBatchEdit(QDialog *editor, OrvPatchContext *context, bool rememberFindReplace);
+    OrvBatchEdit(OrvPatchDialog *editor, OrvPatchContext *context, bool rememberFindReplace);
 
     // Gives the view the custom context menu and reports its requests to the editor's onMenu().
     void attachView(QTableView *view);
@@ -97,7 +97,7 @@ private:
     QString execute(const QList<SqlWrite> &writes);
     void tell(const QString &text);
 
-    QDialog *m_editor;
+    OrvPatchDialog *m_editor;
     OrvPatchContext *m_context;
     const bool m_rememberFindReplace;
     QMenu *m_menu = nullptr;

@@ -5,32 +5,12 @@
 #include "OrvPatchTable.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
-#include "SqlText.h"
+#include "PatchRecords.h"
+#include "PointCascade.h"
+#include "PointCatalogue.h"
 
 #include <QSignalBlocker>
 #include <QStandardItemModel>
-
-namespace {
-
-struct PointType
-{
-    const char *text;
-    int type;
-    const char *file;
-};
-
-// In the order of the point type box.
-const PointType kPointTypes[] = {
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "模拟量"), 1, "FES_ANALOG.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "数字量"), 2, "FES_DIGITAL.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "累积量"), 0, "FES_ACCUML.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "混合量"), 3, "FES_MIX.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "模拟量控制"), 4, "FES_ANALOG_CTRL.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "数字量控制"), 5, "FES_DIGITAL_CTRL.xml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointPatch", "混合量控制"), 6, "FES_MIX_CTRL.xml"},
-};
-
-} // namespace
 
 OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
     : OrvPatchDialog(parent, false)
@@ -38,6 +18,7 @@ OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
 {
     ui->setupUi(this);
     m_filters = OrvPatchFilters(this);
+    m_readStatus = OrvReadStatus(ui->label_status);
     setWindowTitle(tr("批量修改前置测点"));
     for (QComboBox *combo : {ui->comboBox_location, ui->comboBox_subSystem, ui->comboBox_rtu, ui->comboBox_dev,
                              ui->comboBox_pointType})
@@ -45,14 +26,11 @@ OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
     m_model = new QStandardItemModel(this);
     OrvPatchTable::prepareView(ui->tableView, m_model);
 
-    OrvPatchTable::fillCombo(ui->comboBox_location, QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"),
-                             QStringLiteral("DESCRIPTION"), QStringLiteral("LOCATION_ID"), true);
-    OrvPatchTable::fillCombo(ui->comboBox_subSystem,
-                             QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3);"),
-                             QStringLiteral("DESCRIPTION"), QStringLiteral("SUB_SYSTEM_ID"), false);
+    fillList(ui->comboBox_location, tr("位置"), PointCascade::locations(), true);
+    fillList(ui->comboBox_subSystem, tr("专业"), PointCascade::subsystems(), false);
     onLocationAndSubsystemChange();
-    for (const PointType &t : kPointTypes)
-        ui->comboBox_pointType->addItem(tr(t.text), t.type);
+    for (const PointCatalogue::PointType *t : PointCatalogue::fesTypes())
+        ui->comboBox_pointType->addItem(PointCatalogue::name(*t), t->number);
 
     const auto indexChanged = QOverload<int>::of(&QComboBox::currentIndexChanged);
     connect(ui->comboBox_location, indexChanged, this, &OrvFesPointPatch::onLocationAndSubsystemChange);
@@ -74,10 +52,8 @@ QTableView *OrvFesPointPatch::tableView() const
 
 QString OrvFesPointPatch::definitionFile(int nPointType)
 {
-    for (const PointType &t : kPointTypes)
-        if (t.type == nPointType)
-            return QString::fromLatin1(t.file);
-    return QString();
+    const PointCatalogue::PointType *type = PointCatalogue::find(nPointType);
+    return type ? QString::fromLatin1(type->fesDefinition) : QString();
 }
 
 void OrvFesPointPatch::onLocationAndSubsystemChange()
@@ -90,34 +66,22 @@ void OrvFesPointPatch::onLocationAndSubsystemChange()
     }
     if (location.isEmpty() || subsystem.isEmpty())
         return;
-    const QString sql = location == OrvPatchTable::AllData
-        ? QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM fes_rtu_para WHERE SUB_SYSTEM = '%1';").arg(orv_sql::escaped(subsystem))
-        : QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM fes_rtu_para WHERE LOCATION_ID = '%1' AND SUB_SYSTEM = '%2';")
-              .arg(orv_sql::escaped(location), orv_sql::escaped(subsystem));
-    OrvPatchTable::fillCombo(ui->comboBox_rtu, sql, QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME"), true);
+    fillList(ui->comboBox_rtu, tr("RTU"), PointCascade::fesRtus(location, subsystem), true);
     onRtuChanged();
 }
 
 void OrvFesPointPatch::onRtuChanged()
 {
     const QString rtu = OrvPatchTable::choice(ui->comboBox_rtu);
-    const QString location = OrvPatchTable::choice(ui->comboBox_location);
-    const QString subsystem = orv_sql::escaped(OrvPatchTable::choice(ui->comboBox_subSystem));
     {
         const QSignalBlocker blocker(ui->comboBox_dev);
         ui->comboBox_dev->clear();
     }
     if (rtu.isEmpty())
         return;
-    QString sql;
-    if (rtu != OrvPatchTable::AllData)
-        sql = QStringLiteral("SELECT TAG_NAME,DEV_DESC FROM fes_dev_info WHERE RTU_TAG = '%1';").arg(orv_sql::escaped(rtu));
-    else if (location == OrvPatchTable::AllData)
-        sql = QStringLiteral("SELECT TAG_NAME,DEV_DESC FROM fes_dev_info WHERE SUB_SYSTEM = '%1';").arg(subsystem);
-    else
-        sql = QStringLiteral("SELECT TAG_NAME,DEV_DESC FROM fes_dev_info WHERE LOCATION_ID = '%1' AND SUB_SYSTEM = '%2';")
-                  .arg(orv_sql::escaped(location), subsystem);
-    OrvPatchTable::fillCombo(ui->comboBox_dev, sql, QStringLiteral("DEV_DESC"), QStringLiteral("TAG_NAME"), true);
+    fillList(ui->comboBox_dev, tr("设备"),
+             PointCascade::fesDevices(rtu, OrvPatchTable::choice(ui->comboBox_location), OrvPatchTable::choice(ui->comboBox_subSystem)),
+             true);
 }
 
 QStringList OrvFesPointPatch::deviceList() const
@@ -125,17 +89,16 @@ QStringList OrvFesPointPatch::deviceList() const
     if (OrvPatchTable::choice(ui->comboBox_location).isEmpty() || OrvPatchTable::choice(ui->comboBox_subSystem).isEmpty())
         return {};
     const QString device = OrvPatchTable::choice(ui->comboBox_dev);
-    if (device == OrvPatchTable::AllData)
+    if (device == PointCascade::AllData)
         return OrvPatchTable::comboData(ui->comboBox_dev); // "所有" itself included
     return device.isEmpty() ? QStringList() : QStringList{device};
 }
 
 QString OrvFesPointPatch::deviceCondition() const
 {
-    const QStringList devices = deviceList();
     // The location acts through the device list.
     const QString subsystem = OrvPatchTable::choice(ui->comboBox_location).isEmpty() ? QString() : OrvPatchTable::choice(ui->comboBox_subSystem);
-    return QStringLiteral("SUB_SYSTEM = '%1' AND DEV_TAG IN (%2)").arg(orv_sql::escaped(subsystem), orv_sql::quotedList(devices));
+    return PatchRecords::fesCondition(subsystem, deviceList());
 }
 
 void OrvFesPointPatch::onPushButtonSearchClicked()
@@ -154,10 +117,13 @@ void OrvFesPointPatch::loadResult(OrvTableModel *table)
 {
     m_model->setHorizontalHeaderLabels(table->getDescList());
     const QList<int> shown = OrvPatchTable::showColumns(ui->tableView, table->getShowCol(false));
-    // Without a device nothing can match: no query, as for a failed one.
-    if (deviceList().isEmpty()
-        || !OrvPatchTable::loadRows(m_model, table->getHeadCols(), OrvPatchTable::selectText(table, deviceCondition())))
+    // Without a device nothing can match: no query.
+    if (deviceList().isEmpty())
         return;
+    const DbRows records = PatchRecords::read(table, deviceCondition());
+    if (!m_readStatus.report(tr("测点"), records))
+        return;
+    OrvPatchTable::loadRows(m_model, table->getHeadCols(), records);
     OrvPatchTable::fitColumns(ui->tableView);
     m_visibleColumns = shown;
     m_filters.setColumns(OrvPatchTable::headers(m_model, shown));

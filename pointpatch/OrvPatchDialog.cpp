@@ -1,11 +1,18 @@
 #include "OrvPatchDialog.h"
 
 #include "OrvBatchEdit.h"
+#include "OrvPatchTable.h"
 
 OrvPatchDialog::OrvPatchDialog(QWidget *parent, bool rememberFindReplace)
     : QDialog(parent)
     , m_batch(new OrvBatchEdit(this, this, rememberFindReplace))
 {
+}
+
+void OrvPatchDialog::fillList(QComboBox *combo, const QString &what, const DbRows &choices, bool withAll)
+{
+    m_readStatus.report(what, choices);
+    OrvPatchTable::fillCombo(combo, choices, withAll);
 }
 
 void OrvPatchDialog::onMenu()

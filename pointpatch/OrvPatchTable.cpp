@@ -1,35 +1,30 @@
 #include "OrvPatchTable.h"
 
-#include "OrvDbDesign.h"
-#include "OrvTableDataMgr.h"
-#include "OrvTableModel.h"
+#include "PointCascade.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QListView>
 #include <QSignalBlocker>
-#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableView>
 
 #include <algorithm>
-
-const QString OrvPatchTable::AllData = QStringLiteral("-1");
 
 void OrvPatchTable::prepareCombo(QComboBox *combo)
 {
     combo->setView(new QListView(combo));
 }
 
-void OrvPatchTable::fillCombo(QComboBox *combo, const QString &sql, const QString &shownColumn,
-                              const QString &dataColumn, bool withAll)
+void OrvPatchTable::fillCombo(QComboBox *combo, const DbRows &choices, bool withAll)
 {
     const QSignalBlocker blocker(combo);
     combo->clear();
-    OrvDbDesign().getSqlInfoToCombobox(sql, shownColumn, dataColumn, combo);
-    if (withAll)
-        combo->insertItem(0, QCoreApplication::translate("OrvPatchTable", "所有"), AllData);
+    for (const QVariantList &entry : choices.rows)
+        combo->addItem(entry.at(0).toString(), entry.at(1));
+    if (withAll && choices.ok())
+        combo->insertItem(0, QCoreApplication::translate("OrvPatchTable", "所有"), PointCascade::AllData);
     combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
 }
 
@@ -63,26 +58,17 @@ void OrvPatchTable::clear(QTableView *view, QStandardItemModel *model)
     view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
-QString OrvPatchTable::selectText(const OrvTableModel *table, const QString &where)
+void OrvPatchTable::loadRows(QStandardItemModel *model, const ColMgrDataList &columns, const DbRows &records)
 {
-    return QStringLiteral("SELECT %1 FROM %2 WHERE %3;").arg(table->getSqlName().join(QLatin1Char(',')), table->getTableName(), where);
-}
-
-bool OrvPatchTable::loadRows(QStandardItemModel *model, const ColMgrDataList &columns, const QString &sql)
-{
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    if (!OrvTableDataMgr::getInstance()->selectOnly(sql, query))
-        return false;
     // Items copied from a read-only one share its flags: one allocation a cell fewer.
     QStandardItem readOnly;
     readOnly.setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    while (query.next()) {
+    for (const QVariantList &record : records.rows) {
         QList<QStandardItem *> row;
         row.reserve(columns.size());
         for (int i = 0; i < columns.size(); ++i) {
             QStandardItem *item = readOnly.clone();
-            const QVariant value = query.value(i);
+            const QVariant value = record.value(i);
             if (!value.isNull())
                 item->setData(columns.at(i).kind.cellValue(value), Qt::DisplayRole);
             row.append(item);
@@ -90,8 +76,6 @@ bool OrvPatchTable::loadRows(QStandardItemModel *model, const ColMgrDataList &co
         if (!row.isEmpty())
             model->appendRow(row);
     }
-    query.finish();
-    return true;
 }
 
 void OrvPatchTable::fitColumns(QTableView *view)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "ColMgrDataList.h"
+#include "DbRows.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-class OrvTableModel;
 class QComboBox;
 class QStandardItemModel;
 class QTableView;
@@ -17,15 +17,11 @@ class QTableView;
 class OrvPatchTable
 {
 public:
-    // Selection-list data standing for "所有" (all).
-    static const QString AllData;
-
     // A selection list with a plain list view as its drop-down.
     static void prepareCombo(QComboBox *combo);
-    // Replaces the entries with one per row of the query (shown text, data); with "所有" / "-1"
-    // first when withAll. No signal of the list fires; the first entry becomes current.
-    static void fillCombo(QComboBox *combo, const QString &sql, const QString &shownColumn, const QString &dataColumn,
-                          bool withAll);
+    // Replaces the entries with one per row of (shown text, data); with "所有" / "-1" first when
+    // withAll and the rows were read. No signal of the list fires; the first entry becomes current.
+    static void fillCombo(QComboBox *combo, const DbRows &choices, bool withAll);
     // The current entry's data as text; empty when the list is.
     static QString choice(const QComboBox *combo);
     // Every entry's data, in list order.
@@ -36,12 +32,10 @@ public:
     // Empties the model, rows and headers, and forgets the column the rows were sorted by.
     static void clear(QTableView *view, QStandardItemModel *model);
 
-    // "SELECT <columns> FROM <table> WHERE <where>;"
-    static QString selectText(const OrvTableModel *table, const QString &where);
-    // Runs the record query and appends one read-only row per record, in column-descriptor
-    // order: numbers of numeric columns as numbers (so that they sort as such), a
-    // NULL as an empty cell, anything else as its text. False when the query failed.
-    static bool loadRows(QStandardItemModel *model, const ColMgrDataList &columns, const QString &sql);
+    // Appends one read-only row per record, in column-descriptor order: numbers of numeric
+    // columns as numbers (so that they sort as such), a NULL as an empty cell, anything else as
+    // its text.
+    static void loadRows(QStandardItemModel *model, const ColMgrDataList &columns, const DbRows &records);
     // Widens the columns to their headers and the texts of the first rows, within a limit.
     static void fitColumns(QTableView *view);
     // Shows the shown columns and hides the others; their positions in ascending order.

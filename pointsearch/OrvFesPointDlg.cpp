@@ -2,8 +2,8 @@
 
 #include "FesPointDrag.h"
 #include "MyFesPointListWidget.h"
-#include "OrvDbDesign.h"
-#include "SqlText.h"
+#include "PointCascade.h"
+#include "PointCatalogue.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -17,24 +17,6 @@
 
 namespace {
 
-struct PointType
-{
-    const char *text;
-    int type;
-    const char *table;
-};
-
-// In the order of the point type box.
-const PointType kPointTypes[] = {
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "模拟量"), 1, "fes_analog"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "数字量"), 2, "fes_digital"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "累积量"), 0, "fes_accuml"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "混合量"), 3, "fes_mix"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "模拟量控制"), 4, "fes_analog_ctrl"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "数字量控制"), 5, "fes_digital_ctrl"},
-    {QT_TRANSLATE_NOOP("OrvFesPointDlg", "混合量控制"), 6, "fes_mix_ctrl"},
-};
-
 QComboBox *makeCombo(QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
@@ -45,6 +27,20 @@ QComboBox *makeCombo(QWidget *parent)
 QString itemData(const QListWidgetItem *item)
 {
     return item->data(Qt::UserRole).toString();
+}
+
+void fillCombo(QComboBox *combo, const DbRows &choices)
+{
+    for (const QVariantList &entry : choices.rows)
+        combo->addItem(entry.at(0).toString(), entry.at(1));
+}
+
+void fillList(QListWidget *list, const DbRows &choices)
+{
+    for (const QVariantList &entry : choices.rows) {
+        auto *item = new QListWidgetItem(entry.at(0).toString(), list);
+        item->setData(Qt::UserRole, entry.at(1));
+    }
 }
 
 } // namespace
@@ -63,10 +59,8 @@ OrvFesPointDlg::OrvFesPointDlg(QWidget *parent)
 
 QString OrvFesPointDlg::pointTable(int nPointType)
 {
-    for (const PointType &t : kPointTypes)
-        if (t.type == nPointType)
-            return QString::fromLatin1(t.table);
-    return QString();
+    const PointCatalogue::PointType *type = PointCatalogue::find(nPointType);
+    return type ? QString::fromLatin1(type->fesTable) : QString();
 }
 
 void OrvFesPointDlg::buildLayout()
@@ -90,6 +84,9 @@ void OrvFesPointDlg::buildLayout()
     m_tagName = new QLineEdit(this);
     m_tagName->setObjectName(QStringLiteral("tagNameField"));
     m_tagName->setReadOnly(true);
+    auto *status = new QLabel(this);
+    status->setObjectName(QStringLiteral("readStatus"));
+    m_readStatus = OrvReadStatus(status);
 
     auto *left = new QGridLayout;
     left->addWidget(new QLabel(tr("位置"), this), 0, 0);
@@ -114,24 +111,28 @@ void OrvFesPointDlg::buildLayout()
     right->addWidget(m_points);
     right->addLayout(tagRow);
 
-    auto *layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addLayout(right);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addWidget(status);
 }
 
 void OrvFesPointDlg::fillBoxes()
 {
-    for (const PointType &t : kPointTypes)
-        m_pointType->addItem(tr(t.text), t.type);
+    for (const PointCatalogue::PointType *t : PointCatalogue::fesTypes())
+        m_pointType->addItem(PointCatalogue::name(*t), t->number);
     m_points->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_points->setDragEnabled(true);
     m_points->setDropIndicatorShown(true);
 
-    OrvDbDesign db;
-    db.getSqlInfoToCombobox(QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3);"),
-                            QStringLiteral("DESCRIPTION"), QStringLiteral("SUB_SYSTEM_ID"), m_subsystem);
-    db.getSqlInfoToCombobox(QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"), QStringLiteral("DESCRIPTION"),
-                            QStringLiteral("LOCATION_ID"), m_location);
+    const DbRows subsystems = PointCascade::subsystems();
+    m_readStatus.report(tr("专业"), subsystems);
+    fillCombo(m_subsystem, subsystems);
+    const DbRows locations = PointCascade::locations();
+    m_readStatus.report(tr("位置"), locations);
+    fillCombo(m_location, locations);
 }
 
 void OrvFesPointDlg::connectSlots()
@@ -158,10 +159,9 @@ void OrvFesPointDlg::onLocationAndSubsystemChange()
         m_points->clear();
         if (location.isEmpty() || subsystem.isEmpty())
             return;
-        OrvDbDesign().getSqlInfoToCombobox(
-            QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM fes_rtu_para WHERE LOCATION_ID = '%1' AND SUB_SYSTEM = '%2' ORDER BY RTU_NO;")
-                .arg(orv_sql::escaped(location), orv_sql::escaped(subsystem)),
-            QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME"), m_rtu);
+        const DbRows rtus = PointCascade::searchRtus(location, subsystem);
+        m_readStatus.report(tr("RTU"), rtus);
+        fillCombo(m_rtu, rtus);
     }
     onRtuChanged();
 }
@@ -173,11 +173,9 @@ void OrvFesPointDlg::onRtuChanged()
     m_points->clear();
     if (rtu.isEmpty())
         return;
-    OrvDbDesign::reloadListWidget(
-        m_devices,
-        OrvDbDesign().getSqlItems(QStringLiteral("SELECT TAG_NAME,DEV_DESC FROM fes_dev_info WHERE RTU_TAG = '%1';")
-                                      .arg(orv_sql::escaped(rtu)),
-                                  QStringLiteral("DEV_DESC"), QStringLiteral("TAG_NAME"), false));
+    const DbRows devices = PointCascade::rtuDevices(rtu);
+    m_readStatus.report(tr("设备"), devices);
+    fillList(m_devices, devices);
     onTextChanged(m_devFilter->text());
 }
 
@@ -200,11 +198,9 @@ void OrvFesPointDlg::onPointTypeChanged()
     const QString table = pointTable(m_pointType->currentData(Qt::UserRole).toInt());
     if (table.isEmpty())
         return;
-    OrvDbDesign::reloadListWidget(
-        m_points,
-        OrvDbDesign().getSqlItems(QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM %1 WHERE DEV_TAG = '%2' ORDER BY DOT_NO;")
-                                      .arg(table, orv_sql::escaped(itemData(device))),
-                                  QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME"), false));
+    const DbRows points = PointCascade::devicePoints(table, itemData(device));
+    m_readStatus.report(tr("测点"), points);
+    fillList(m_points, points);
 }
 
 void OrvFesPointDlg::onPointClieck(QListWidgetItem *item)

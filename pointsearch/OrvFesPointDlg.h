@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OrvReadStatus.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -42,4 +44,5 @@ private:
     QComboBox *m_pointType = nullptr;
     MyFesPointListWidget *m_points = nullptr;
     QLineEdit *m_tagName = nullptr;
+    OrvReadStatus m_readStatus;
 };

@@ -291,6 +291,32 @@ private slots:
         QCOMPARE(message, QStringLiteral("登录失败|失败原因:\n用户名或密码错误"));
     }
 
+    void unreadableRightsRefuseTheLogin()
+    {
+        // A user whose rights cannot be read is not let in read-only without a word.
+        makePlatformDemo();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
+            db.setDatabaseName(m_root->file(QStringLiteral("data/demo.sqlite")));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("ALTER TABLE RM_ROLE_DEF RENAME TO RM_ROLE_GONE")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+        CModelVarnixlogin login;
+        QString message;
+        answerModal<CLoginDlg>([&](CLoginDlg *dlg) {
+            setField(dlg, "userEdit", QStringLiteral("engineer"));
+            setField(dlg, "passwordEdit", QStringLiteral("velm2026"));
+            answerMessageBox(&message);
+            click(dlg, "loginButton");
+            QVERIFY(dlg->isVisible());
+            click(dlg, "cancelButton");
+        });
+        QVERIFY(!login.login());
+        QVERIFY2(message.contains(QStringLiteral("读取用户 engineer 的权限失败")) && message.contains(QStringLiteral("RM_ROLE_DEF")),
+                 qPrintable(message));
+    }
+
     void platformLoginOnUnmodelledDatabase()
     {
         makePlatformDemo();

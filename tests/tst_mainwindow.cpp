@@ -400,6 +400,20 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    void pointBrowserSaysFailedReads()
+    {
+        QCOMPARE(runOnLink({QStringLiteral("ALTER TABLE analog RENAME TO analog_gone")}), QString());
+        orvDevPointWidget browser;
+        browser.findChild<QLineEdit *>()->setText(QStringLiteral("QF01"));
+        browser.onSearch();
+        QCOMPARE(browser.pointTable()->rowCount(), 0);
+        bool said = false;
+        for (const QLabel *label : browser.findChildren<QLabel *>())
+            said = said || (label->text().startsWith(QStringLiteral("读取失败")) && label->text().contains(QStringLiteral("analog")));
+        QVERIFY(said);
+        QCOMPARE(runOnLink({QStringLiteral("ALTER TABLE analog_gone RENAME TO analog")}), QString());
+    }
+
     void pointBrowserSearch()
     {
         orvDevPointWidget browser;

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -825,6 +826,31 @@ private slots:
     }
 
     // ---- The front-end editor --------------------------------------------------------------
+
+    void failedReadsSayTheirReason()
+    {
+        // A list or a search whose query fails says so under the table, with the database's
+        // reason; it is never shown as an empty result.
+        QVERIFY(freshDemo(Backend::SQLite));
+        QVERIFY(run({"ALTER TABLE dev_group RENAME TO dev_group_gone", "ALTER TABLE fes_analog RENAME TO fes_analog_gone"}));
+        Back b;
+        const QLabel *backStatus = b.dlg.findChild<QLabel *>(QStringLiteral("label_status"));
+        QVERIFY2(backStatus->text().contains(QStringLiteral("读取设备组失败")) && backStatus->text().contains(QStringLiteral("dev_group")),
+                 qPrintable(backStatus->text()));
+        QVERIFY(!backStatus->isHidden());
+
+        Fes f;
+        const QLabel *fesStatus = f.dlg.findChild<QLabel *>(QStringLiteral("label_status"));
+        QVERIFY(fesStatus->isHidden());
+        f.search(QStringLiteral("模拟量"));
+        QVERIFY2(fesStatus->text().contains(QStringLiteral("读取测点失败")) && fesStatus->text().contains(QStringLiteral("fes_analog")),
+                 qPrintable(fesStatus->text()));
+        // The reason goes once the read works again.
+        QVERIFY(run({"ALTER TABLE fes_analog_gone RENAME TO fes_analog"}));
+        f.dlg.onPushButtonSearchClicked();
+        QVERIFY(fesStatus->isHidden());
+        QVERIFY(f.model()->rowCount() > 0);
+    }
 
     void fesEditorAtStart()
     {

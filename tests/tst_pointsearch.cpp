@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTableView>
+#include <QLabel>
 #include <QTest>
 
 
@@ -284,6 +285,20 @@ private slots:
         QCOMPARE(w.points->count(), 0);
         w.chooseType(QStringLiteral("数字量"));
         QCOMPARE(w.points->count(), 0);
+    }
+
+    void failedReadIsSaid()
+    {
+        // A missing RTU table is no station without RTUs: the dialog says why its list is empty.
+        QVERIFY(freshDemo(Backend::SQLite));
+        QVERIFY(run({QStringLiteral("ALTER TABLE fes_rtu_para RENAME TO fes_rtu_gone")}));
+        OrvFesPointDlg dlg(nullptr);
+        DlgWidgets w(&dlg);
+        w.choosePscada();
+        const QLabel *status = dlg.findChild<QLabel *>(QStringLiteral("readStatus"));
+        QVERIFY2(status->text().contains(QStringLiteral("读取RTU失败")) && status->text().contains(QStringLiteral("fes_rtu_para")),
+                 qPrintable(status->text()));
+        QCOMPARE(w.rtu->count(), 0);
     }
 
     void chainFollowsChoices_data() { addBackendRows(); }

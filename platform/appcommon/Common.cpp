@@ -1,13 +1,10 @@
 #include "Common.h"
 
 #include "InstallRoot.h"
-#include "OrvPropertyPage.h"
 #include "ViewName.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
-#include <QVariant>
 
 namespace {
 
@@ -23,16 +20,6 @@ PathTable &paths()
 {
     static PathTable table;
     return table;
-}
-
-QHash<QString, Common::PluginFactory> &plugins()
-{
-    // The library's own pages are there from the first use on.
-    static QHash<QString, Common::PluginFactory> registry{
-        {QLatin1String(OrvPropertyPage::PluginName),
-         [](QWidget *parent, const QStringList &params) -> QWidget * { return new OrvPropertyPage(params, parent); }},
-    };
-    return registry;
 }
 
 } // namespace
@@ -80,29 +67,6 @@ QString Common::getModelConfigPath()
 QString Common::getSoftwareVersion()
 {
     return QStringLiteral(MODEL_VARNIX_VERSION);
-}
-
-QWidget *Common::createPluginWidget(QWidget *parent, QString pluginName, QVector<void *> params)
-{
-    const auto it = plugins().constFind(pluginName);
-    if (it == plugins().constEnd())
-        return nullptr;
-    QStringList texts;
-    for (void *p : params)
-        texts.append(p ? static_cast<const QVariant *>(p)->toString() : QString());
-    return it.value()(parent, texts);
-}
-
-void Common::registerPlugin(const QString &pluginName, PluginFactory factory)
-{
-    plugins().insert(pluginName, std::move(factory));
-}
-
-QStringList Common::pluginNames()
-{
-    QStringList names = plugins().keys();
-    names.sort();
-    return names;
 }
 
 QString Common::createViewName(const QString &definition, const QString &condition)

@@ -8,6 +8,8 @@
 
 class QWidget;
 
+// Paths, version and view names need no screen; the page plug-ins are defined in the library's
+// widgets part (CommonPlugins.cpp).
 class Common
 {
 public:

@@ -1,10 +1,11 @@
 #include "OrvFesLinkDropFilter.h"
 
 #include "FesPointDrag.h"
-#include "OrvDbDesign.h"
 #include "OrvMessage.h"
 #include "OrvPropertyPage.h"
 #include "OrvTableModel.h"
+#include "PointCatalogue.h"
+#include "PointQuery.h"
 
 #include <QAbstractProxyModel>
 #include <QDropEvent>
@@ -34,14 +35,7 @@ OrvFesLinkDropFilter::OrvFesLinkDropFilter(OrvPropertyPage *page)
 
 QString OrvFesLinkDropFilter::fesTableOf(const QString &mapTable)
 {
-    static const char *const kPairs[][2] = {{"analog_map_to_fes", "fes_analog"},
-                                            {"digital_map_to_fes", "fes_digital"},
-                                            {"accuml_map_to_fes", "fes_accuml"},
-                                            {"mix_map_to_fes", "fes_mix"}};
-    for (const auto &pair : kPairs)
-        if (mapTable.compare(QLatin1String(pair[0]), Qt::CaseInsensitive) == 0)
-            return QLatin1String(pair[1]);
-    return QString();
+    return PointCatalogue::fesTableOfMap(mapTable);
 }
 
 OrvTableModel *OrvFesLinkDropFilter::mapModel() const
@@ -114,13 +108,12 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
         }
     }
 
-    OrvDbDesign db;
-    QStringList rtus;
-    if (!db.getOneColumnResult(QStringLiteral("SELECT RTU_TAG FROM %1 WHERE TAG_NAME = ?").arg(fesTable), {point.tag}, rtus)) {
-        refuse(tr("读取前置测点 %1 失败：%2").arg(point.tag, db.lastError()));
+    const DbRows rtus = PointQuery::fesPointRtu(fesTable, point.tag);
+    if (!rtus.ok()) {
+        refuse(tr("读取前置测点 %1 失败：%2").arg(point.tag, rtus.error));
         return false;
     }
-    if (rtus.isEmpty()) {
+    if (rtus.rows.isEmpty()) {
         refuse(tr("前置测点 %1 在表 %2 中不存在").arg(point.tag, fesTable));
         return false;
     }
@@ -131,7 +124,7 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
     if (orv_ui::information(m_page, tr("消息"), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return false;
 
-    if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), rtus.first())) {
+    if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), rtus.text(0, 0))) {
         model->revertChanges();
         refuse(tr("关联失败：前置测点 %1 未被接受").arg(point.tag));
         return false;

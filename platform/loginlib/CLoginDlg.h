@@ -1,11 +1,11 @@
 #pragma once
 
+#include "PlatformAccount.h"
+
 #include <QDialog>
-#include <QSet>
 #include <QString>
 
 class QLineEdit;
-class QSqlDatabase;
 
 // The platform login: a platform user logs in with name and password against the user
 // records of the platform-configured database (RM_USER_DEF, salted hashes).
@@ -28,19 +28,9 @@ private slots:
     void onDirectConnect();
 
 private:
-    // Empty text when name and password match a user; fills the user's details and rights.
-    QString authenticate(const QString &name, const QString &password);
-    QString checkPassword(QSqlDatabase &db, const QString &name, const QString &password);
-    // Stores the password again in the current kind of hash.
-    void rehash(QSqlDatabase &db, const QString &password);
-    void readFunctions(QSqlDatabase &db);
     void showFailure(const QString &text);
 
     QLineEdit *m_user = nullptr;
     QLineEdit *m_password = nullptr;
-    int m_userId = -1;
-    QString m_userName;
-    QString m_alias;
-    int m_groupId = -1;
-    QSet<QString> m_functions;
+    PlatformAccount m_account;
 };

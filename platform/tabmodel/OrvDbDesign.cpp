@@ -3,8 +3,6 @@
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 
-#include <QComboBox>
-#include <QListWidget>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -24,20 +22,73 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
     return false;
 }
 
-bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)
+DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
 {
+    DbRows result;
+    result.sql = sql;
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!select(sql, values, query))
+    if (!select(sql, values, query)) {
+        result.error = m_lastError;
+        return result;
+    }
+    const int columns = query.record().count();
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row.append(query.isNull(i) ? QVariant() : query.value(i));
+        result.rows.append(row);
+    }
+    // A connection lost while reading ends the rows early: that is a failure, not the end.
+    if (query.lastError().isValid()) {
+        result.error = m_lastError = query.lastError().text();
+        result.rows.clear();
+    }
+    query.finish();
+    return result;
+}
+
+DbRows OrvDbDesign::choices(const QString &sql, const QString &displayColumn, const QString &dataColumn,
+                            const QVariantList &values)
+{
+    DbRows result;
+    result.sql = sql;
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    if (!select(sql, values, query)) {
+        result.error = m_lastError;
+        return result;
+    }
+    const QSqlRecord record = query.record();
+    const int displayIndex = record.indexOf(displayColumn);
+    const int dataIndex = record.indexOf(dataColumn);
+    if (displayIndex < 0 || dataIndex < 0) {
+        result.error = m_lastError = QStringLiteral("查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn);
+        return result;
+    }
+    while (query.next())
+        result.rows.append({cellText(query, displayIndex), cellText(query, dataIndex)});
+    if (query.lastError().isValid()) {
+        result.error = m_lastError = query.lastError().text();
+        result.rows.clear();
+    }
+    query.finish();
+    return result;
+}
+
+bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)
+{
+    const DbRows result = rows(sql, values);
+    if (!result.ok())
         return false;
-    if (query.record().count() < lists.size()) {
+    if (!result.rows.isEmpty() && result.rows.first().size() < lists.size()) {
         m_lastError = QStringLiteral("查询返回的列数不足: %1").arg(sql);
         return false;
     }
-    while (query.next())
+    for (int r = 0; r < result.size(); ++r)
         for (int i = 0; i < lists.size(); ++i)
-            lists.at(i)->append(cellText(query, i));
-    query.finish();
+            lists.at(i)->append(result.text(r, i));
     return true;
 }
 
@@ -65,66 +116,6 @@ bool OrvDbDesign::getTwoColumnResult(const QString &sql, const QVariantList &val
 bool OrvDbDesign::getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third)
 {
     return readColumns(sql, {}, {&first, &second, &third});
-}
-
-bool OrvDbDesign::readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
-                            QList<QPair<QString, QVariant>> &pairs)
-{
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    if (!select(sql, {}, query))
-        return false;
-    const QSqlRecord record = query.record();
-    const int displayIndex = record.indexOf(displayColumn);
-    const int dataIndex = record.indexOf(dataColumn);
-    if (displayIndex < 0 || dataIndex < 0) {
-        m_lastError = QStringLiteral("查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn);
-        return false;
-    }
-    while (query.next())
-        pairs.append({cellText(query, displayIndex), cellText(query, dataIndex)});
-    query.finish();
-    return true;
-}
-
-bool OrvDbDesign::getSqlInfoToCombobox(const QString &sql, const QString &displayColumn,
-                                       const QString &dataColumn, QComboBox *combo)
-{
-    QList<QPair<QString, QVariant>> pairs;
-    if (!combo || !readPairs(sql, displayColumn, dataColumn, pairs))
-        return false;
-    for (const auto &p : qAsConst(pairs))
-        combo->addItem(p.first, p.second);
-    return true;
-}
-
-QList<QListWidgetItem *> OrvDbDesign::getSqlItems(const QString &sql, const QString &displayColumn,
-                                                  const QString &dataColumn, bool checkable)
-{
-    QList<QPair<QString, QVariant>> pairs;
-    QList<QListWidgetItem *> items;
-    if (!readPairs(sql, displayColumn, dataColumn, pairs))
-        return items;
-    for (const auto &p : qAsConst(pairs)) {
-        auto *item = new QListWidgetItem(p.first);
-        item->setData(Qt::UserRole, p.second);
-        if (checkable) {
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-        }
-        items.append(item);
-    }
-    return items;
-}
-
-void OrvDbDesign::reloadListWidget(QListWidget *list, QList<QListWidgetItem *> items)
-{
-    if (!list) {
-        qDeleteAll(items);
-        return;
-    }
-    for (QListWidgetItem *item : items)
-        list->addItem(item);
 }
 
 QStringList OrvDbDesign::getFilterDatas(OrvTableModel *model, const QMap<QString, QString> &values)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DbRows.h"
+
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -14,7 +16,8 @@ class QListWidgetItem;
 class QSqlQuery;
 
 // Small read helpers over the link. Every query is read to its end and finished at once,
-// so that no read lock is left behind.
+// so that no read lock is left behind. The core needs no screen; the helpers that fill widgets
+// are defined in the library's widgets part.
 class OrvDbDesign
 {
 public:
@@ -25,7 +28,14 @@ public:
     bool getOneColumnResult(const QString &sql, const QVariantList &values, QStringList &first);
     bool getTwoColumnResult(const QString &sql, const QVariantList &values, QStringList &first, QStringList &second);
 
-    // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn.
+    // Every row of the query, or why there is none.
+    DbRows rows(const QString &sql, const QVariantList &values = {});
+    // One row per result row: the text of displayColumn, then the text of dataColumn.
+    DbRows choices(const QString &sql, const QString &displayColumn, const QString &dataColumn,
+                   const QVariantList &values = {});
+
+    // One entry per row: text from displayColumn, Qt::UserRole data from dataColumn. These
+    // three live in the library's widgets part.
     bool getSqlInfoToCombobox(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                               QComboBox *combo);
     // New items the caller owns; checkable makes them user-checkable, unchecked.
@@ -50,8 +60,6 @@ public:
 private:
     bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
-    bool readPairs(const QString &sql, const QString &displayColumn, const QString &dataColumn,
-                   QList<QPair<QString, QVariant>> &pairs);
 
     QString m_lastError;
 };

@@ -1,7 +1,6 @@
 #include "orvDevPointWidget.h"
 
-#include "OrvDbDesign.h"
-#include "SqlText.h"
+#include "PointQuery.h"
 
 #include <QComboBox>
 #include <QHash>
@@ -22,12 +21,7 @@ enum Column { TypeColumn, TagColumn, DescColumn, ValueColumn };
 constexpr int LevelRole = Qt::UserRole + 1;
 constexpr int LoadedRole = Qt::UserRole + 2;
 
-struct PointTable
-{
-    const char *table;
-    const char *name;
-};
-const PointTable kTables[] = {{"analog", "模拟量"}, {"digital", "数字量"}, {"accuml", "累积量"}, {"mix", "混合量"}};
+using PointType = PointCatalogue::PointType;
 
 QTreeWidgetItem *makeNode(const QString &text, const QString &key, Level level)
 {
@@ -50,8 +44,8 @@ orvDevPointWidget::orvDevPointWidget(QWidget *parent)
     m_search->setClearButtonEnabled(true);
     m_type = new QComboBox(this);
     m_type->addItem(tr("全部类型"), -1);
-    for (int i = 0; i < 4; ++i)
-        m_type->addItem(tr(kTables[i].name), i);
+    for (const PointType *type : PointCatalogue::backTypes())
+        m_type->addItem(PointCatalogue::name(*type), type->number);
     auto *searchButton = new QPushButton(tr("搜索"), this);
 
     m_tree = new QTreeWidget(this);
@@ -121,36 +115,48 @@ QStringList orvDevPointWidget::selectedPoints() const
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     QStringList points;
-    for (int row : rows)
-        points.append(m_points->item(row, TypeColumn)->data(Qt::UserRole).toString() + QLatin1Char(';')
-                      + m_points->item(row, TagColumn)->text() + QLatin1Char(';') + m_points->item(row, DescColumn)->text());
+    for (int row : rows) {
+        const PointType *type = PointCatalogue::find(m_points->item(row, TypeColumn)->data(Qt::UserRole).toInt());
+        points.append(QLatin1String(type->backTable) + QLatin1Char(';') + m_points->item(row, TagColumn)->text()
+                      + QLatin1Char(';') + m_points->item(row, DescColumn)->text());
+    }
     return points;
 }
 
 void orvDevPointWidget::loadLocations()
 {
-    QStringList ids, descs;
-    OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT LOCATION_ID,DESCRIPTION FROM SYS_MODEL_LOCATION_INFO ORDER BY LOCATION_ID;"),
-                                     ids, descs);
-    for (int i = 0; i < ids.size(); ++i)
-        m_tree->addTopLevelItem(makeNode(descs.at(i), ids.at(i), LocationLevel));
+    const DbRows locations = PointQuery::locations();
+    for (const QVariantList &row : locations.rows)
+        m_tree->addTopLevelItem(makeNode(row.at(0).toString(), row.at(1).toString(), LocationLevel));
+    sayFailure(locations);
+}
+
+bool orvDevPointWidget::sayFailure(const DbRows &rows)
+{
+    if (rows.ok())
+        return false;
+    m_summary->setText(tr("读取失败: %1").arg(rows.error.simplified()));
+    m_summary->setToolTip(rows.sql);
+    return true;
 }
 
 void orvDevPointWidget::onItemExpanded(QTreeWidgetItem *item)
 {
     if (item->data(0, LoadedRole).toBool())
         return;
-    item->setData(0, LoadedRole, true);
     const QString key = item->data(0, Qt::UserRole).toString();
     const bool location = item->data(0, LevelRole).toInt() == LocationLevel;
-    const QString sql = location
-        ? QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_group WHERE LOCATION_ID = ? ORDER BY TAG_NAME")
-        : QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM dev_info WHERE GROUP_TAG_NAME = ? ORDER BY TAG_NAME");
-    QStringList tags, descs;
-    OrvDbDesign().getTwoColumnResult(sql, {key}, tags, descs);
-    for (int i = 0; i < tags.size(); ++i)
-        item->addChild(makeNode(descs.at(i).isEmpty() ? tags.at(i) : descs.at(i), tags.at(i), location ? GroupLevel : DeviceLevel));
-    if (tags.isEmpty())
+    const DbRows children = location ? PointQuery::deviceGroups(key) : PointQuery::devices(key);
+    // A failed read is tried again at the next expansion.
+    if (sayFailure(children))
+        return;
+    item->setData(0, LoadedRole, true);
+    for (const QVariantList &row : children.rows) {
+        const QString tag = row.at(1).toString();
+        const QString desc = row.at(0).toString();
+        item->addChild(makeNode(desc.isEmpty() ? tag : desc, tag, location ? GroupLevel : DeviceLevel));
+    }
+    if (children.rows.isEmpty())
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
 }
 
@@ -162,7 +168,8 @@ void orvDevPointWidget::onDeviceChanged()
         onSelectionChanged();
         return;
     }
-    showPoints(QStringLiteral("DEVICE = ?"), {item->data(0, Qt::UserRole).toString()});
+    const QString device = item->data(0, Qt::UserRole).toString();
+    showPoints([&device](const PointType &type, int limit) { return PointQuery::devicePoints(type, device, limit); });
 }
 
 void orvDevPointWidget::onSearch()
@@ -172,50 +179,48 @@ void orvDevPointWidget::onSearch()
         onDeviceChanged();
         return;
     }
-    const QString pattern = orv_sql::likePattern(text);
-    showPoints(QStringLiteral("(TAG_NAME LIKE ? ESCAPE '%1' OR DESCRIPTION LIKE ? ESCAPE '%1')").arg(QLatin1Char(orv_sql::LikeEscape)),
-               {pattern, pattern});
+    showPoints([&text](const PointType &type, int limit) { return PointQuery::matchingPoints(type, text, limit); });
 }
 
-void orvDevPointWidget::showPoints(const QString &condition, const QVariantList &values)
+void orvDevPointWidget::showPoints(const std::function<DbRows(const PointType &, int)> &read)
 {
     m_points->setSortingEnabled(false);
     m_points->setRowCount(0);
     const int wanted = m_type->currentData().toInt();
     int shown = 0;
     bool truncated = false;
-    for (int t = 0; t < 4 && !truncated; ++t) {
-        if (wanted >= 0 && wanted != t)
+    DbRows failed;
+    for (const PointType *type : PointCatalogue::backTypes()) {
+        if ((wanted >= 0 && wanted != type->number) || truncated)
             continue;
-        QStringList tags, descs;
-        // The condition goes in last: a user's text never reaches a further arg().
-        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT TAG_NAME,DESCRIPTION FROM %1 WHERE %3 ORDER BY TAG_NAME LIMIT %2")
-                                             .arg(QLatin1String(kTables[t].table))
-                                             .arg(SearchLimit + 1)
-                                             .arg(condition),
-                                         values, tags, descs);
-        for (int i = 0; i < tags.size(); ++i) {
+        const DbRows points = read(*type, SearchLimit + 1);
+        if (!points.ok()) {
+            failed = points;
+            break;
+        }
+        for (const QVariantList &point : points.rows) {
             if (shown == SearchLimit) {
                 truncated = true;
                 break;
             }
             const int row = m_points->rowCount();
             m_points->insertRow(row);
-            auto *type = new QTableWidgetItem(tr(kTables[t].name));
-            type->setData(Qt::UserRole, QLatin1String(kTables[t].table));
-            m_points->setItem(row, TypeColumn, type);
-            m_points->setItem(row, TagColumn, new QTableWidgetItem(tags.at(i)));
-            m_points->setItem(row, DescColumn, new QTableWidgetItem(descs.at(i)));
+            auto *typeItem = new QTableWidgetItem(PointCatalogue::name(*type));
+            typeItem->setData(Qt::UserRole, type->number);
+            m_points->setItem(row, TypeColumn, typeItem);
+            m_points->setItem(row, TagColumn, new QTableWidgetItem(point.at(0).toString()));
+            m_points->setItem(row, DescColumn, new QTableWidgetItem(point.at(1).toString()));
             m_points->setItem(row, ValueColumn, new QTableWidgetItem);
             ++shown;
         }
     }
-    if (m_showValues)
+    if (failed.ok() && m_showValues)
         fillValueSources();
     m_points->setSortingEnabled(true);
     m_points->resizeColumnToContents(TypeColumn);
     m_points->resizeColumnToContents(TagColumn);
-    m_summary->setText(truncated ? tr("仅显示前 %1 个测点，请缩小搜索范围").arg(SearchLimit) : tr("共 %1 个测点").arg(shown));
+    if (!sayFailure(failed))
+        m_summary->setText(truncated ? tr("仅显示前 %1 个测点，请缩小搜索范围").arg(SearchLimit) : tr("共 %1 个测点").arg(shown));
     onSelectionChanged();
 }
 
@@ -224,27 +229,23 @@ void orvDevPointWidget::fillValueSources()
     // One query per point table for all shown points of it; rows must not move meanwhile.
     const bool sorting = m_points->isSortingEnabled();
     m_points->setSortingEnabled(false);
-    QHash<QString, QList<int>> rowsByTable;
+    QHash<int, QList<int>> rowsByType;
     for (int row = 0; row < m_points->rowCount(); ++row)
         if (m_points->item(row, ValueColumn)->text().isEmpty())
-            rowsByTable[m_points->item(row, TypeColumn)->data(Qt::UserRole).toString()].append(row);
-    for (auto it = rowsByTable.constBegin(); it != rowsByTable.constEnd(); ++it) {
-        const QString &table = it.key();
-        QVariantList keys;
-        QStringList marks;
-        for (int row : it.value()) {
-            keys.append(table + QLatin1Char('.') + m_points->item(row, TagColumn)->text());
-            marks.append(QStringLiteral("?"));
-        }
-        QStringList found, fes;
-        OrvDbDesign().getTwoColumnResult(QStringLiteral("SELECT KEY_ID_TAG,FES_TAG FROM %1_map_to_fes WHERE KEY_ID_TAG IN (%2)")
-                                             .arg(table, marks.join(QLatin1Char(','))),
-                                         keys, found, fes);
+            rowsByType[m_points->item(row, TypeColumn)->data(Qt::UserRole).toInt()].append(row);
+    for (auto it = rowsByType.constBegin(); it != rowsByType.constEnd(); ++it) {
+        const PointType *type = PointCatalogue::find(it.key());
+        QStringList keys;
+        for (int row : it.value())
+            keys.append(QLatin1String(type->backTable) + QLatin1Char('.') + m_points->item(row, TagColumn)->text());
+        const DbRows links = PointQuery::linkedFesPoints(*type, keys);
+        if (sayFailure(links))
+            break;
         QHash<QString, QString> sources;
-        for (int i = 0; i < found.size(); ++i)
-            sources.insert(found.at(i), fes.at(i));
+        for (const QVariantList &link : links.rows)
+            sources.insert(link.at(0).toString(), link.at(1).toString());
         for (int i = 0; i < it.value().size(); ++i)
-            m_points->item(it.value().at(i), ValueColumn)->setText(sources.value(keys.at(i).toString(), QStringLiteral("-")));
+            m_points->item(it.value().at(i), ValueColumn)->setText(sources.value(keys.at(i), QStringLiteral("-")));
     }
     m_points->setSortingEnabled(sorting);
 }

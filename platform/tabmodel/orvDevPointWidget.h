@@ -1,8 +1,13 @@
 #pragma once
 
+#include "DbRows.h"
+#include "PointCatalogue.h"
+
 #include <QStringList>
 #include <QVariantList>
 #include <QWidget>
+
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -45,9 +50,11 @@ private slots:
 
 private:
     void loadLocations();
-    // Points of the four tables meeting the condition, whose ? take the values.
-    void showPoints(const QString &condition, const QVariantList &values);
+    // The points each type's read gives (at most the limit it is passed), all types or the chosen one.
+    void showPoints(const std::function<DbRows(const PointCatalogue::PointType &, int)> &read);
     void fillValueSources();
+    // Says a failed read in the summary line; true when it failed.
+    bool sayFailure(const DbRows &rows);
 
     QLineEdit *m_search = nullptr;
     QComboBox *m_type = nullptr;

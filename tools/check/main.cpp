@@ -6,7 +6,7 @@
 #include "AppLog.h"
 #include "Common.h"
 #include "DbConnection.h"
-#include "LoginDlg.h"
+#include "ModelContext.h"
 #include "OrvTableDataMgr.h"
 #include "orvConfigCheck.h"
 
@@ -322,7 +322,7 @@ int main(int argc, char *argv[])
 
     QString error = openLink(parser);
     QString detail;
-    if (error.isEmpty() && !LoginDlg::checkModelContext(error, &detail))
+    if (error.isEmpty() && !ModelContext::check(error, &detail))
         error += QStringLiteral(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
     if (!error.isEmpty()) {
         say(error);

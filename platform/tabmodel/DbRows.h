@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <QVector>
+
+// The rows of a query together with its failure, so that a read that failed is never taken
+// for "no rows".
+struct DbRows
+{
+    QVector<QVariantList> rows; // NULL as a null QVariant
+    QString error;              // empty when the query ran
+    QString sql;                // the statement, for messages
+
+    bool ok() const { return error.isEmpty(); }
+    int size() const { return rows.size(); }
+    // NULL reads as the empty text.
+    QString text(int row, int column) const { return rows.at(row).value(column).toString(); }
+};
