@@ -26,12 +26,12 @@ SingleApplication::~SingleApplication()
 
 bool SingleApplication::isPrimaryInstance() const
 {
-    return d->hasServer();
+    return d->isPrimary();
 }
 
 bool SingleApplication::isSecondaryInstance() const
 {
-    return !d->hasServer();
+    return !d->isPrimary();
 }
 
 quint32 SingleApplication::instanceNumber() const
@@ -41,10 +41,12 @@ quint32 SingleApplication::instanceNumber() const
 
 qint64 SingleApplication::primaryProcessId() const
 {
-    d->memory().lock();
-    const qint64 id = d->block()->primaryProcessId;
-    d->memory().unlock();
-    return id;
+    return d->primaryProcessId();
+}
+
+QString SingleApplication::blockName() const
+{
+    return d->guardName();
 }
 
 bool SingleApplication::sendToPrimary(const QByteArray &message, int timeout)

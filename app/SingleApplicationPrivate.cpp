@@ -1,6 +1,7 @@
 #include "SingleApplicationPrivate.h"
 
 #include "ProcessInfo.h"
+#include "SharedSegment.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -37,6 +38,14 @@ unsigned long consistencyPause()
     QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch() % 4294967295LL));
     const int k = int(float(random.bounded(32768)) / 32767.0f * 10);
     return static_cast<unsigned long>(waits.baseMs + k * waits.stepMs);
+}
+
+// A name of this user's own for when the usual block is someone else's; every later start of
+// the user arrives at the same one.
+QString alternativeName(const QString &usual)
+{
+    const QByteArray user = QCryptographicHash::hash(orv_public::ProcessInfo::userName(), QCryptographicHash::Sha256);
+    return usual + QLatin1Char('-') + QString::fromLatin1(user.toHex().left(8));
 }
 
 template <typename Write>
@@ -117,13 +126,21 @@ SingleApplicationPrivate::~SingleApplicationPrivate()
     m_memory.unlock();
 }
 
+qint64 SingleApplicationPrivate::primaryProcessId()
+{
+    if (!m_memory.isAttached())
+        return QCoreApplication::applicationPid();
+    m_memory.lock();
+    const qint64 id = block()->primaryProcessId;
+    m_memory.unlock();
+    return id;
+}
+
 SingleApplicationPrivate::StartOutcome SingleApplicationPrivate::start(bool allowSecondary, int timeout)
 {
-    if (!createOrAttach()) {
-        qCritical("SingleApplication: Unable to attach to shared memory block.");
-        qCritical("%s", qUtf8Printable(m_memory.errorString()));
-        return StartOutcome::EndFailure;
-    }
+    const Claim claim = claimBlock();
+    if (claim != Claim::Attached)
+        return startWithoutBlock(claim);
     lockConsistentBlock();
     InstanceBlock *b = block();
     if (!b->primaryRunning || recordedPrimaryIsGone()) {
@@ -145,15 +162,101 @@ SingleApplicationPrivate::StartOutcome SingleApplicationPrivate::start(bool allo
     return StartOutcome::Continue;
 }
 
-bool SingleApplicationPrivate::createOrAttach()
+// Only a block of this user's own that cannot be used ends the start. Anything else leaves the
+// guard out: a second copy may then run, which is better than none.
+SingleApplicationPrivate::StartOutcome SingleApplicationPrivate::startWithoutBlock(Claim claim)
 {
+    if (claim == Claim::OwnUnusable) {
+        qCritical("SingleApplication: Unable to attach to shared memory block.");
+        qCritical("%s", qUtf8Printable(m_memory.errorString()));
+        return StartOutcome::EndFailure;
+    }
+    qWarning("SingleApplication: no shared memory block can be used (%s); this instance runs without the"
+             " single-instance guard.",
+             qUtf8Printable(m_memory.errorString()));
+    m_instanceNumber = 0;
+    return StartOutcome::Continue;
+}
+
+// System V keys come from the key file's inode and collide between users and installations;
+// a block of someone else is left alone and this user moves to a name of its own.
+SingleApplicationPrivate::Claim SingleApplicationPrivate::claimBlock()
+{
+    const Claim claim = claimUnderName();
+    if (claim != Claim::SomeoneElses)
+        return claim;
+    const QString usual = m_name;
+    m_name = alternativeName(usual);
+    m_memory.setKey(m_name);
+    qWarning("SingleApplication: shared memory block %s belongs to another user or program; this instance uses %s.",
+             qUtf8Printable(usual), qUtf8Printable(m_name));
+    return claimUnderName();
+}
+
+SingleApplicationPrivate::Claim SingleApplicationPrivate::claimUnderName()
+{
+    // A replaced stale block takes a second look; a third covers a block that went away
+    // between two looks.
+    for (int look = 0; look < 3; ++look) {
+        const Claim claim = claimOnce();
+        if (claim != Claim::LookAgain)
+            return claim;
+    }
+    return Claim::Failed;
+}
+
+SingleApplicationPrivate::Claim SingleApplicationPrivate::claimOnce()
+{
+    using orv_public::SharedSegment::Owner;
     if (m_memory.create(BlockSize, QSharedMemory::ReadWrite)) {
         m_memory.lock();
         block()->reset();
         m_memory.unlock();
-        return true;
+        return Claim::Attached;
     }
-    return m_memory.attach(QSharedMemory::ReadWrite);
+    // Denied before any segment was looked at: the block's lock is another user's.
+    if (m_memory.error() == QSharedMemory::PermissionDenied)
+        return Claim::SomeoneElses;
+    if (m_memory.error() != QSharedMemory::AlreadyExists)
+        return Claim::Failed;
+    // Judged before attaching: detaching from a segment nobody else holds removes it.
+    const orv_public::SharedSegment::Status segment = orv_public::SharedSegment::inspect(m_memory.nativeKey());
+    if (segment.owner == Owner::None)
+        return Claim::LookAgain;
+    if (segment.owner == Owner::OtherUser || (segment.owner == Owner::ThisUser && segment.size != BlockSize))
+        return Claim::SomeoneElses;
+    if (!m_memory.attach(QSharedMemory::ReadWrite))
+        return attachFailure(segment.owner == Owner::ThisUser);
+    return replacedStaleBlock() ? Claim::LookAgain : Claim::Attached;
+}
+
+SingleApplicationPrivate::Claim SingleApplicationPrivate::attachFailure(bool ownBlock) const
+{
+    if (m_memory.error() == QSharedMemory::NotFound)
+        return Claim::LookAgain;
+    if (ownBlock)
+        return Claim::OwnUnusable;
+    return m_memory.error() == QSharedMemory::PermissionDenied ? Claim::SomeoneElses : Claim::Failed;
+}
+
+// A killed primary leaves its block behind until the machine restarts. When nothing else is
+// attached, a fresh block replaces it, so that nothing of the dead run carries over.
+bool SingleApplicationPrivate::replacedStaleBlock()
+{
+    m_memory.lock();
+    const InstanceBlock *b = block();
+    const qint64 primary = b->primaryProcessId;
+    const bool stale = b->isConsistent() && b->primaryRunning && !orv_public::ProcessInfo::isAlive(primary)
+        && orv_public::SharedSegment::inspect(m_memory.nativeKey()).attachments == 1;
+    m_memory.unlock();
+    if (!stale)
+        return false;
+    qWarning("SingleApplication: primary instance (process %lld) is gone and left its block behind; the block is"
+             " made anew.",
+             static_cast<long long>(primary));
+    // The last detach removes the segment.
+    m_memory.detach();
+    return true;
 }
 
 // Returns with the block locked.

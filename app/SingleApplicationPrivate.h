@@ -63,7 +63,7 @@ public:
     // A real notice body is 55 bytes; anything far longer is not a notice.
     static constexpr quint64 MaxNoticeLength = 1024;
 
-    // The shared-memory key and local server name of this application object.
+    // The usual shared-memory key and local server name of this application object.
     static QString blockName(SingleApplication::Options options, const QByteArray &userName);
     // Lets tests shorten the waits; the product keeps the defaults.
     static void setConsistencyWaits(const ConsistencyWaits &waits);
@@ -74,11 +74,13 @@ public:
     StartOutcome start(bool allowSecondary, int timeout);
     void connectToPrimary(int timeout, ConnectionType type);
 
-    QSharedMemory &memory() { return m_memory; }
-    InstanceBlock *block() { return static_cast<InstanceBlock *>(m_memory.data()); }
+    // Empty when this instance runs without the guard.
+    QString guardName() const { return m_memory.isAttached() ? m_name : QString(); }
     QLocalSocket *socket() const { return m_socket; }
-    bool hasServer() const { return m_server != nullptr; }
+    // Without the guard an instance is the only one it knows of, so its own primary.
+    bool isPrimary() const { return m_server || !m_memory.isAttached(); }
     int instanceNumber() const { return m_instanceNumber; }
+    qint64 primaryProcessId();
 
 public slots:
     void slotConnectionEstablished();
@@ -86,7 +88,16 @@ public slots:
     void slotClientConnectionClosed(QLocalSocket *socket, quint32 instanceId);
 
 private:
-    bool createOrAttach();
+    // What a look for the block under the current name found.
+    enum class Claim { Attached, LookAgain, SomeoneElses, OwnUnusable, Failed };
+
+    InstanceBlock *block() { return static_cast<InstanceBlock *>(m_memory.data()); }
+    StartOutcome startWithoutBlock(Claim claim);
+    Claim claimBlock();
+    Claim claimUnderName();
+    Claim claimOnce();
+    Claim attachFailure(bool ownBlock) const;
+    bool replacedStaleBlock();
     void lockConsistentBlock();
     bool recordedPrimaryIsGone();
     void becomePrimary();
@@ -97,7 +108,7 @@ private:
     bool parseNotice(const QByteArray &body, quint8 *type, quint32 *instance) const;
 
     SingleApplication *q;
-    const QString m_name;
+    QString m_name;
     const SingleApplication::Options m_options;
     QSharedMemory m_memory;
     QLocalSocket *m_socket = nullptr;

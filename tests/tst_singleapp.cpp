@@ -13,11 +13,46 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <grp.h>
 #include <signal.h>
+#include <sys/ipc.h>
+#include <sys/sem.h>
+#include <sys/shm.h>
+#include <unistd.h>
 
 namespace {
 
 using Block = SingleApplicationPrivate::InstanceBlock;
+
+constexpr uid_t Nobody = 65534;
+
+uid_t otherAccount()
+{
+    return geteuid() == Nobody ? Nobody - 1 : Nobody;
+}
+
+// An account the system's permission checks apply to; they let root pass.
+uid_t checkedAccount()
+{
+    return geteuid() == 0 ? Nobody : geteuid();
+}
+
+// Runs its program as another account where asked, so that the system's checks apply to that
+// account for real.
+class AccountProcess : public QProcess
+{
+public:
+    uid_t account = geteuid();
+
+protected:
+    void setupChildProcess() override
+    {
+        if (account != geteuid() && (setgroups(0, nullptr) != 0 || setgid(account) != 0 || setuid(account) != 0))
+            _exit(127);
+    }
+};
 
 class Probe
 {
@@ -84,6 +119,8 @@ public:
         m_process.waitForFinished(3000);
     }
     qint64 processId() const { return m_process.processId(); }
+    void runAs(uid_t account) { m_process.account = account; }
+    void setEnvironment(const QProcessEnvironment &environment) { m_process.setProcessEnvironment(environment); }
     QString errors()
     {
         collect();
@@ -104,7 +141,7 @@ private:
     }
 
     QString m_program;
-    QProcess m_process;
+    AccountProcess m_process;
     QStringList m_lines;
     QString m_pending;
     QString m_errors;
@@ -121,11 +158,155 @@ QString startPrimary(Probe &probe, const QStringList &args = QStringList())
     return fields.at(2);
 }
 
-QString probeKey(const QString &program = QStringLiteral(SINGLEAPP_PROBE))
+// The usual block name of a start by this account.
+QString probeKey(uid_t account = geteuid())
 {
-    Probe probe(program);
+    Probe probe;
+    probe.runAs(account);
     probe.start({QStringLiteral("--key")});
     return probe.waitFor(QStringLiteral("KEY ")).mid(4);
+}
+
+// Starting the probe as another account takes root, and a probe folder that account can reach.
+bool canStartAs(uid_t account)
+{
+    return account == geteuid() || (geteuid() == 0 && !probeKey(account).isEmpty());
+}
+
+constexpr const char *OtherAccountNeeded = "needs root and a probe folder open to the other account the start is made as";
+
+// The id of a process that has ended and been collected.
+qint64 endedProcessId()
+{
+    Probe probe;
+    if (!probe.start({QStringLiteral("--key")}))
+        return -1;
+    const qint64 id = probe.processId();
+    return probe.ended() == 0 ? id : -1;
+}
+
+// The file a System V key is derived from, made when missing and then removed again.
+class KeyFile
+{
+public:
+    explicit KeyFile(const QString &path)
+        : m_path(path)
+    {
+        QFile file(path);
+        m_made = !file.exists() && file.open(QIODevice::WriteOnly);
+    }
+    ~KeyFile()
+    {
+        if (m_made)
+            QFile::remove(m_path);
+    }
+    KeyFile(const KeyFile &) = delete;
+    KeyFile &operator=(const KeyFile &) = delete;
+
+    // As QSharedMemory derives it.
+    key_t key() const { return ftok(QFile::encodeName(m_path).constData(), 'Q'); }
+
+private:
+    QString m_path;
+    bool m_made = false;
+};
+
+// A segment under a block name's key, as another run would have left it; removed when the test
+// ends, however it ends.
+class LeftSegment
+{
+public:
+    LeftSegment(const QString &blockName, int size)
+        : m_keyFile(QSharedMemory(blockName).nativeKey())
+        , m_id(shmget(m_keyFile.key(), size_t(size), IPC_CREAT | IPC_EXCL | 0600))
+    {
+    }
+    ~LeftSegment()
+    {
+        detach();
+        if (m_id != -1)
+            shmctl(m_id, IPC_RMID, nullptr);
+    }
+    LeftSegment(const LeftSegment &) = delete;
+    LeftSegment &operator=(const LeftSegment &) = delete;
+
+    bool isValid() const { return m_id != -1; }
+    bool exists() const
+    {
+        shmid_ds info;
+        return shmctl(m_id, IPC_STAT, &info) == 0;
+    }
+    bool isOwnedBy(uid_t account) const
+    {
+        shmid_ds info;
+        return shmctl(m_id, IPC_STAT, &info) == 0 && info.shm_perm.uid == account;
+    }
+    bool giveTo(uid_t account, mode_t mode = 0600)
+    {
+        shmid_ds info;
+        if (shmctl(m_id, IPC_STAT, &info) != 0)
+            return false;
+        info.shm_perm.uid = account;
+        info.shm_perm.mode = mode;
+        return shmctl(m_id, IPC_SET, &info) == 0;
+    }
+    // Stays attached until detach() or the end of the test.
+    Block *attach()
+    {
+        void *address = shmat(m_id, nullptr, 0);
+        m_address = address == reinterpret_cast<void *>(-1) ? nullptr : address;
+        return static_cast<Block *>(m_address);
+    }
+    void detach()
+    {
+        if (m_address)
+            shmdt(m_address);
+        m_address = nullptr;
+    }
+
+private:
+    KeyFile m_keyFile;
+    int m_id;
+    void *m_address = nullptr;
+};
+
+// The lock of a block name, a semaphore, as a run of this account would have left it.
+class LeftLock
+{
+public:
+    // QSharedMemory keeps its lock's key file beside its own, under another prefix.
+    explicit LeftLock(const QString &blockName)
+        : m_keyFile(QSharedMemory(blockName).nativeKey().replace(QStringLiteral("qipc_sharedmemory_"),
+                                                                 QStringLiteral("qipc_systemsem_")))
+        , m_id(semget(m_keyFile.key(), 1, IPC_CREAT | IPC_EXCL | 0600))
+    {
+    }
+    ~LeftLock()
+    {
+        if (m_id != -1)
+            semctl(m_id, 0, IPC_RMID);
+    }
+    LeftLock(const LeftLock &) = delete;
+    LeftLock &operator=(const LeftLock &) = delete;
+
+    bool isValid() const { return m_id != -1; }
+    bool isOwnedBy(uid_t account) const
+    {
+        semid_ds info;
+        return semctl(m_id, 0, IPC_STAT, &info) == 0 && info.sem_perm.uid == account;
+    }
+
+private:
+    KeyFile m_keyFile;
+    int m_id;
+};
+
+// A later start of the account ends at once, having told the primary.
+bool laterStartHandsOver(Probe &primary, uid_t account = geteuid())
+{
+    Probe later;
+    later.runAs(account);
+    return later.start() && later.ended() == 0 && !primary.waitFor(QStringLiteral("STARTED")).isEmpty();
 }
 
 template <typename Write>
@@ -404,6 +585,136 @@ private slots:
         QVERIFY(!next.waitFor(QStringLiteral("STARTED")).isEmpty());
         QCOMPARE(next.quit(), 0);
         killed.kill();
+    }
+
+    void staleBlockOfThisUserIsMadeAnew_data()
+    {
+        QTest::addColumn<bool>("stillAttached");
+        QTest::newRow("nothing attached") << false;
+        QTest::newRow("still attached elsewhere") << true;
+    }
+
+    void staleBlockOfThisUserIsMadeAnew()
+    {
+        QFETCH(bool, stillAttached);
+        const QString usual = probeKey();
+        const qint64 dead = endedProcessId();
+        QVERIFY(!usual.isEmpty() && dead > 0);
+        LeftSegment left(usual, SingleApplicationPrivate::BlockSize);
+        QVERIFY2(left.isValid(), std::strerror(errno));
+        Block *stale = left.attach();
+        QVERIFY(stale);
+        stale->reset();
+        stale->primaryRunning = true;
+        stale->secondaryCount = 5;
+        stale->primaryProcessId = dead;
+        stale->seal();
+        if (!stillAttached)
+            left.detach();
+
+        Probe primary;
+        QCOMPARE(startPrimary(primary), usual);
+        QVERIFY2(primary.errors().contains(QStringLiteral("(process %1) is gone").arg(dead)), qPrintable(primary.errors()));
+        QCOMPARE(left.exists(), stillAttached);
+        QSharedMemory memory(usual);
+        QVERIFY2(memory.attach(), qPrintable(memory.errorString()));
+        memory.lock();
+        const Block seen = *static_cast<const Block *>(memory.constData());
+        memory.unlock();
+        QCOMPARE(seen.primaryProcessId, primary.processId());
+        // A block made anew counts from nothing; one still in use keeps its count.
+        QCOMPARE(seen.secondaryCount, stillAttached ? 5u : 0u);
+        QVERIFY(laterStartHandsOver(primary));
+        QCOMPARE(primary.quit(), 0);
+    }
+
+    void blockOfSomeoneElseIsLeftAlone_data()
+    {
+        QTest::addColumn<uint>("account");
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<int>("size");
+        const uint self = geteuid();
+        const uint other = otherAccount();
+        const int size = SingleApplicationPrivate::BlockSize;
+        QTest::newRow("block owned by another user") << self << other << size;
+        QTest::newRow("block unreadable to the user starting") << other << self << size;
+        QTest::newRow("block of another program's size") << self << self << 64;
+        // Size 0: only the block's lock is left, as another user's run leaves it.
+        QTest::newRow("lock of another user") << other << self << 0;
+    }
+
+    void blockOfSomeoneElseIsLeftAlone()
+    {
+        QFETCH(uint, account);
+        QFETCH(uint, owner);
+        QFETCH(int, size);
+        if (owner != geteuid() && geteuid() != 0)
+            QSKIP("needs root: the leftover is handed to another account");
+        if (!canStartAs(account))
+            QSKIP(OtherAccountNeeded);
+        const QString usual = probeKey(account);
+        QVERIFY(!usual.isEmpty());
+        QScopedPointer<LeftSegment> segment(size > 0 ? new LeftSegment(usual, size) : nullptr);
+        QScopedPointer<LeftLock> lock(size > 0 ? nullptr : new LeftLock(usual));
+        QVERIFY2(segment ? segment->isValid() && segment->giveTo(owner) : lock->isValid(), std::strerror(errno));
+
+        Probe primary;
+        primary.runAs(account);
+        const QString name = startPrimary(primary);
+        QVERIFY2(name.startsWith(usual + QLatin1Char('-')), qPrintable(name + QLatin1Char(' ') + primary.errors()));
+        QVERIFY2(primary.errors().contains(QStringLiteral("belongs to another user or program; this instance uses %1").arg(name)),
+                 qPrintable(primary.errors()));
+        QVERIFY(segment ? segment->isOwnedBy(owner) : lock->isOwnedBy(owner));
+        // Later starts of the user arrive at the same name.
+        QVERIFY(laterStartHandsOver(primary, account));
+        QCOMPARE(primary.quit(), 0);
+    }
+
+    void ownBlockThatCannotBeAttachedEndsWithOne()
+    {
+        const uid_t account = checkedAccount();
+        if (!canStartAs(account))
+            QSKIP(OtherAccountNeeded);
+        const QString usual = probeKey(account);
+        QVERIFY(!usual.isEmpty());
+        LeftSegment own(usual, SingleApplicationPrivate::BlockSize);
+        QVERIFY2(own.isValid(), std::strerror(errno));
+        QVERIFY(own.giveTo(account, 0400));
+
+        Probe probe;
+        probe.runAs(account);
+        QVERIFY(probe.start());
+        QCOMPARE(probe.ended(), 1);
+        QVERIFY(probe.lines().isEmpty());
+        QVERIFY2(probe.errors().contains(QStringLiteral("SingleApplication: Unable to attach to shared memory block.")),
+                 qPrintable(probe.errors()));
+    }
+
+    void guardThatCannotWorkIsLeftOut()
+    {
+        // A temp folder the user may not write keeps the guard from making its key files.
+        const uid_t account = checkedAccount();
+        if (!canStartAs(account))
+            QSKIP(OtherAccountNeeded);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                      | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), dir.path());
+        // Both copies run: without a guard nothing tells them of each other.
+        Probe first;
+        Probe second;
+        for (Probe *probe : {&first, &second}) {
+            probe->setEnvironment(environment);
+            probe->runAs(account);
+            QVERIFY(probe->start());
+            QCOMPARE(probe->waitFor(QStringLiteral("UNGUARDED ")), QStringLiteral("UNGUARDED %1").arg(probe->processId()));
+            QVERIFY2(probe->errors().contains(QStringLiteral("runs without the single-instance guard")),
+                     qPrintable(probe->errors()));
+        }
+        QCOMPARE(first.quit(), 0);
+        QCOMPARE(second.quit(), 0);
     }
 
     void secondariesAreNumberedAndReachThePrimary()

@@ -1,7 +1,8 @@
 // Starts the way the tool starts and reports on stdout, one line each, what became of it:
 //   KEY <name>                   with --key: only the block name, no guard
-//   PRIMARY <primary pid> <name>
+//   PRIMARY <primary pid> <name>  name: the block name it settled on
 //   SECONDARY <number> <primary pid>
+//   UNGUARDED <pid>              runs without the guard
 //   STARTED                      the primary was told of a later start
 //   MESSAGE <instance> <text>
 //   SENT <0|1>                   with --send TEXT: what sendToPrimary returned
@@ -58,12 +59,9 @@ int main(int argc, char *argv[])
     SingleApplication::Options options = SingleApplication::PerUser;
     if (args.contains(QStringLiteral("--notify")))
         options |= SingleApplication::NotifyOnSecondary;
-    const auto name = [options] {
-        return SingleApplicationPrivate::blockName(options, orv_public::ProcessInfo::userName());
-    };
     if (args.contains(QStringLiteral("--key"))) {
         QCoreApplication app(argc, argv);
-        say(QStringLiteral("KEY ") + name());
+        say(QStringLiteral("KEY ") + SingleApplicationPrivate::blockName(options, orv_public::ProcessInfo::userName()));
         return 0;
     }
     const QStringList waits = argAfter(args, QStringLiteral("--waits")).split(QLatin1Char(','));
@@ -71,8 +69,10 @@ int main(int argc, char *argv[])
         SingleApplicationPrivate::setConsistencyWaits({waits.at(0).toInt(), waits.at(1).toInt(), waits.at(2).toInt()});
 
     SingleApplication app(argc, argv, args.contains(QStringLiteral("--secondary")), options, 1000);
-    if (app.isPrimaryInstance())
-        say(QStringLiteral("PRIMARY %1 %2").arg(app.primaryProcessId()).arg(name()));
+    if (app.blockName().isEmpty())
+        say(QStringLiteral("UNGUARDED %1").arg(app.primaryProcessId()));
+    else if (app.isPrimaryInstance())
+        say(QStringLiteral("PRIMARY %1 %2").arg(app.primaryProcessId()).arg(app.blockName()));
     else
         say(QStringLiteral("SECONDARY %1 %2").arg(app.instanceNumber()).arg(app.primaryProcessId()));
     QObject::connect(&app, &SingleApplication::instanceStarted, [] { say(QStringLiteral("STARTED")); });
