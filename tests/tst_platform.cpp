@@ -296,10 +296,25 @@ private slots:
         QCOMPARE(DemoOptions::maxPointCount(), 4544100);
     }
 
-    void perUserFilesWhenTheRootIsReadOnly()
+    void perUserFiles_data()
     {
+        QTest::addColumn<bool>("installedTree");
+        QTest::newRow("MODEL_VARNIX_PER_USER=1") << false;
+        // Writable, as the package's tree is for root: the mark alone decides.
+        QTest::newRow("installed tree") << true;
+    }
+
+    void perUserFiles()
+    {
+        QFETCH(bool, installedTree);
         TestRoot root;
-        qputenv(InstallRoot::PerUserVariable, "1");
+        // A build tree keeps its files beside the root.
+        QVERIFY(!InstallRoot::isPerUser());
+        QCOMPARE(InstallRoot::logDir(), root.file(QStringLiteral("log")));
+        if (installedTree)
+            root.writeFile(QLatin1String(InstallRoot::InstalledMark), QByteArray());
+        else
+            qputenv(InstallRoot::PerUserVariable, "1");
         QStandardPaths::setTestModeEnabled(true);
         const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/model_varnix");
         QDir(user).removeRecursively();

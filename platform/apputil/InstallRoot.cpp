@@ -20,11 +20,14 @@ QString InstallRoot::filePath(const QString &relative)
     return QDir::cleanPath(QDir(path()).filePath(relative));
 }
 
+bool InstallRoot::isInstalledTree()
+{
+    return QFileInfo::exists(filePath(QLatin1String(InstalledMark)));
+}
+
 bool InstallRoot::isPerUser()
 {
-    if (qEnvironmentVariableIntValue(PerUserVariable) == 1)
-        return true;
-    return !QFileInfo(path()).isWritable();
+    return qEnvironmentVariableIntValue(PerUserVariable) == 1 || isInstalledTree() || !QFileInfo(path()).isWritable();
 }
 
 QString InstallRoot::userPath()

@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("type"), QStringLiteral("SQLite, MySQL, OpenGauss or KingBase (default SQLite)."), QStringLiteral("type"), QStringLiteral("SQLite")},
-        {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file (default <root>/data/demo.sqlite)."), QStringLiteral("name")},
+        {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file (default data/demo.sqlite where the tool writes its files)."), QStringLiteral("name")},
         {QStringLiteral("host"), QStringLiteral("Server address."), QStringLiteral("host"), QStringLiteral("127.0.0.1")},
         {QStringLiteral("port"), QStringLiteral("Server port."), QStringLiteral("port"), QStringLiteral("0")},
         {QStringLiteral("user"), QStringLiteral("Server user."), QStringLiteral("user")},
