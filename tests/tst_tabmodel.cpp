@@ -579,6 +579,13 @@ private slots:
         QCOMPARE(model->saveChanges(), QString());
         QVERIFY(!runWorker({QStringLiteral("UPDATE HMI_TYPE_INFO SET HMI_FILE = 'a' WHERE HMI_ID = '1';"),
                             QStringLiteral("UPDATE HMI_TYPE_INFO SET NO_COLUMN = 1 WHERE HMI_ID = 2;")}).isEmpty());
+        // A restoring write (the undo's shape: NULL back, guarded by the value it replaces).
+        SqlWrite restore;
+        restore.table = QStringLiteral("HMI_TYPE_INFO");
+        restore.key = {{QStringLiteral("HMI_ID"), QStringLiteral("2")}};
+        restore.cells = {{QStringLiteral("HMI_DESC"), QVariant(), model->getRowData(1).at(model->findCol(QStringLiteral("HMI_DESC"))), true}};
+        restore.guards = {{QStringLiteral("HMI_DESC"), restore.cells.first().old}};
+        QCOMPARE(mgr()->executeWrites({restore}).error, QString());
         orv_public::StopLogSystem();
         mgr()->setLoginUser(QString());
         delete model;
@@ -589,7 +596,7 @@ private slots:
         for (const QByteArray &line : log.readAll().split('\n'))
             if (!line.isEmpty())
                 records.append(QJsonDocument::fromJson(line).object());
-        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.size(), 4);
         const QJsonObject &saved = records.at(0);
         QCOMPARE(saved.value(QStringLiteral("outcome")).toString(), QStringLiteral("committed"));
         QCOMPARE(saved.value(QStringLiteral("account")).toString(), QStringLiteral("auditor"));
@@ -607,6 +614,11 @@ private slots:
         QCOMPARE(records.at(1).value(QStringLiteral("key")).toString(), QStringLiteral("1"));
         QVERIFY(records.at(1).value(QStringLiteral("old")).isNull());
         QCOMPARE(records.at(1).value(QStringLiteral("batch")), records.at(2).value(QStringLiteral("batch")));
+        const QJsonObject &restored = records.at(3);
+        QCOMPARE(restored.value(QStringLiteral("key")).toString(), QStringLiteral("2"));
+        QCOMPARE(restored.value(QStringLiteral("column")).toString(), QStringLiteral("HMI_DESC"));
+        QCOMPARE(restored.value(QStringLiteral("old")).toString(), restore.cells.first().old.toString());
+        QVERIFY(restored.value(QStringLiteral("new")).isNull());
     }
 
     void sqliteFilesKeepTheirJournal()

@@ -141,7 +141,8 @@ ColumnKind ColumnKind::of(const QString &sqlTypeText, const QString &valueType, 
 QString ColumnKind::refusal(const QString &value) const
 {
     if (m_type == Text) {
-        if (m_length >= 0 && value.toUcs4().size() > m_length)
+        // Characters, not UTF-16 units; a text no longer in units than allowed fits at once.
+        if (m_length >= 0 && value.size() > m_length && value.toUcs4().size() > m_length)
             return tr("最多 %1 个字符").arg(m_length);
         return QString();
     }

@@ -11,30 +11,41 @@
 namespace OrvAuditLog {
 namespace {
 
+bool needsEscape(QChar c)
+{
+    return c.unicode() < 0x20 || c == QLatin1Char('"') || c == QLatin1Char('\\');
+}
+
 void appendJsonString(QString &out, const QString &text)
 {
     out += QLatin1Char('"');
-    for (const QChar c : text) {
+    // Runs without anything to escape, most of the text, go in whole.
+    int start = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!needsEscape(c))
+            continue;
+        out.append(text.constData() + start, i - start);
+        start = i + 1;
         switch (c.unicode()) {
         case '"': out += QLatin1String("\\\""); break;
         case '\\': out += QLatin1String("\\\\"); break;
         case '\n': out += QLatin1String("\\n"); break;
         case '\r': out += QLatin1String("\\r"); break;
         case '\t': out += QLatin1String("\\t"); break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
+        default: out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         }
     }
+    out.append(text.constData() + start, text.size() - start);
     out += QLatin1Char('"');
 }
 
 // A field whose value is unknown is written as null, never as an empty text.
 void appendField(QString &out, const char *name, const QString &value, bool known = true)
 {
-    out += QLatin1String(",\"") + QLatin1String(name) + QLatin1String("\":");
+    out += QLatin1String(",\"");
+    out += QLatin1String(name);
+    out += QLatin1String("\":");
     if (known)
         appendJsonString(out, value);
     else
@@ -83,24 +94,26 @@ QString format(const QList<SqlWrite> &writes, Outcome outcome, const Context &co
     tail += QLatin1Char('}');
 
     QString out;
-    out.reserve(writes.size() * (head.size() + 160));
+    out.reserve(writes.size() * (head.size() + 200));
     for (const SqlWrite &w : writes) {
-        QString record = head;
-        appendField(record, "action", w.kindName());
-        appendField(record, "table", w.table);
         const bool keyed = !w.key.isEmpty();
-        appendField(record, "key_column", w.keyColumns(), keyed);
-        appendField(record, "key", w.keyValues(), keyed);
-        if (!keyed)
-            appendField(record, "sql", w.sql());
+        const QString keyColumns = w.keyColumns();
+        const QString keyValues = w.keyValues();
         // One record per cell: a delete has none and gives one record without column.
         const int records = w.kind == SqlWrite::Delete ? 1 : qMax(1, w.cells.size());
         for (int i = 0; i < records; ++i) {
             if (!out.isEmpty())
                 out += QLatin1Char('\n');
-            out += record;
+            out += head;
+            appendField(out, "action", w.kindName());
+            appendField(out, "table", w.table);
+            appendField(out, "key_column", keyColumns, keyed);
+            appendField(out, "key", keyValues, keyed);
+            if (!keyed)
+                appendField(out, "sql", w.sql());
             const bool hasCell = w.kind != SqlWrite::Delete && i < w.cells.size();
-            const SqlWrite::Cell cell = hasCell ? w.cells.at(i) : SqlWrite::Cell();
+            static const SqlWrite::Cell none;
+            const SqlWrite::Cell &cell = hasCell ? w.cells.at(i) : none;
             appendField(out, "column", cell.column, hasCell);
             appendValue(out, "old", cell.old, hasCell && cell.oldKnown);
             appendValue(out, "new", cell.value, hasCell);

@@ -4,6 +4,9 @@ namespace orv_sql {
 
 QString escaped(const QString &value)
 {
+    // Most values hold no quote: they are shared, not copied.
+    if (!value.contains(QLatin1Char('\'')))
+        return value;
     QString text = value;
     return text.replace(QLatin1Char('\''), QLatin1String("''"));
 }

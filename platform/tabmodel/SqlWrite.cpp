@@ -199,6 +199,8 @@ bool readInsert(Lexer &lex, SqlWrite &w)
 
 QString joined(const QVector<SqlWrite::Condition> &conditions, bool values)
 {
+    if (conditions.size() == 1)
+        return values ? conditions.first().value.toString() : conditions.first().column;
     QStringList parts;
     for (const SqlWrite::Condition &c : conditions)
         parts.append(values ? c.value.toString() : c.column);

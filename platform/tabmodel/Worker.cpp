@@ -4,6 +4,7 @@
 #include "OrvTableDataMgr.h"
 
 #include <QAtomicInteger>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 
 namespace {
@@ -40,11 +41,15 @@ void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
     // A connection that cannot be opened is a refusal like any other, and recorded as such.
     const QString refusal = refused.isEmpty() ? DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name)
                                               : refused;
-    // Progress crosses to the GUI thread and waits there; report each percent, not each row.
-    const int step = qMax(1, (writes.size() + 99) / 100);
-    const auto progress = [this, step, &writes](int done) {
-        if (done % step == 0 || done == writes.size())
+    // Progress crosses to the GUI thread and waits there: reported a few times a second, which
+    // the eye follows, rather than at every row, which the worker would wait for.
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    const auto progress = [this, &sinceReport, &writes](int done) {
+        if (sinceReport.elapsed() >= ProgressIntervalMs || done == writes.size()) {
             emit sigExecuteSqlsProcess(done);
+            sinceReport.restart();
+        }
     };
     const QString error =
         OrvTableDataMgr::getInstance()->runWrites(QSqlDatabase::database(name, false), writes, progress, refusal).error;

@@ -13,6 +13,9 @@ class Worker : public QObject
 {
     Q_OBJECT
 public:
+    // Milliseconds between two progress reports at the most.
+    static constexpr int ProgressIntervalMs = 100;
+
     explicit Worker(QObject *parent = nullptr);
 
     // Statement texts, each taken apart so that its values are checked like any other write.
@@ -21,7 +24,7 @@ public:
     void executeWrites(const QList<SqlWrite> &writes);
 
 signals:
-    // Statements done so far, 0 to their number; sent at most about a hundred times a batch.
+    // Statements done so far, 0 to their number: at the start, every ProgressIntervalMs and at the end.
     void sigExecuteSqlsProcess(int value);
     // Empty on success, else the reason; nothing is applied on failure.
     void sigExecuteSqlsResult(const QString &error);
