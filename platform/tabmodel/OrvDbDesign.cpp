@@ -22,7 +22,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
     return false;
 }
 
-DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
+DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText)
 {
     DbRows result;
     result.sql = sql;
@@ -32,12 +32,15 @@ DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
         result.error = m_lastError;
         return result;
     }
-    const int columns = query.record().count();
+    QVector<int> columns;
+    result.error = m_lastError = pick(query.record(), &columns);
+    if (!result.ok())
+        return result;
     while (query.next()) {
         QVariantList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row.append(query.isNull(i) ? QVariant() : query.value(i));
+        row.reserve(columns.size());
+        for (int i : qAsConst(columns))
+            row.append(asText ? QVariant(cellText(query, i)) : query.isNull(i) ? QVariant() : query.value(i));
         result.rows.append(row);
     }
     // A connection lost while reading ends the rows early: that is a failure, not the end.
@@ -49,32 +52,22 @@ DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
     return result;
 }
 
+DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
+{
+    return read(sql, values, [](const QSqlRecord &record, QVector<int> *columns) {
+        for (int i = 0; i < record.count(); ++i)
+            columns->append(i);
+        return QString();
+    }, false);
+}
+
 DbRows OrvDbDesign::choices(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                             const QVariantList &values)
 {
-    DbRows result;
-    result.sql = sql;
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    if (!select(sql, values, query)) {
-        result.error = m_lastError;
-        return result;
-    }
-    const QSqlRecord record = query.record();
-    const int displayIndex = record.indexOf(displayColumn);
-    const int dataIndex = record.indexOf(dataColumn);
-    if (displayIndex < 0 || dataIndex < 0) {
-        result.error = m_lastError = QStringLiteral("查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn);
-        return result;
-    }
-    while (query.next())
-        result.rows.append({cellText(query, displayIndex), cellText(query, dataIndex)});
-    if (query.lastError().isValid()) {
-        result.error = m_lastError = query.lastError().text();
-        result.rows.clear();
-    }
-    query.finish();
-    return result;
+    return read(sql, values, [&](const QSqlRecord &record, QVector<int> *columns) {
+        *columns = {record.indexOf(displayColumn), record.indexOf(dataColumn)};
+        return columns->contains(-1) ? QStringLiteral("查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn) : QString();
+    }, true);
 }
 
 bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists)

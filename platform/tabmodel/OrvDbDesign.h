@@ -8,12 +8,16 @@
 #include <QVariant>
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include <functional>
 
 class OrvTableModel;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
 class QSqlQuery;
+class QSqlRecord;
 
 // Small read helpers over the link. Every query is read to its end and finished at once,
 // so that no read lock is left behind. The core needs no screen; the helpers that fill widgets
@@ -58,6 +62,10 @@ public:
     static QString cellText(const QSqlQuery &query, int column);
 
 private:
+    // Chooses the result's columns to read, by position; the reason when it cannot.
+    using ColumnPicker = std::function<QString(const QSqlRecord &record, QVector<int> *columns)>;
+    // The chosen columns of every row; cells as their texts (NULL empty) or as read (NULL null).
+    DbRows read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText);
     bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
 
