@@ -54,6 +54,9 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->action_fes, &QAction::triggered, this, &MainWindow::onShowFesDialog);
     connect(ui->action_cfgCheck, &QAction::triggered, this, &MainWindow::onConfigCheck);
     connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError, this, &MainWindow::onDbError);
+    // A lost link, opened again or not, is said where the engineer is looking anyway.
+    connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::linkStatus, this,
+            [this](const QString &text) { statusBar()->showMessage(text, LinkStatusMs); });
 
     OrvMsgContrl::getInstance()->installMainWindow(this);
 }

@@ -18,6 +18,9 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    // Milliseconds a message about the link stays in the status bar.
+    static constexpr int LinkStatusMs = 15000;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 

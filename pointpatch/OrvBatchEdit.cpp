@@ -9,7 +9,6 @@
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
-#include "Worker.h"
 
 #include <QAction>
 #include <QCursor>
@@ -20,7 +19,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
-#include <boost/bind/bind.hpp>
 
 #include <algorithm>
 #include <memory>
@@ -317,16 +315,7 @@ void OrvBatchEdit::undoLastBatch()
 
 QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)
 {
-    // Stays when the worker never reports, which must not pass for success.
-    QString result = tr("批量修改没有返回结果，数据库未确认修改。");
-    Worker worker(nullptr);
-    OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), m_editor);
-    wait.setRange(0, writes.size());
-    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
-    connect(&worker, &Worker::sigExecuteSqlsResult, this, [&result](const QString &text) { result = text; },
-            Qt::BlockingQueuedConnection);
-    wait.exec();
-    return result;
+    return OrvWaitPrgDlg::runWrites(writes, m_editor).error;
 }
 
 void OrvBatchEdit::tell(const QString &text)

@@ -16,6 +16,7 @@
 #include "treeCheckWidget.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -844,6 +845,13 @@ private slots:
         QVERIFY(r.out.contains(QStringLiteral("共 22 条异常")));
 
         QCOMPARE(check({"--group", "没有这个组"}).code, 2);
+        // An unreadable platform configuration is an error, never a check of the embedded demo.
+        const QString ini = m_root->file(QStringLiteral("etc/database.ini"));
+        QVERIFY(QFile::rename(ini, ini + QStringLiteral(".kept")) && QDir().mkpath(ini));
+        r = check({"--group", "标签结构检查"});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(QStringLiteral("无法读取数据库配置")), qPrintable(r.err));
+        QVERIFY(QDir(ini).removeRecursively() && QFile::rename(ini + QStringLiteral(".kept"), ini));
         r = check({"--config", m_root->file("nothing.xml")});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains(QStringLiteral("nothing.xml")));

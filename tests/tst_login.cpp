@@ -426,6 +426,17 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("“Postgre”")) && error.contains(QStringLiteral("PostgreSQL")), qPrintable(error));
         QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), error);
         QVERIFY(!mgr()->isLinked());
+        // Several servers with their ports, the primary first.
+        m_root->writeFile(QStringLiteral("etc/database.ini"), "[database]\ntype=MariaDB\nhost=db1, db2\nport=3306,3307\n");
+        QCOMPARE(OrvTableDataMgr::platformLinkParams(&error).serverText(), QStringLiteral("db1:3306, db2:3307"));
+        // A configuration that is there but cannot be read is no reason to open the demo instead.
+        QFile::remove(m_root->file(QStringLiteral("etc/database.ini")));
+        QVERIFY(QDir().mkpath(m_root->file(QStringLiteral("etc/database.ini"))));
+        error.clear();
+        OrvTableDataMgr::platformLinkParams(&error);
+        QVERIFY2(error.startsWith(QStringLiteral("无法读取数据库配置 ")) && error.contains(QStringLiteral("database.ini")), qPrintable(error));
+        QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), error);
+        QVERIFY(!mgr()->isLinked());
     }
 
     void platformLoginUsesBoundValues()

@@ -321,7 +321,7 @@ private slots:
         QTRY_VERIFY2(refusal.contains(QStringLiteral("“位置标识”(LOCATION_ID)不能保存值“abc”：不是整数")), qPrintable(refusal));
         QVERIFY(!model->hasPendingChanges());
 
-        // A failed save is said by the page, once, and nothing is kept.
+        // A failed save is said by the page, once; the edit stays, marked and selected.
         QSignalSpy dbErrors(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError);
         QString text;
         answerMessageBox(&text);
@@ -329,6 +329,11 @@ private slots:
         page->onSave();
         QVERIFY2(text.startsWith(QStringLiteral("保存失败|")), qPrintable(text));
         QCOMPARE(dbErrors.count(), 0);
+        QVERIFY(model->hasPendingChanges());
+        QCOMPARE(page->view()->currentIndex(), proxy->index(1, key));
+        QVERIFY(proxy->index(1, key).data(Qt::BackgroundRole).isValid());
+        QVERIFY(page->statusText().contains(QStringLiteral("第 2 行")));
+        page->onRevert();
         QVERIFY(!model->hasPendingChanges());
 
         page->findChild<QLineEdit *>()->setText(QStringLiteral("人民"));

@@ -116,6 +116,11 @@ private slots:
         orv_public::StartLogSystem("MODEL", "model_test");
         orv_public::getLogger(ok);
         QVERIFY(ok);
+        // Logs name accounts and values: no one else reads them.
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+            | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        for (const char *path : {"log", "log/model_test.log", "log/audit.log"})
+            QVERIFY2(!(QFile(root.file(QLatin1String(path))).permissions() & others), path);
         ORV_LOG_DEBUG(QStringLiteral("model_varnix begin run...."));
         ORV_LOG_ERROR(QStringLiteral("读取%s文件错误"));
         orv_public::StopLogSystem();

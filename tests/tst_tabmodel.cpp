@@ -353,7 +353,8 @@ private slots:
         QCOMPARE(model->saveChanges(), QString());
         QCOMPARE(column(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO WHERE LOCATION_ID = 91;")), QStringList{value});
 
-        // A clash on the key fails the whole save and puts the cells back.
+        // A clash on the key fails the whole save; the edits stay for the user to mend, the row
+        // that failed named.
         QSignalSpy errors(mgr(), &OrvTableDataMgr::dbError);
         model->load(true);
         const int row = model->rowCount() - 1;
@@ -361,8 +362,11 @@ private slots:
         QVERIFY(model->setData(model->index(row, key), model->getRowData(0).at(key)));
         QVERIFY(!model->saveChanges().isEmpty());
         QCOMPARE(errors.count(), 0); // the page that saved says it, once
-        QVERIFY(model->getRowData(0).at(desc) != QStringLiteral("never stored"));
+        QCOMPARE(model->getRowData(0).at(desc), QStringLiteral("never stored"));
+        QCOMPARE(model->failedCell(), qMakePair(row, key));
         QVERIFY(!column(QStringLiteral("SELECT DESCRIPTION FROM SYS_MODEL_LOCATION_INFO;")).contains(QStringLiteral("never stored")));
+        model->revertChanges();
+        QVERIFY(model->getRowData(0).at(desc) != QStringLiteral("never stored"));
 
         QVERIFY(mgr()->executeOnly({QStringLiteral("UPDATE SYS_MODEL_LOCATION_INFO SET LOCATION_ID = 1 WHERE LOCATION_ID = 91;")}));
         mgr()->setPrimaryEditable(false);
@@ -378,13 +382,15 @@ private slots:
             QVERIFY2(mode.value(0).contains(QStringLiteral("STRICT_ALL_TABLES")) && mode.value(0).contains(QStringLiteral("NO_BACKSLASH_ESCAPES")),
                      qPrintable(mode.value(0)));
             QCOMPARE(column(QStringLiteral("SELECT @@SESSION.character_set_connection;")), QStringList{"utf8mb4"});
-            QCOMPARE(column(QStringLiteral("SELECT @@SESSION.innodb_lock_wait_timeout;")), QStringList{"30"});
+            QCOMPARE(column(QStringLiteral("SELECT @@SESSION.innodb_lock_wait_timeout;")), QStringList{"25"});
+            QCOMPARE(column(QStringLiteral("SELECT @@SESSION.max_statement_time;")).value(0).toDouble(), 27.0);
             // What slips past the library's checks is still refused by the session, never cut or zeroed.
             QVERIFY(!runOnLink({QStringLiteral("UPDATE fes_analog SET DOT_NO = 'x' WHERE DOT_NO = 1;")}).isEmpty());
             QVERIFY(!runOnLink({QStringLiteral("UPDATE fes_analog SET UNIT = '12345678901234567' WHERE DOT_NO = 1;")}).isEmpty());
         } else if (backend == Backend::PostgreSQL) {
             QCOMPARE(column(QStringLiteral("SHOW standard_conforming_strings;")), QStringList{"on"});
-            QCOMPARE(column(QStringLiteral("SHOW lock_timeout;")), QStringList{"30s"});
+            QCOMPARE(column(QStringLiteral("SHOW lock_timeout;")), QStringList{"25s"});
+            QCOMPARE(column(QStringLiteral("SHOW statement_timeout;")), QStringList{"27s"});
         }
         // Four-byte characters survive the link and the worker's own connection alike.
         const QString wide = QStringLiteral("泵😀𠀀");
@@ -503,8 +509,10 @@ private slots:
         QCOMPARE(runOnLink({QStringLiteral("DELETE FROM REPORT_TYPE_INFO WHERE %1 = '%2';").arg(model->getSqlName().at(0), key)}), QString());
         const QString error = model->saveChanges();
         QVERIFY2(error.contains(QStringLiteral("没有改动任何记录")), qPrintable(error));
-        QVERIFY(!model->hasPendingChanges());
+        QVERIFY(model->hasPendingChanges());
+        QCOMPARE(model->failedCell(), qMakePair(0, desc));
         QVERIFY(!column(QStringLiteral("SELECT REPORT_DESC FROM REPORT_TYPE_INFO;")).contains(QStringLiteral("也改过")));
+        model->revertChanges();
 
         // Another session stored a value meanwhile: the save does not overwrite it unseen.
         QVERIFY(model->load(true));
@@ -564,6 +572,47 @@ private slots:
         }
         DbConnection::close(QStringLiteral("locker"));
         DbConnection::setLockWaitSeconds(30);
+    }
+
+    void failedSaveKeepsTheGoodEdits()
+    {
+        // Ten edits, one of them a value the server refuses: nothing is stored, the nine good
+        // edits stay, and the bad one is named; mended, the save stores all ten.
+        QVERIFY(link(Backend::SQLite));
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("FES_ANALOG.xml"), this);
+        QVERIFY(model->load(true) && model->rowCount() >= 10);
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        for (int row = 0; row < 10; ++row)
+            QVERIFY(model->setData(model->index(row, desc), QStringLiteral("编辑%1").arg(row)));
+        // Another session makes row 6 unwritable by the server: a trigger refuses it.
+        QCOMPARE(runOnLink({QStringLiteral("CREATE TRIGGER refuse_six BEFORE UPDATE ON fes_analog WHEN old.TAG_NAME = '%1' "
+                                           "BEGIN SELECT RAISE(ABORT, 'refused by the server'); END;")
+                                .arg(model->getRowData(6).at(tag))}),
+                 QString());
+        const QString error = model->saveChanges();
+        QVERIFY2(error.contains(QStringLiteral("refused by the server")), qPrintable(error));
+        QCOMPARE(model->failedCell(), qMakePair(6, desc));
+        for (int row = 0; row < 10; ++row)
+            QVERIFY(model->isEdited(row, desc));
+        QVERIFY(!column(QStringLiteral("SELECT DESCRIPTION FROM fes_analog;")).contains(QStringLiteral("编辑0")));
+
+        QCOMPARE(runOnLink({QStringLiteral("DROP TRIGGER refuse_six")}), QString());
+        QVERIFY(model->setData(model->index(6, desc), QStringLiteral("编辑6改")));
+        QCOMPARE(model->failedCell(), qMakePair(-1, -1));
+        QCOMPARE(model->saveChanges(), QString());
+        QVERIFY(column(QStringLiteral("SELECT DESCRIPTION FROM fes_analog;")).contains(QStringLiteral("编辑9")));
+    }
+
+    void serverLists()
+    {
+        DbLinkParams p;
+        p.port = 5432;
+        p.host = QStringLiteral(" db1:15432, db2 ,[::1]:6000,::1,");
+        QStringList seen;
+        for (const DbServer &server : p.servers())
+            seen << QStringLiteral("%1|%2").arg(server.host).arg(server.port);
+        QCOMPARE(seen, (QStringList{"db1|15432", "db2|5432", "::1|6000", "::1|5432"}));
     }
 
     void writesAreAudited()

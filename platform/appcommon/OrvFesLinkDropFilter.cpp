@@ -131,6 +131,8 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
     }
     const QString error = model->saveChanges();
     if (!error.isEmpty()) {
+        // A drop is no typed edit to mend: the row goes back to what is stored.
+        model->revertChanges();
         refuse(tr("关联失败：%1").arg(error));
         return false;
     }

@@ -5,6 +5,7 @@
 #include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "OrvWaitPrgDlg.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -193,11 +194,28 @@ void OrvPropertyPage::onSave()
     OrvTableModel *model = currentModel();
     if (!model)
         return;
-    const QString error = model->saveChanges();
-    m_message = error.isEmpty() ? tr("已保存") : tr("保存失败，修改已撤销");
+    // Off the GUI thread: a slow or frozen server leaves the window painting, with a wait dialog.
+    const QString error = model->saveChanges([this](const QList<SqlWrite> &writes) { return OrvWaitPrgDlg::runWrites(writes, this); });
+    m_message = error.isEmpty() ? tr("已保存") : tr("保存失败，修改仍在，改正后可再次保存");
     updateState();
-    if (!error.isEmpty())
-        orv_ui::information(this, tr("保存失败"), error);
+    if (error.isEmpty())
+        return;
+    showFailedCell(model);
+    orv_ui::information(this, tr("保存失败"), error);
+}
+
+void OrvPropertyPage::showFailedCell(OrvTableModel *model)
+{
+    const QPair<int, int> cell = model->failedCell();
+    if (cell.first < 0)
+        return;
+    const QModelIndex shown = m_proxy->mapFromSource(model->index(cell.first, cell.second));
+    if (!shown.isValid())
+        return;
+    m_message += QLatin1Char(' ') + tr("（第 %1 行“%2”）").arg(shown.row() + 1).arg(model->getHeadCols().at(cell.second).description);
+    m_view->setCurrentIndex(shown);
+    m_view->scrollTo(shown);
+    updateState();
 }
 
 void OrvPropertyPage::onRevert()

@@ -51,6 +51,8 @@ private:
     void showModel(OrvTableModel *model);
     // Reads the model again unless it is current or holds edits.
     void refreshIfStale(OrvTableModel *model);
+    // Selects the cell a save failed on and names it in the status line.
+    void showFailedCell(OrvTableModel *model);
 
     QVector<OrvTableModel *> m_models;
     QTabBar *m_tabs = nullptr;

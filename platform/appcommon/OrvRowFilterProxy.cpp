@@ -1,5 +1,10 @@
 #include "OrvRowFilterProxy.h"
 
+#include "OrvTableModel.h"
+
+#include <QBrush>
+#include <QColor>
+
 #include <algorithm>
 #include <numeric>
 
@@ -212,4 +217,19 @@ QVariant OrvRowFilterProxy::headerData(int section, Qt::Orientation orientation,
     if (orientation == Qt::Vertical)
         return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     return sourceModel() ? sourceModel()->headerData(section, orientation, role) : QVariant();
+}
+
+QVariant OrvRowFilterProxy::data(const QModelIndex &proxyIndex, int role) const
+{
+    const QModelIndex source = mapToSource(proxyIndex);
+    const auto *table = qobject_cast<const OrvTableModel *>(sourceModel());
+    if (!table || (role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !source.isValid())
+        return QAbstractProxyModel::data(proxyIndex, role);
+    const bool failed = table->failedCell() == qMakePair(source.row(), source.column());
+    if (!failed && !table->isEdited(source.row(), source.column()))
+        return QAbstractProxyModel::data(proxyIndex, role);
+    if (role == Qt::BackgroundRole)
+        return QBrush(failed ? QColor(0xff, 0xcd, 0xd2) : QColor(0xff, 0xf3, 0xc4));
+    const QString stored = tr("数据库中的值: %1").arg(table->storedValue(source.row(), source.column()));
+    return failed ? tr("保存失败的单元格") + QLatin1Char('\n') + stored : stored;
 }

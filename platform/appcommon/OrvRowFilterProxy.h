@@ -24,6 +24,9 @@ public:
     QModelIndex mapToSource(const QModelIndex &proxyIndex) const override;
     QModelIndex mapFromSource(const QModelIndex &sourceIndex) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Of a table model's cells, edits not yet saved are tinted and name the stored value; the
+    // cell a save failed on is marked red.
+    QVariant data(const QModelIndex &proxyIndex, int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:

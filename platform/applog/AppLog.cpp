@@ -45,6 +45,16 @@ log4cplus::helpers::Properties defaultProperties(const QString &processName)
     return log4cplus::helpers::Properties(text);
 }
 
+// The logs name accounts, tables and the values they held: only their owner reads them. A file
+// the appender has yet to create is made now, as it would otherwise take the process's umask.
+void keepPrivate(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists() && file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 // Appender file names in the properties are taken relative to the log directory.
 void placeFilesInLogDir(log4cplus::helpers::Properties &props, const QDir &logDir)
 {
@@ -52,9 +62,12 @@ void placeFilesInLogDir(log4cplus::helpers::Properties &props, const QDir &logDi
         const QString name = QString::fromStdString(key);
         if (!name.startsWith(QLatin1String("log4cplus.appender.")) || !name.endsWith(QLatin1String(".File")))
             continue;
-        const QString file = QString::fromStdString(props.getProperty(key));
-        if (QFileInfo(file).isRelative())
-            props.setProperty(key, QDir::toNativeSeparators(logDir.filePath(file)).toStdString());
+        QString file = QString::fromStdString(props.getProperty(key));
+        if (QFileInfo(file).isRelative()) {
+            file = logDir.filePath(file);
+            props.setProperty(key, QDir::toNativeSeparators(file).toStdString());
+        }
+        keepPrivate(file);
     }
 }
 
@@ -62,6 +75,8 @@ void ensureWritableLogDir(const QString &path)
 {
     if (!QDir().mkpath(path))
         throw std::runtime_error(QStringLiteral("无法创建日志目录 %1").arg(path).toStdString());
+    // Files the appenders make later (a rolled-over log) are out of other users' reach too.
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile probe(QDir(path).filePath(QStringLiteral(".write_test")));
     if (!probe.open(QIODevice::WriteOnly))
         throw std::runtime_error(

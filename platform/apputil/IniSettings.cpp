@@ -1,5 +1,6 @@
 #include "IniSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -159,7 +160,13 @@ IniSettings::IniSettings(const QString &path)
     : m_path(path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
+    if (!file.exists())
+        return;
+    if (QFileInfo(path).isDir())
+        m_readError = QCoreApplication::translate("IniSettings", "这是一个文件夹，不是文件");
+    else if (!file.open(QIODevice::ReadOnly))
+        m_readError = file.errorString();
+    else
         parse(decodeFile(file.readAll()));
 }
 

@@ -18,6 +18,9 @@ public:
     explicit IniSettings(const QString &path);
 
     QString path() const { return m_path; }
+    // Why a file that is there could not be read (a folder, no permission); empty when it was
+    // read or does not exist.
+    QString readError() const { return m_readError; }
     bool contains(const QString &key) const;
     // True when the key is there but its value is no text (it reads as its default).
     bool isUnreadable(const QString &key) const;
@@ -53,6 +56,7 @@ private:
     static QPair<QString, QString> split(const QString &key);
 
     QString m_path;
+    QString m_readError;
     QList<Section> m_sections;
     QStringList m_unreadable;
 };

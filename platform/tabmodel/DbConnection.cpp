@@ -1,11 +1,14 @@
 #include "DbConnection.h"
 
+#include "ResponseWatchdog.h"
+
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -91,20 +94,36 @@ QString registerSqliteFunctions(QSqlDatabase &db)
     return QString();
 }
 
-QString connectOptions(const DbLinkParams &params)
+QString connectOptions(const DbLinkParams &params, const QList<DbServer> &servers)
 {
+    const int limit = DbConnection::responseLimitSeconds();
     switch (params.type) {
     case orv_dbms::DB_MYSQL:
         // Found rows, not changed rows: an update that stores an unchanged value still found its row.
-        return QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=600;MYSQL_OPT_WRITE_TIMEOUT=600;"
+        // The client library's own limit lies just beyond the tool's, which says why it gave up.
+        return QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=%2;MYSQL_OPT_WRITE_TIMEOUT=%2;"
                               "CLIENT_FOUND_ROWS")
-            .arg(DbConnection::ConnectTimeoutSeconds);
+            .arg(DbConnection::ConnectTimeoutSeconds)
+            .arg(limit + 2);
     case orv_dbms::DB_OPENGAUSS:
-    case orv_dbms::DB_KINGBASE:
+    case orv_dbms::DB_KINGBASE: {
         // Pinned from the first statement on: the driver learns at connection time whether the
         // server reads backslashes as escapes, and escapes the values it binds accordingly.
-        return QStringLiteral("connect_timeout=%1;options='-cclient_min_messages=warning -cstandard_conforming_strings=on'")
-            .arg(DbConnection::ConnectTimeoutSeconds);
+        // Keepalives find a server that vanished; with several hosts libpq opens the one that
+        // accepts writes.
+        QString options = QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=10;keepalives_interval=5;"
+                                         "keepalives_count=3;tcp_user_timeout=%2;"
+                                         "options='-cclient_min_messages=warning -cstandard_conforming_strings=on'")
+                              .arg(DbConnection::ConnectTimeoutSeconds)
+                              .arg(limit * 1000);
+        if (servers.size() > 1) {
+            QStringList ports;
+            for (const DbServer &server : servers)
+                ports.append(QString::number(server.port));
+            options += QStringLiteral(";port=%1;target_session_attrs=read-write").arg(ports.join(QLatin1Char(',')));
+        }
+        return options;
+    }
     case orv_dbms::DB_SQLITE:
         return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(DbConnection::SqliteBusyTimeoutMs);
     default:
@@ -141,7 +160,7 @@ QString linkFailureSentence(const DbLinkParams &p, const QSqlError &error)
 {
     const QString text = errorText(error);
     const QString code = error.nativeErrorCode();
-    const QString server = QStringLiteral("%1:%2").arg(p.host).arg(p.port);
+    const QString server = p.serverText();
     if (code == QLatin1String("1045") || mentions(text, {"password authentication failed", "authentication failed"}))
         return QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误").arg(server, p.user);
     if (code == QLatin1String("1044"))
@@ -175,6 +194,12 @@ QString runSetting(QSqlDatabase &db, const QString &sql)
     return QObject::tr("无法设置数据库会话(%1)：%2").arg(sql, errorText(query.lastError()));
 }
 
+// Seconds after which the server itself ends a statement: before the tool would give up waiting.
+int serverStatementLimit()
+{
+    return qMax(1, DbConnection::responseLimitSeconds() - 2);
+}
+
 QString prepareMySql(QSqlDatabase &db)
 {
     const QString sqls[] = {
@@ -190,6 +215,8 @@ QString prepareMySql(QSqlDatabase &db)
         if (!error.isEmpty())
             return error;
     }
+    // MariaDB ends a statement that runs too long itself (servers of other kinds lack the setting).
+    runSetting(db, QStringLiteral("SET SESSION max_statement_time = %1").arg(serverStatementLimit()));
     return QString();
 }
 
@@ -204,6 +231,7 @@ QString preparePostgres(QSqlDatabase &db)
     // Servers of the family name the lock wait limit differently; one of them will do.
     if (!runSetting(db, QStringLiteral("SET lock_timeout = '%1s'").arg(DbConnection::lockWaitSeconds())).isEmpty())
         runSetting(db, QStringLiteral("SET lockwait_timeout = %1").arg(DbConnection::lockWaitSeconds() * 1000));
+    runSetting(db, QStringLiteral("SET statement_timeout = '%1s'").arg(serverStatementLimit()));
     return QString();
 }
 
@@ -220,6 +248,8 @@ public:
         // otherwise cost more than the statement itself.
         return m_sqlite ? runSqlite(sql, values, rows) : runQt(sql, values, rows);
     }
+    // The driver's error of the last failed statement (none on SQLite, whose file is never lost).
+    QSqlError lastError() const { return m_error; }
 
 private:
     QString runQt(const QString &sql, const QVariantList &values, int *rows)
@@ -232,7 +262,8 @@ private:
                 m_query.addBindValue(v);
             ok = m_query.exec();
         }
-        const QString reason = ok ? QString() : errorText(m_query.lastError());
+        m_error = ok ? QSqlError() : m_query.lastError();
+        const QString reason = ok ? QString() : errorText(m_error);
         *rows = ok ? m_query.numRowsAffected() : 0;
         m_query.finish();
         return reason;
@@ -267,6 +298,7 @@ private:
 
     QSqlQuery m_query;
     sqlite3 *m_sqlite;
+    QSqlError m_error;
 };
 
 } // namespace
@@ -275,6 +307,40 @@ QString DbLinkParams::typeName() const
 {
     const TypeName *t = findType(type);
     return t ? QString::fromLatin1(t->name) : QStringLiteral("类型%1").arg(int(type));
+}
+
+QList<DbServer> DbLinkParams::servers() const
+{
+    QList<DbServer> list;
+    for (QString entry : host.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        entry = entry.trimmed();
+        DbServer server{entry, port};
+        // "[::1]:5432" and "db1:5432"; a bare IPv6 address has more than one colon and no port.
+        const int close = entry.startsWith(QLatin1Char('[')) ? entry.indexOf(QLatin1Char(']')) : -1;
+        const int colon = close >= 0 ? entry.indexOf(QLatin1Char(':'), close) : entry.lastIndexOf(QLatin1Char(':'));
+        if (close >= 0)
+            server.host = entry.mid(1, close - 1);
+        if (colon > 0 && (close >= 0 || entry.count(QLatin1Char(':')) == 1)) {
+            bool ok = false;
+            const int explicitPort = entry.mid(colon + 1).toInt(&ok);
+            if (ok) {
+                server.port = explicitPort;
+                if (close < 0)
+                    server.host = entry.left(colon);
+            }
+        }
+        if (!server.host.isEmpty())
+            list.append(server);
+    }
+    return list;
+}
+
+QString DbLinkParams::serverText() const
+{
+    QStringList texts;
+    for (const DbServer &server : servers())
+        texts.append(QStringLiteral("%1:%2").arg(server.host).arg(server.port));
+    return texts.join(QStringLiteral(", "));
 }
 
 QString DbLinkParams::describe() const
@@ -287,7 +353,8 @@ QString DbLinkParams::describe() const
 namespace DbConnection {
 
 namespace {
-std::atomic<int> g_lockWaitSeconds{30};
+std::atomic<int> g_lockWaitSeconds{25};
+std::atomic<int> g_responseLimitSeconds{29};
 }
 
 int lockWaitSeconds()
@@ -298,6 +365,44 @@ int lockWaitSeconds()
 void setLockWaitSeconds(int seconds)
 {
     g_lockWaitSeconds = seconds;
+}
+
+int responseLimitSeconds()
+{
+    return g_responseLimitSeconds.load();
+}
+
+void setResponseLimitSeconds(int seconds)
+{
+    g_responseLimitSeconds = seconds;
+}
+
+bool isLinkLost(const QSqlError &error)
+{
+    // MariaDB client errors: server gone, connection lost, cannot connect, killed, timed out.
+    static const char *const kCodes[] = {"2002", "2003", "2006", "2013", "2026", "2055", "1927", "4031"};
+    const QString code = error.nativeErrorCode();
+    for (const char *c : kCodes)
+        if (code == QLatin1String(c))
+            return true;
+    // libpq says it in words only.
+    return mentions(errorText(error), {"server closed the connection", "no connection to the server", "terminating connection",
+                                       "could not receive data", "could not send data", "connection to server", "gone away",
+                                       "Lost connection", "SSL SYSCALL", "connection not open", "Broken pipe",
+                                       "Connection reset", "Connection timed out"});
+}
+
+QString serverInUse(const QSqlDatabase &db)
+{
+    if (isSqlite(db))
+        return db.databaseName();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0) {
+        PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+        if (conn && PQhost(conn))
+            return QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(conn)), QString::fromUtf8(PQport(conn)));
+    }
+    return QStringLiteral("%1:%2").arg(db.hostName()).arg(db.port());
 }
 
 QString driverName(orv_dbms::EDbType type)
@@ -335,10 +440,69 @@ QString acceptedTypeNames()
     return names.join(QStringLiteral(", "));
 }
 
-QString open(const DbLinkParams &params, const QString &connectionName)
+namespace {
+
+// Opens db on the server (or, for PostgreSQL, the hosts libpq chooses from) and pins its session.
+QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServer> &servers)
 {
-    close(connectionName);
-    const QString driver = driverName(params.type);
+    db.setDatabaseName(params.database);
+    if (params.type != orv_dbms::DB_SQLITE) {
+        QStringList hosts;
+        for (const DbServer &server : servers)
+            hosts.append(server.host);
+        db.setHostName(hosts.join(QLatin1Char(',')));
+        db.setPort(servers.size() == 1 ? servers.first().port : -1);
+        db.setUserName(params.user);
+        db.setPassword(params.password);
+    }
+    db.setConnectOptions(connectOptions(params, servers));
+    if (!db.open()) {
+        DbLinkParams tried = params;
+        tried.host = db.hostName();
+        tried.port = servers.value(0).port;
+        return linkFailure(tried, db.lastError());
+    }
+    return prepare(db);
+}
+
+bool isReadOnlyServer(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT @@read_only")) && query.next() && query.value(0).toInt() != 0;
+}
+
+// MariaDB knows no host lists: the servers are tried in order, and one that is a read-only
+// replica is kept only when no server accepting writes answers.
+QString openFirstWritable(QSqlDatabase &db, const DbLinkParams &params)
+{
+    QStringList failures;
+    int readOnly = -1;
+    const QList<DbServer> servers = params.servers();
+    for (int i = 0; i < servers.size(); ++i) {
+        const QString failure = openOn(db, params, {servers.at(i)});
+        if (failure.isEmpty() && !isReadOnlyServer(db))
+            return QString();
+        if (failure.isEmpty() && readOnly < 0)
+            readOnly = i;
+        failures.append(failure.isEmpty() ? QObject::tr("%1:%2 只读").arg(servers.at(i).host).arg(servers.at(i).port) : failure);
+        db.close();
+    }
+    if (readOnly >= 0)
+        return openOn(db, params, {servers.at(readOnly)});
+    return failures.join(QLatin1Char('\n'));
+}
+
+QString connectLink(QSqlDatabase &db, const DbLinkParams &params)
+{
+    const QList<DbServer> servers = params.servers();
+    if (params.type == orv_dbms::DB_MYSQL && servers.size() > 1)
+        return openFirstWritable(db, params);
+    return openOn(db, params, servers);
+}
+
+QString checkOpenable(const DbLinkParams &params)
+{
+    const QString driver = DbConnection::driverName(params.type);
     if (driver.isEmpty())
         return QObject::tr("不支持的数据库类型代码 %1").arg(int(params.type));
     if (!QSqlDatabase::isDriverAvailable(driver))
@@ -346,44 +510,38 @@ QString open(const DbLinkParams &params, const QString &connectionName)
             .arg(params.typeName(), params.describe(), driver, QSqlDatabase::drivers().join(QLatin1Char(' ')));
     if (params.type == orv_dbms::DB_SQLITE && !QFileInfo(params.database).isFile())
         return QObject::tr("数据库文件不存在: %1").arg(params.database);
+    if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty())
+        return QObject::tr("没有填写数据库服务器地址");
+    return QString();
+}
 
-    QString failure;
+} // namespace
+
+QString open(const DbLinkParams &params, const QString &connectionName)
+{
+    close(connectionName);
+    QString failure = checkOpenable(params);
+    if (!failure.isEmpty())
+        return failure;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driver, connectionName);
-        db.setDatabaseName(params.database);
-        if (params.type != orv_dbms::DB_SQLITE) {
-            db.setHostName(params.host);
-            db.setPort(params.port);
-            db.setUserName(params.user);
-            db.setPassword(params.password);
-        }
-        db.setConnectOptions(connectOptions(params));
-        if (db.open())
-            failure = prepare(db);
-        else
-            failure = linkFailure(params, db.lastError());
+        QSqlDatabase db = QSqlDatabase::addDatabase(driverName(params.type), connectionName);
+        failure = connectLink(db, params);
     }
     if (!failure.isEmpty())
         close(connectionName);
     return failure;
 }
 
-QString openClone(const QString &sourceConnection, const QString &connectionName)
+QString reopen(const DbLinkParams &params, const QString &connectionName)
 {
-    close(connectionName);
-    QString failure;
-    {
-        QSqlDatabase db = QSqlDatabase::cloneDatabase(sourceConnection, connectionName);
-        if (!db.isValid())
-            failure = QObject::tr("没有可用的数据库连接");
-        else if (db.open())
-            failure = prepare(db);
-        else
-            failure = QObject::tr("无法打开数据库连接 %1: %2").arg(db.databaseName(), errorText(db.lastError()));
-    }
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    if (!db.isValid() || db.driverName() != driverName(params.type))
+        return open(params, connectionName);
+    const QString failure = checkOpenable(params);
     if (!failure.isEmpty())
-        close(connectionName);
-    return failure;
+        return failure;
+    db.close();
+    return connectLink(db, params);
 }
 
 void close(const QString &connectionName)
@@ -412,6 +570,18 @@ bool isSqlite(const QSqlDatabase &db) { return db.driverName() == QLatin1String(
 bool isMySql(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QMYSQL"); }
 bool isPostgres(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QPSQL"); }
 
+namespace {
+
+// The text of a failed call: a server that did not answer in time is said as such.
+QString callFailure(const QSqlDatabase &db, const ResponseGuard &guard, const QSqlError &error)
+{
+    if (guard.timedOut())
+        return QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止").arg(serverInUse(db)).arg(responseLimitSeconds());
+    return errorText(error);
+}
+
+} // namespace
+
 BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const std::function<void(int)> &progress)
 {
     BatchResult result;
@@ -419,22 +589,35 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         result.error = QObject::tr("数据库未连接");
         return result;
     }
-    if (!db.transaction()) {
-        result.error = QObject::tr("无法开始事务: %1").arg(errorText(db.lastError()));
-        return result;
+    {
+        ResponseGuard guard(db, responseLimitSeconds());
+        if (!db.transaction()) {
+            result.timedOut = guard.timedOut();
+            result.linkLost = result.timedOut || isLinkLost(db.lastError());
+            result.error = QObject::tr("无法开始事务: %1").arg(callFailure(db, guard, db.lastError()));
+            return result;
+        }
     }
+    result.begun = true;
     StatementRunner runner(db);
     for (int i = 0; i < writes.size(); ++i) {
         const SqlWrite &write = writes.at(i);
         const QString sql = write.sql();
         int rows = 0;
-        const QString reason = runner.run(sql, write.boundValues(), &rows);
+        ResponseGuard guard(db, responseLimitSeconds());
+        QString reason = runner.run(sql, write.boundValues(), &rows);
         if (!reason.isEmpty() || rows == 0) {
+            result.timedOut = guard.timedOut();
+            result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(runner.lastError()));
+            if (guard.timedOut())
+                reason = callFailure(db, guard, QSqlError());
             db.rollback();
             result.failedIndex = i;
             result.changedNothing = reason.isEmpty();
             result.error = reason.isEmpty()
                 ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(sql)
+                : result.linkLost
+                ? QObject::tr("第%1条语句执行时数据库连接中断，事务没有提交，全部修改均未生效。\n语句: %2\n原因: %3").arg(i + 1).arg(sql, reason)
                 : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(sql, reason);
             return result;
         }
@@ -442,10 +625,17 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         if (progress)
             progress(i + 1);
     }
+    ResponseGuard guard(db, responseLimitSeconds());
     if (!db.commit()) {
-        const QString reason = errorText(db.lastError());
+        const QSqlError error = db.lastError();
+        result.timedOut = guard.timedOut();
+        result.linkLost = result.timedOut || isLinkLost(error);
+        const QString reason = callFailure(db, guard, error);
         db.rollback();
-        result.error = QObject::tr("提交事务失败，全部修改已撤销: %1").arg(reason);
+        // A connection lost at the commit leaves it open whether the server committed.
+        result.error = result.linkLost
+            ? QObject::tr("提交事务时数据库连接中断，无法确认修改是否已经保存，请刷新后核对: %1").arg(reason)
+            : QObject::tr("提交事务失败，全部修改已撤销: %1").arg(reason);
         result.rowsChanged = 0;
     }
     return result;

@@ -5,16 +5,25 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QList>
+#include <QMetaType>
 #include <QStringList>
 
 #include <functional>
+
+// One database server: a host and its port.
+struct DbServer
+{
+    QString host;
+    int port = 0;
+};
 
 // What it takes to open one database link.
 struct DbLinkParams
 {
     orv_dbms::EDbType type = orv_dbms::DB_MYSQL;
-    QString host;
-    int port = 0;
+    QString host; // one host, or several "db1,db2", each may carry its port ("db1:3306", "[::1]:5432")
+    int port = 0; // the port of the hosts that carry none
     QString user;
     QString password;
     QString database; // for SQLite the file path
@@ -22,16 +31,25 @@ struct DbLinkParams
     QString typeName() const;
     // "velm4100@127.0.0.1:3306 (MySQL)", without the password
     QString describe() const;
+    // The servers in the order they are tried (a replicated pair: the primary first).
+    QList<DbServer> servers() const;
+    // "db1:3306, db2:3307"
+    QString serverText() const;
 };
 
 namespace DbConnection {
 
 // Seconds a connection attempt may take before the server is called dead.
 constexpr int ConnectTimeoutSeconds = 5;
-// Seconds a statement waits for a lock another session holds before it fails (30); tests
+// Seconds a statement waits for a lock another session holds before it fails (25); tests
 // shorten it for the connections they open afterwards.
 int lockWaitSeconds();
 void setLockWaitSeconds(int seconds);
+// Seconds the tool waits for a server's answer before it gives the call up (29): longer than a
+// lock wait, so that a lock is reported as such; the server itself ends statements that run
+// a little less long.
+int responseLimitSeconds();
+void setResponseLimitSeconds(int seconds);
 // Milliseconds an SQLite statement waits for another connection's lock.
 constexpr int SqliteBusyTimeoutMs = 10000;
 
@@ -45,14 +63,22 @@ QString acceptedTypeNames();
 // text on success, else a sentence naming server, port, database and user, and the driver's
 // own text on the next line.
 QString open(const DbLinkParams &params, const QString &connectionName);
-// Opens a copy of an open connection for use on the calling thread.
-QString openClone(const QString &sourceConnection, const QString &connectionName);
+// Opens the named connection again on the same object, so that queries made on it stay usable:
+// after a lost link, and after a failover (the servers are tried again, in order).
+QString reopen(const DbLinkParams &params, const QString &connectionName);
 void close(const QString &connectionName);
 
 // The session every connection runs in, whoever opens it: on MariaDB utf8mb4, strict mode,
 // backslashes read literally and a lock wait limit; on PostgreSQL standard-conforming strings
 // and a lock wait limit; on SQLite the dotted-tag text functions. Empty text on success.
 QString prepare(QSqlDatabase &db);
+
+// Whether the error says that the connection to the server is gone (the server restarted, went
+// away, or stopped answering), so that the link must be opened again.
+bool isLinkLost(const QSqlError &error);
+// The server a connection is on ("db2:5432"; for several hosts the one that answered); the file
+// for SQLite.
+QString serverInUse(const QSqlDatabase &db);
 
 bool isSqlite(const QSqlDatabase &db);
 bool isMySql(const QSqlDatabase &db);
@@ -61,9 +87,13 @@ bool isPostgres(const QSqlDatabase &db);
 struct BatchResult
 {
     QString error;        // empty on success
-    int failedIndex = -1; // the statement that failed
+    int failedIndex = -1; // the statement that failed; -1 when none (or the transaction never began)
+    QString failedColumn; // the column whose value was refused
     bool changedNothing = false; // it ran, but changed no row
     int rowsChanged = 0;  // by all writes together, when committed
+    bool linkLost = false; // the connection was gone
+    bool timedOut = false; // because the server did not answer in time
+    bool begun = false;    // the transaction had begun: something may have reached the server
 };
 
 // Runs the writes in order in one transaction: all or nothing. A write that must change rows
@@ -72,3 +102,5 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes,
                          const std::function<void(int)> &progress = {});
 
 } // namespace DbConnection
+
+Q_DECLARE_METATYPE(DbConnection::BatchResult)

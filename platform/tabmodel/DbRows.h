@@ -15,5 +15,5 @@ struct DbRows
     bool ok() const { return error.isEmpty(); }
     int size() const { return rows.size(); }
     // NULL reads as the empty text.
-    QString text(int row, int column) const { return rows.at(row).value(column).toString(); }
+    QString text(int row, int column) const { return rows.value(row).value(column).toString(); }
 };

@@ -4,6 +4,7 @@
 #include "InstallRoot.h"
 #include "OrvLog.h"
 #include "OrvTableModel.h"
+#include "ResponseWatchdog.h"
 #include "SqlText.h"
 #include "ViewName.h"
 
@@ -34,9 +35,26 @@ OrvTableDataMgr::~OrvTableDataMgr()
         s_instance = nullptr;
 }
 
+namespace {
+
+// "db1:5432,db2:5433": each host with the port at its position; the last port for the hosts beyond.
+QString withPorts(const QStringList &hosts, const QStringList &ports)
+{
+    QStringList servers;
+    for (int i = 0; i < hosts.size(); ++i)
+        servers.append(hosts.at(i).trimmed() + QLatin1Char(':') + ports.value(i, ports.last()).trimmed());
+    return servers.join(QLatin1Char(','));
+}
+
+} // namespace
+
 DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
 {
     const orv_public::IniSettings ini(QDir(InstallRoot::etcDir()).filePath(QStringLiteral("database.ini")));
+    // Only a file that is not there means the embedded demo: one that cannot be read is no
+    // permission to open something else.
+    if (!ini.readError().isEmpty() && error)
+        *error = tr("无法读取数据库配置 %1: %2").arg(ini.path(), ini.readError());
     for (const QString &bad : ini.unreadable())
         ORV_LOG_ERROR(tr("数据库配置 %1 中的值不是文本，按默认值读取: %2").arg(ini.path(), bad));
     DbLinkParams p;
@@ -55,7 +73,11 @@ DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
             ORV_LOG_ERROR(copyError);
     }
     p.host = ini.value(QStringLiteral("database/host"), QStringLiteral("127.0.0.1"));
-    p.port = ini.value(QStringLiteral("database/port"), QStringLiteral("0")).trimmed().toInt();
+    // Several hosts may be given their ports in one list: "host=db1,db2" with "port=5432,5433".
+    const QStringList ports = ini.value(QStringLiteral("database/port"), QStringLiteral("0")).split(QLatin1Char(','));
+    p.port = ports.first().trimmed().toInt();
+    if (ports.size() > 1)
+        p.host = withPorts(p.host.split(QLatin1Char(',')), ports);
     p.user = ini.value(QStringLiteral("database/user"));
     p.password = ini.value(QStringLiteral("database/password"));
     return p;
@@ -94,6 +116,7 @@ QString OrvTableDataMgr::openLink(const DbLinkParams &params, DataBaseInterface:
         m_linkType = linkType;
     }
     m_linked = true;
+    m_lost = false;
     noteDataChanged();
     emit dbInfoChanged(getDbInfo());
     return QString();
@@ -105,6 +128,12 @@ void OrvTableDataMgr::onSysQuit()
     m_linked = false;
     DbConnection::close(QLatin1String(QSqlDatabase::defaultConnection));
     noteDataChanged();
+}
+
+DbLinkParams OrvTableDataMgr::linkParams() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_params;
 }
 
 bool OrvTableDataMgr::isLinked() const
@@ -142,7 +171,14 @@ void OrvTableDataMgr::setPrimaryEditable(bool editable)
 
 QString OrvTableDataMgr::getDbInfo() const
 {
-    const QString link = m_linked ? tr("数据库:%1").arg(m_params.describe()) : tr("数据库未连接");
+    QString link = tr("数据库未连接");
+    if (m_linked) {
+        // Of several servers, the one that answered.
+        DbLinkParams inUse = m_params;
+        if (m_params.servers().size() > 1)
+            inUse.host = DbConnection::serverInUse(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
+        link = tr("数据库:%1").arg(inUse.describe());
+    }
     return m_extraDbInfo + link;
 }
 
@@ -153,10 +189,23 @@ bool OrvTableDataMgr::selectOnly(const QString &sql, QSqlQuery &query)
 
 bool OrvTableDataMgr::selectOnly(const QString &sql, const QVariantList &values, QSqlQuery &query)
 {
-    if (!m_linked) {
-        m_lastError = tr("数据库未连接");
+    m_lastError = ensureLink();
+    if (!m_lastError.isEmpty())
         return false;
+    bool ok = runSelect(sql, values, query);
+    // A server that restarted took the connection along: the read is asked again once over a
+    // new one. A server that did not answer in time is not asked again at once.
+    if (!ok && m_lost && !m_timedOut) {
+        m_lastError = ensureLink();
+        ok = m_lastError.isEmpty() && runSelect(sql, values, query);
     }
+    return ok;
+}
+
+bool OrvTableDataMgr::runSelect(const QString &sql, const QVariantList &values, QSqlQuery &query)
+{
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    ResponseGuard guard(db, DbConnection::responseLimitSeconds());
     bool ok = false;
     if (values.isEmpty()) {
         ok = query.exec(sql);
@@ -166,8 +215,41 @@ bool OrvTableDataMgr::selectOnly(const QString &sql, const QVariantList &values,
         ok = query.exec();
     }
     if (!ok)
-        m_lastError = query.lastError().text();
+        noteFailure(query.lastError(), guard.timedOut(), &m_lastError);
     return ok;
+}
+
+void OrvTableDataMgr::noteFailure(const QSqlError &error, bool timedOut, QString *text)
+{
+    m_timedOut = timedOut;
+    if (timedOut || DbConnection::isLinkLost(error))
+        m_lost = true;
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    *text = timedOut ? tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止")
+                           .arg(DbConnection::serverInUse(db))
+                           .arg(DbConnection::responseLimitSeconds())
+                     : error.text();
+    if (m_lost)
+        emit linkStatus(tr("数据库连接中断: %1").arg(text->simplified()));
+}
+
+QString OrvTableDataMgr::ensureLink()
+{
+    if (!m_linked)
+        return tr("数据库未连接");
+    if (!m_lost)
+        return QString();
+    const QString error = DbConnection::reopen(m_params, QLatin1String(QSqlDatabase::defaultConnection));
+    if (!error.isEmpty()) {
+        emit linkStatus(tr("数据库连接中断，重新连接失败"));
+        return tr("数据库连接中断，重新连接失败: %1").arg(error);
+    }
+    m_lost = false;
+    m_timedOut = false;
+    noteDataChanged();
+    emit dbInfoChanged(getDbInfo());
+    emit linkStatus(tr("已重新连接数据库 %1").arg(DbConnection::serverInUse(QSqlDatabase::database())));
+    return QString();
 }
 
 OrvAuditLog::Context OrvTableDataMgr::auditContext() const
@@ -180,7 +262,7 @@ OrvAuditLog::Context OrvTableDataMgr::auditContext() const
     return context;
 }
 
-QString OrvTableDataMgr::valueRefusal(const QList<SqlWrite> &writes)
+QString OrvTableDataMgr::valueRefusal(const QList<SqlWrite> &writes, DbConnection::BatchResult *result)
 {
     // A batch sets one column of one table over and over: looked up once.
     QString table, column;
@@ -204,21 +286,24 @@ QString OrvTableDataMgr::valueRefusal(const QList<SqlWrite> &writes)
                 reason = tr("表 %1 的定义中没有列 %2，无法检查其值").arg(w.table, cell.column);
             else if (!cell.value.isNull())
                 reason = descriptor->refusal(cell.value.toString());
-            if (!reason.isEmpty())
+            if (!reason.isEmpty()) {
+                result->failedIndex = i;
+                result->failedColumn = cell.column;
                 return writes.size() == 1 ? tr("%1。未执行任何修改。").arg(reason)
                                           : tr("第%1条语句: %2。未执行任何修改。").arg(i + 1).arg(reason);
+            }
         }
     }
     return QString();
 }
 
-QString OrvTableDataMgr::refusal(const QList<SqlWrite> &writes)
+QString OrvTableDataMgr::refusal(const QList<SqlWrite> &writes, DbConnection::BatchResult *result)
 {
     if (!m_linked)
         return tr("数据库未连接");
     if (right() == RIGHT_READONLY)
         return tr("当前用户没有修改权限，未执行任何修改。");
-    return valueRefusal(writes);
+    return valueRefusal(writes, result);
 }
 
 void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason)
@@ -244,7 +329,7 @@ DbConnection::BatchResult OrvTableDataMgr::runWrites(QSqlDatabase db, const QLis
                                                      const std::function<void(int)> &progress, const QString &refused)
 {
     DbConnection::BatchResult result;
-    result.error = refused.isEmpty() ? refusal(writes) : refused;
+    result.error = refused.isEmpty() ? refusal(writes, &result) : refused;
     if (!result.error.isEmpty()) {
         finishWrites(writes, OrvAuditLog::Outcome::Refused, result.error);
         return result;
@@ -257,7 +342,22 @@ DbConnection::BatchResult OrvTableDataMgr::runWrites(QSqlDatabase db, const QLis
 
 DbConnection::BatchResult OrvTableDataMgr::executeWrites(const QList<SqlWrite> &writes)
 {
-    const DbConnection::BatchResult result = runWrites(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false), writes);
+    const QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    // A link that cannot be opened again refuses the writes, and the audit trail says so.
+    DbConnection::BatchResult result = runWrites(link, writes, {}, ensureLink());
+    // The link was gone before anything reached the server: the writes are run once more over a
+    // new one. Once the transaction had begun they are not: they are reported undone. A server
+    // that did not answer is not asked again at once.
+    if (result.linkLost) {
+        m_lost = true;
+        m_timedOut = result.timedOut;
+        if (!result.begun && !result.timedOut && ensureLink().isEmpty())
+            result = runWrites(link, writes);
+    }
+    if (result.linkLost) {
+        m_lost = true;
+        emit linkStatus(tr("数据库连接中断，修改未完成"));
+    }
     m_lastError = result.error;
     return result;
 }
@@ -295,10 +395,11 @@ QString OrvTableDataMgr::executeBatch(const QStringList &sqls)
 {
     QList<SqlWrite> writes;
     const QString refused = writesOfTexts(sqls, &writes);
-    const DbConnection::BatchResult result =
-        runWrites(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false), writes, {}, refused);
-    m_lastError = result.error;
-    return result.error;
+    if (!refused.isEmpty()) {
+        m_lastError = runWrites(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false), writes, {}, refused).error;
+        return m_lastError;
+    }
+    return executeWrites(writes).error;
 }
 
 bool OrvTableDataMgr::executeOnly(const QStringList &sqls)

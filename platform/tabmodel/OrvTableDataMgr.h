@@ -18,6 +18,7 @@
 #include <functional>
 
 class OrvTableModel;
+class QSqlError;
 
 // The process-wide database link and the table models handed out over it. The link is the
 // default QSqlDatabase connection; models are owned and cached here. Every write of the tool
@@ -40,7 +41,8 @@ public:
     QString initDBLink(DataBaseInterface::LinkType linkType);
     void onSysQuit();
     bool isLinked() const;
-    const DbLinkParams &linkParams() const { return m_params; }
+    // What the link was opened with. Any thread.
+    DbLinkParams linkParams() const;
 
     // The platform's database configuration (<root>/etc/database.ini); the embedded demo
     // database when the file or an entry is missing. error tells why it cannot be used.
@@ -89,9 +91,15 @@ public:
     quint64 dataGeneration() const { return m_generation.loadAcquire(); }
     void noteDataChanged();
 
+    // Opens the link again when it was lost (a server restart, a failover, a server that stopped
+    // answering); empty text when the link can be used. Every read and write asks it first.
+    QString ensureLink();
+
 signals:
     void dbError(const QString &error);
     void dbInfoChanged(const QString &info);
+    // What happened to the link, for the status bar: lost, opened again, or not.
+    void linkStatus(const QString &text);
     // Rows of these tables were changed and committed through the library ("*": not known which).
     void tablesChanged(const QStringList &tables);
 
@@ -99,14 +107,20 @@ private:
     OrvTableDataMgr();
     QString openLink(const DbLinkParams &params, DataBaseInterface::LinkType linkType);
     OrvAuditLog::Context auditContext() const;
-    QString refusal(const QList<SqlWrite> &writes);
-    QString valueRefusal(const QList<SqlWrite> &writes);
+    // Why the writes may not run; a refused value names its write and column in result.
+    QString refusal(const QList<SqlWrite> &writes, DbConnection::BatchResult *result);
+    QString valueRefusal(const QList<SqlWrite> &writes, DbConnection::BatchResult *result);
+    bool runSelect(const QString &sql, const QVariantList &values, QSqlQuery &query);
+    // Notes a failed call on the link: a lost link is opened again by the next call.
+    void noteFailure(const QSqlError &error, bool timedOut, QString *text);
     void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason);
 
     static OrvTableDataMgr *s_instance;
     DbLinkParams m_params;
     DataBaseInterface::LinkType m_linkType = DataBaseInterface::LINK_DIRECT;
     std::atomic<bool> m_linked{false};
+    bool m_lost = false;     // the link's connection is gone; the next call opens it again
+    bool m_timedOut = false; // it went because the server stopped answering
     QString m_extraDbInfo;
     QString m_loginUser;
     std::atomic<int> m_right{RIGHT_EDIT};

@@ -33,6 +33,7 @@ bool OrvTableModel::load(bool)
     beginResetModel();
     m_rows.clear();
     m_original.clear();
+    m_failedCell = {-1, -1};
     m_loaded = false;
     ensureLoaded();
     endResetModel();
@@ -48,8 +49,9 @@ void OrvTableModel::ensureLoaded() const
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
     QSqlQuery query;
     query.setForwardOnly(true);
-    if (!query.exec(selectStatement())) {
-        m_lastError = query.lastError().text();
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    if (!mgr->selectOnly(selectStatement(), query)) {
+        m_lastError = mgr->lastError();
         return;
     }
     const int cols = m_def.columns.size();
@@ -59,6 +61,11 @@ void OrvTableModel::ensureLoaded() const
         for (int i = 0; i < cols; ++i)
             row.append(OrvDbDesign::cellText(query, i));
         m_rows.append(row);
+    }
+    // Rows that stop coming because the link broke are no table: nothing is shown as read.
+    if (query.lastError().isValid()) {
+        m_lastError = query.lastError().text();
+        m_rows.clear();
     }
     query.finish();
 }
@@ -150,6 +157,8 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     const QPair<int, int> key(index.row(), index.column());
     if (!m_original.contains(key))
         m_original.insert(key, cell);
+    if (key == m_failedCell)
+        m_failedCell = {-1, -1};
     cell = text;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
@@ -192,24 +201,68 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
     return writes;
 }
 
-QString OrvTableModel::saveChanges()
+QString OrvTableModel::saveChanges(const WriteRunner &run)
 {
+    m_failedCell = {-1, -1};
     if (m_original.isEmpty())
         return QString();
     if (m_def.columns.primaryKeyCols().isEmpty())
         return tr("表 %1 没有主键，无法保存修改").arg(m_def.tableName);
-    const QString error = OrvTableDataMgr::getInstance()->executeWrites(pendingWrites()).error;
-    if (!error.isEmpty()) {
-        revertChanges();
-        return error;
+    const QList<SqlWrite> writes = pendingWrites();
+    return finishSave(run ? run(writes) : OrvTableDataMgr::getInstance()->executeWrites(writes));
+}
+
+QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
+{
+    m_failedCell = {-1, -1};
+    if (!result.error.isEmpty()) {
+        // The edits stay: the user mends the cell that was refused and saves again.
+        m_failedCell = failedCell(result);
+        if (m_failedCell.first >= 0) {
+            const QModelIndex idx = index(m_failedCell.first, m_failedCell.second);
+            emit dataChanged(idx, idx);
+        }
+        return result.error;
     }
     m_original.clear();
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
     return QString();
 }
 
+QPair<int, int> OrvTableModel::failedCell(const DbConnection::BatchResult &result) const
+{
+    // pendingWrites() writes one statement per edited row, in row order.
+    QList<int> rows;
+    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
+        if (!rows.contains(it.key().first))
+            rows.append(it.key().first);
+    std::sort(rows.begin(), rows.end());
+    if (result.failedIndex < 0 || result.failedIndex >= rows.size())
+        return {-1, -1};
+    const int row = rows.at(result.failedIndex);
+    const int named = result.failedColumn.isEmpty() ? -1 : findCol(result.failedColumn);
+    if (named >= 0)
+        return {row, named};
+    int first = -1;
+    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
+        if (it.key().first == row && (first < 0 || it.key().second < first))
+            first = it.key().second;
+    return {row, first};
+}
+
+bool OrvTableModel::isEdited(int row, int column) const
+{
+    return m_original.contains(qMakePair(row, column));
+}
+
+QString OrvTableModel::storedValue(int row, int column) const
+{
+    return m_original.value(qMakePair(row, column));
+}
+
 void OrvTableModel::revertChanges()
 {
+    m_failedCell = {-1, -1};
     for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it) {
         m_rows[it.key().first][it.key().second] = it.value();
         const QModelIndex idx = index(it.key().first, it.key().second);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColMgrDataList.h"
+#include "DbConnection.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
@@ -9,6 +10,8 @@
 #include <QPair>
 #include <QStringList>
 #include <QVector>
+
+#include <functional>
 
 // The records of one table, or of the rows of it that meet a condition (a view), as an item
 // model. Rows are read on first use; edits are kept until saveChanges() writes them.
@@ -47,10 +50,18 @@ public:
     // Why the value may not go into the column; empty when it may.
     QString valueRefusal(int column, const QString &value) const;
     bool hasPendingChanges() const { return !m_original.isEmpty(); }
+    // Whether the cell holds an edit not yet saved, and the value the database holds for it.
+    bool isEdited(int row, int column) const;
+    QString storedValue(int row, int column) const;
     // Writes every pending edit in one transaction through the library. Empty text on success;
-    // on failure (a refused value, a row another session deleted) the cells return to their
-    // stored values and the text says why.
-    QString saveChanges();
+    // on failure (a refused value, a row another session changed, a lost link) nothing is
+    // written, the edits stay, failedCell() names the cell that failed and the text says why.
+    // run: where the writes run (by default on the link, on this thread; a page runs them off the
+    // GUI thread under a wait dialog).
+    using WriteRunner = std::function<DbConnection::BatchResult(const QList<SqlWrite> &)>;
+    QString saveChanges(const WriteRunner &run = {});
+    // (row, column) of the cell the last save failed on; (-1, -1) when none.
+    QPair<int, int> failedCell() const { return m_failedCell; }
     void revertChanges();
 
 signals:
@@ -60,6 +71,8 @@ signals:
 private:
     void ensureLoaded() const;
     QList<SqlWrite> pendingWrites() const;
+    QString finishSave(const DbConnection::BatchResult &result);
+    QPair<int, int> failedCell(const DbConnection::BatchResult &result) const;
     QString selectStatement() const;
 
     TableDefinition m_def;
@@ -70,4 +83,5 @@ private:
     mutable QString m_lastError;
     // (row, column) -> the value stored in the database before the edit
     QHash<QPair<int, int>, QString> m_original;
+    QPair<int, int> m_failedCell{-1, -1};
 };

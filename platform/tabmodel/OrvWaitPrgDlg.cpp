@@ -1,5 +1,9 @@
 #include "OrvWaitPrgDlg.h"
 
+#include "Worker.h"
+
+#include <boost/bind/bind.hpp>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -20,6 +24,20 @@ OrvWaitPrgDlg::OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent)
     // A batch that ends at once flashes no dialog.
     setMinimumDuration(ShowDelayMs);
     setWindowModality(Qt::ApplicationModal);
+}
+
+DbConnection::BatchResult OrvWaitPrgDlg::runWrites(const QList<SqlWrite> &writes, QWidget *parent)
+{
+    DbConnection::BatchResult result;
+    result.error = tr("修改没有返回结果，数据库未确认修改。");
+    Worker worker(nullptr);
+    OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), parent);
+    wait.setRange(0, writes.size());
+    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+    connect(&worker, &Worker::sigExecuteWritesResult, &wait,
+            [&result](const DbConnection::BatchResult &r) { result = r; }, Qt::BlockingQueuedConnection);
+    wait.exec();
+    return result;
 }
 
 int OrvWaitPrgDlg::exec()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DbConnection.h"
+#include "SqlWrite.h"
+
 #include <QProgressDialog>
 
 #include <boost/function.hpp>
@@ -15,6 +18,11 @@ public:
     static constexpr int ShowDelayMs = 300;
 
     OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent);
+
+    // Runs the writes through a Worker under a wait dialog of the parent: off the GUI thread,
+    // so the window keeps painting while a server is slow. The runner's whole outcome; a
+    // worker that never reports counts as a failure.
+    static DbConnection::BatchResult runWrites(const QList<SqlWrite> &writes, QWidget *parent);
 
     int exec() override;
 

@@ -20,6 +20,7 @@ QString uniqueConnectionName()
 Worker::Worker(QObject *parent)
     : QObject(parent)
 {
+    qRegisterMetaType<DbConnection::BatchResult>();
 }
 
 void Worker::executeSqls(QStringList sqls)
@@ -38,9 +39,12 @@ void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
 {
     emit sigExecuteSqlsProcess(0);
     const QString name = uniqueConnectionName();
-    // A connection that cannot be opened is a refusal like any other, and recorded as such.
-    const QString refusal = refused.isEmpty() ? DbConnection::openClone(QLatin1String(QSqlDatabase::defaultConnection), name)
-                                              : refused;
+    // A connection of its own, opened like the link (after a failover on the server that now
+    // answers); one that cannot be opened is a refusal like any other, and recorded as such.
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    QString refusal = refused;
+    if (refusal.isEmpty())
+        refusal = mgr->isLinked() ? DbConnection::open(mgr->linkParams(), name) : tr("数据库未连接");
     // Progress crosses to the GUI thread and waits there: reported a few times a second, which
     // the eye follows, rather than at every row, which the worker would wait for.
     QElapsedTimer sinceReport;
@@ -51,8 +55,8 @@ void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
             sinceReport.restart();
         }
     };
-    const QString error =
-        OrvTableDataMgr::getInstance()->runWrites(QSqlDatabase::database(name, false), writes, progress, refusal).error;
+    const DbConnection::BatchResult result = mgr->runWrites(QSqlDatabase::database(name, false), writes, progress, refusal);
     DbConnection::close(name);
-    emit sigExecuteSqlsResult(error);
+    emit sigExecuteWritesResult(result);
+    emit sigExecuteSqlsResult(result.error);
 }

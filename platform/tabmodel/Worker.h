@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbConnection.h"
 #include "SqlWrite.h"
 
 #include <QList>
@@ -28,6 +29,8 @@ signals:
     void sigExecuteSqlsProcess(int value);
     // Empty on success, else the reason; nothing is applied on failure.
     void sigExecuteSqlsResult(const QString &error);
+    // The same outcome whole: which write and column failed, whether the link was lost.
+    void sigExecuteWritesResult(const DbConnection::BatchResult &result);
 
 private:
     void run(const QList<SqlWrite> &writes, const QString &refused);

@@ -120,9 +120,9 @@ const QHash<QString, QString> &serverValues()
     return values;
 }
 
-QString runAdmin(Backend backend, const QStringList &sqls, const TestRoot &root)
+QString runAdmin(Backend backend, const QStringList &sqls, const TestRoot &root, int port)
 {
-    DbLinkParams admin = TestServers::params(backend, backend == Backend::PostgreSQL ? QStringLiteral("postgres") : QString(), root);
+    DbLinkParams admin = TestServers::params(backend, backend == Backend::PostgreSQL ? QStringLiteral("postgres") : QString(), root, port);
     const QString name = QStringLiteral("test_admin");
     QString error = DbConnection::open(admin, name);
     if (!error.isEmpty())
@@ -153,7 +153,7 @@ QString TestServers::value(const QString &key)
     return serverValues().value(key);
 }
 
-DbLinkParams TestServers::params(Backend backend, const QString &database, const TestRoot &root)
+DbLinkParams TestServers::params(Backend backend, const QString &database, const TestRoot &root, int port)
 {
     DbLinkParams p;
     p.database = database;
@@ -167,17 +167,17 @@ DbLinkParams TestServers::params(Backend backend, const QString &database, const
         break;
     case Backend::MariaDB:
         p.type = orv_dbms::DB_MYSQL;
-        p.port = value(QStringLiteral("MODEL_TEST_MYSQL_PORT")).toInt();
+        p.port = port ? port : value(QStringLiteral("MODEL_TEST_MYSQL_PORT")).toInt();
         break;
     case Backend::PostgreSQL:
         p.type = orv_dbms::DB_OPENGAUSS;
-        p.port = value(QStringLiteral("MODEL_TEST_PGSQL_PORT")).toInt();
+        p.port = port ? port : value(QStringLiteral("MODEL_TEST_PGSQL_PORT")).toInt();
         break;
     }
     return p;
 }
 
-QString TestServers::createDatabase(Backend backend, const QString &database, const TestRoot &root)
+QString TestServers::createDatabase(Backend backend, const QString &database, const TestRoot &root, int port)
 {
     switch (backend) {
     case Backend::SQLite: {
@@ -189,22 +189,34 @@ QString TestServers::createDatabase(Backend backend, const QString &database, co
     case Backend::MariaDB:
         return runAdmin(backend, {QStringLiteral("DROP DATABASE IF EXISTS %1").arg(database),
                                   QStringLiteral("CREATE DATABASE %1 CHARACTER SET utf8mb4 COLLATE utf8mb4_bin").arg(database)},
-                        root);
+                        root, port);
     case Backend::PostgreSQL:
         return runAdmin(backend, {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database),
                                   QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8'").arg(database)},
-                        root);
+                        root, port);
     }
     return QString();
 }
 
-QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
-                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects)
+QString replicaServers(QStringList args, const QString &stateDir)
 {
-    QString error = TestServers::createDatabase(backend, database, root);
+    args.prepend(QStringLiteral(MODEL_SOURCE_DIR "/tests/servers/replicaservers.sh"));
+    args.append(stateDir);
+    QProcess script;
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(QStringLiteral("bash"), args);
+    if (!script.waitForFinished(120000) || script.exitCode() != 0)
+        return args.join(QLatin1Char(' ')) + QStringLiteral(": ") + QString::fromLocal8Bit(script.readAll());
+    return QString();
+}
+
+QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
+                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects, int port)
+{
+    QString error = TestServers::createDatabase(backend, database, root, port);
     if (!error.isEmpty())
         return error;
-    const DbLinkParams p = TestServers::params(backend, database, root);
+    const DbLinkParams p = TestServers::params(backend, database, root, port);
     const QString name = QStringLiteral("test_demo");
     error = DbConnection::open(p, name);
     if (!error.isEmpty())

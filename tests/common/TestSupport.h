@@ -48,14 +48,20 @@ class TestServers
 public:
     static bool available();
     static QString value(const QString &key);
-    static DbLinkParams params(Backend backend, const QString &database, const TestRoot &root);
+    // port: another server of the backend than the first (0: the first).
+    static DbLinkParams params(Backend backend, const QString &database, const TestRoot &root, int port = 0);
     // Drops and creates the database (for SQLite: an empty file). Empty text on success.
-    static QString createDatabase(Backend backend, const QString &database, const TestRoot &root);
+    static QString createDatabase(Backend backend, const QString &database, const TestRoot &root, int port = 0);
 };
+
+// Runs tests/servers/replicaservers.sh (the servers of the lost-link and failover tests) with
+// the arguments and the state folder; the script's output when it failed, empty on success.
+QString replicaServers(QStringList args, const QString &stateDir);
 
 // A fresh demo database of the backend; empty text on success.
 QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
-                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr);
+                           const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr,
+                           int port = 0);
 // A fresh demo database of the backend, opened as the table-model manager's link; empty text on success.
 QString openDemo(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options = DemoOptions(),
                  DbLinkParams *params = nullptr);
