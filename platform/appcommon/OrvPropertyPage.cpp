@@ -236,7 +236,8 @@ void OrvPropertyPage::onReload()
                                QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return;
-    model->load(true);
+    // Off the GUI thread: a slow or frozen server leaves the window painting, with a wait dialog.
+    model->load([this](const QString &sql) { return OrvWaitPrgDlg::readRows(sql, this); });
     if (m_proxy->sourceModel() != model)
         showModel(model);
     m_message.clear();

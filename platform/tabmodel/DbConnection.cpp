@@ -544,6 +544,12 @@ QString reopen(const DbLinkParams &params, const QString &connectionName)
     return connectLink(db, params);
 }
 
+QString uniqueName(const QString &prefix)
+{
+    static std::atomic<quint64> counter{0};
+    return QStringLiteral("%1_%2").arg(prefix).arg(counter.fetch_add(1));
+}
+
 void close(const QString &connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))

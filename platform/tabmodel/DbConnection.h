@@ -67,6 +67,8 @@ QString open(const DbLinkParams &params, const QString &connectionName);
 // after a lost link, and after a failover (the servers are tried again, in order).
 QString reopen(const DbLinkParams &params, const QString &connectionName);
 void close(const QString &connectionName);
+// A connection name no other connection of the process has ("<prefix>_<n>").
+QString uniqueName(const QString &prefix);
 
 // The session every connection runs in, whoever opens it: on MariaDB utf8mb4, strict mode,
 // backslashes read literally and a lock wait limit; on PostgreSQL standard-conforming strings

@@ -2,6 +2,7 @@
 
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "ResponseWatchdog.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,18 +16,32 @@ QString OrvDbDesign::cellText(const QSqlQuery &query, int column)
 
 bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQuery &query)
 {
-    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    if (mgr->selectOnly(sql, values, query))
-        return true;
-    m_lastError = mgr->lastError();
-    return false;
+    if (m_connection.isEmpty()) {
+        OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+        if (mgr->selectOnly(sql, values, query))
+            return true;
+        m_lastError = mgr->lastError();
+        return false;
+    }
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    ResponseGuard guard(db, DbConnection::responseLimitSeconds());
+    bool ok = query.prepare(sql);
+    for (const QVariant &v : values)
+        query.addBindValue(v);
+    ok = ok && query.exec();
+    if (!ok)
+        m_lastError = guard.timedOut() ? QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止")
+                                             .arg(DbConnection::serverInUse(db))
+                                             .arg(DbConnection::responseLimitSeconds())
+                                       : query.lastError().text();
+    return ok;
 }
 
 DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText)
 {
     DbRows result;
     result.sql = sql;
-    QSqlQuery query;
+    QSqlQuery query(QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false));
     query.setForwardOnly(true);
     if (!select(sql, values, query)) {
         result.error = m_lastError;

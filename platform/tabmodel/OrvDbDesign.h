@@ -25,6 +25,11 @@ class QSqlRecord;
 class OrvDbDesign
 {
 public:
+    // Reads over the link, which is opened again when it was lost.
+    OrvDbDesign() = default;
+    // Reads over the named connection of the calling thread instead (a worker's own).
+    explicit OrvDbDesign(const QString &connection) : m_connection(connection) {}
+
     bool getOneColumnResult(const QString &sql, QStringList &first);
     bool getTwoColumnResult(const QString &sql, QStringList &first, QStringList &second);
     bool getThreeColumnResult(const QString &sql, QStringList &first, QStringList &second, QStringList &third);
@@ -69,5 +74,6 @@ private:
     bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
 
+    QString m_connection;
     QString m_lastError;
 };

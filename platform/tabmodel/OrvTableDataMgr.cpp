@@ -2,6 +2,7 @@
 
 #include "IniSettings.h"
 #include "InstallRoot.h"
+#include "OrvDbDesign.h"
 #include "OrvLog.h"
 #include "OrvTableModel.h"
 #include "ResponseWatchdog.h"
@@ -360,6 +361,18 @@ DbConnection::BatchResult OrvTableDataMgr::executeWrites(const QList<SqlWrite> &
     }
     m_lastError = result.error;
     return result;
+}
+
+DbRows OrvTableDataMgr::readOwn(const QString &sql)
+{
+    DbRows rows;
+    rows.sql = sql;
+    const QString name = DbConnection::uniqueName(QStringLiteral("orv_reader"));
+    rows.error = isLinked() ? DbConnection::open(linkParams(), name) : tr("数据库未连接");
+    if (rows.ok())
+        rows = OrvDbDesign(name).rows(sql);
+    DbConnection::close(name);
+    return rows;
 }
 
 QString OrvTableDataMgr::writesOfTexts(const QStringList &sqls, QList<SqlWrite> *writes)

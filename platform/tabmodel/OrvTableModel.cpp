@@ -4,9 +4,6 @@
 #include "OrvTableDataMgr.h"
 
 #include <QMap>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent)
     : QAbstractTableModel(parent)
@@ -30,12 +27,20 @@ QString OrvTableModel::selectStatement() const
 
 bool OrvTableModel::load(bool)
 {
+    return load(RowReader());
+}
+
+bool OrvTableModel::load(const RowReader &read)
+{
     beginResetModel();
     m_rows.clear();
     m_original.clear();
     m_failedCell = {-1, -1};
     m_loaded = false;
-    ensureLoaded();
+    if (read)
+        takeRows(read(selectStatement()));
+    else
+        ensureLoaded();
     endResetModel();
     return m_lastError.isEmpty();
 }
@@ -44,30 +49,24 @@ void OrvTableModel::ensureLoaded() const
 {
     if (m_loaded)
         return;
+    takeRows(OrvDbDesign().rows(selectStatement()));
+}
+
+void OrvTableModel::takeRows(const DbRows &rows) const
+{
     m_loaded = true;
-    m_lastError.clear();
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    if (!mgr->selectOnly(selectStatement(), query)) {
-        m_lastError = mgr->lastError();
-        return;
-    }
+    m_lastError = rows.error;
+    m_rows.clear();
+    m_rows.reserve(rows.size());
     const int cols = m_def.columns.size();
-    while (query.next()) {
+    for (int r = 0; r < rows.size(); ++r) {
         QStringList row;
         row.reserve(cols);
         for (int i = 0; i < cols; ++i)
-            row.append(OrvDbDesign::cellText(query, i));
+            row.append(rows.text(r, i));
         m_rows.append(row);
     }
-    // Rows that stop coming because the link broke are no table: nothing is shown as read.
-    if (query.lastError().isValid()) {
-        m_lastError = query.lastError().text();
-        m_rows.clear();
-    }
-    query.finish();
 }
 
 QStringList OrvTableModel::getRowData(int row)

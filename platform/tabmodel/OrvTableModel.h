@@ -2,6 +2,7 @@
 
 #include "ColMgrDataList.h"
 #include "DbConnection.h"
+#include "DbRows.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
@@ -23,6 +24,10 @@ public:
 
     // Reads the rows from the database (again). False on a database error.
     bool load(bool force = true);
+    // The same with the rows read elsewhere (off the GUI thread, over a connection of its own):
+    // read gets the statement and gives its rows.
+    using RowReader = std::function<DbRows(const QString &sql)>;
+    bool load(const RowReader &read);
     bool isLoaded() const { return m_loaded; }
     quint64 loadedGeneration() const { return m_generation; }
 
@@ -70,6 +75,7 @@ signals:
 
 private:
     void ensureLoaded() const;
+    void takeRows(const DbRows &rows) const;
     QList<SqlWrite> pendingWrites() const;
     QString finishSave(const DbConnection::BatchResult &result);
     QPair<int, int> failedCell(const DbConnection::BatchResult &result) const;

@@ -3,19 +3,9 @@
 #include "DbConnection.h"
 #include "OrvTableDataMgr.h"
 
-#include <QAtomicInteger>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 
-namespace {
-
-QString uniqueConnectionName()
-{
-    static QAtomicInteger<quint64> counter;
-    return QStringLiteral("orv_worker_%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
-} // namespace
 
 Worker::Worker(QObject *parent)
     : QObject(parent)
@@ -38,7 +28,7 @@ void Worker::executeWrites(const QList<SqlWrite> &writes)
 void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
 {
     emit sigExecuteSqlsProcess(0);
-    const QString name = uniqueConnectionName();
+    const QString name = DbConnection::uniqueName(QStringLiteral("orv_worker"));
     // A connection of its own, opened like the link (after a failover on the server that now
     // answers); one that cannot be opened is a refusal like any other, and recorded as such.
     OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
