@@ -16,6 +16,9 @@ class IniSettings
 public:
     // Reads the file; a missing or unreadable file holds no values.
     explicit IniSettings(const QString &path);
+    // The same, with a second file that supplies the values the first lacks (an administrator's
+    // defaults below a user's own file). Only the first file's values are written back.
+    IniSettings(const QString &path, const QString &defaultsPath);
 
     QString path() const { return m_path; }
     bool contains(const QString &key) const;
@@ -48,12 +51,15 @@ private:
         QList<Entry> entries;
     };
 
-    void parse(const QString &text);
+    static QList<Section> read(const QString &path, QStringList &unreadable);
+    static QList<Section> parse(const QString &text, QStringList &unreadable);
+    static const Entry *find(const QList<Section> &sections, const QString &key);
     const Entry *find(const QString &key) const;
     static QPair<QString, QString> split(const QString &key);
 
     QString m_path;
     QList<Section> m_sections;
+    QList<Section> m_defaults;
     QStringList m_unreadable;
 };
 
