@@ -10,23 +10,16 @@
 #include "OrvTableDataMgr.h"
 #include "SingleApplication.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFont>
 #include <QIcon>
 #include <QTextCodec>
-#include <QTranslator>
 
 #include <exception>
 #include <memory>
 
 namespace {
-
-void installTranslator(SingleApplication &app, const QString &file)
-{
-    // Lives until the process ends, loaded or not.
-    auto *translator = new QTranslator;
-    translator->load(Common::getTranslatePath(file), QString(), QString(), QString());
-    app.installTranslator(translator);
-}
 
 void shutDownServices()
 {
@@ -38,12 +31,37 @@ void shutDownServices()
 
 } // namespace
 
+void answerCommandLine(int argc, char *argv[])
+{
+    const QStringList asks{QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("-v"),
+                           QStringLiteral("--version")};
+    bool asked = false;
+    for (int i = 1; i < argc; ++i)
+        asked = asked || asks.contains(QString::fromLocal8Bit(argv[i]));
+    if (!asked)
+        return;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("model_varnix"));
+    QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
+    Common::installTranslators();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "model_varnix", "设备建模：查看、批量修改和检查综合监控系统的配置数据库。启动后先显示平台登录对话框。"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    // Prints and ends the process; the window system's options are left to the application object.
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    parser.showHelp(0);
+}
+
 int runModelVarnix(SingleApplication &app)
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Varnix Rail Systems"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("varnix-rail.example"));
-    // Titles of windows that have none of their own read as the tool, not as its file name.
-    QGuiApplication::setApplicationDisplayName(QObject::tr("设备建模"));
+    // The window's Wayland app id and X11 class name match the desktop entry's.
+    QGuiApplication::setDesktopFileName(QStringLiteral("model-varnix"));
     app.setStyleSheet(Common::getStyleSheetPath(QStringLiteral("modelVarnix.qss")));
     QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei"), 10, -1, false));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/icons/varnix.ico")));
@@ -58,8 +76,9 @@ int runModelVarnix(SingleApplication &app)
     Common::initPath();
     orv_net::initMsgBus("model", "varnix", true);
     ORV_LOG_DEBUG(QObject::tr("model_varnix begin run...."));
-    installTranslator(app, QStringLiteral("model_varnix_EN.qm"));
-    installTranslator(app, QStringLiteral("qt_zh_CN.qm"));
+    Common::installTranslators();
+    // Titles of windows that have none of their own read as the tool, not as its file name.
+    QGuiApplication::setApplicationDisplayName(QObject::tr("设备建模"));
 
     auto login = std::make_unique<CModelVarnixlogin>();
     int exitCode = 0;

@@ -1,5 +1,6 @@
 #include "SingleApplicationPrivate.h"
 
+#include "DebugSwitch.h"
 #include "ProcessInfo.h"
 #include "SharedSegment.h"
 
@@ -334,7 +335,7 @@ void SingleApplicationPrivate::connectToPrimary(int timeout, ConnectionType type
     m_socket->write(body);
     m_socket->flush();
     m_socket->waitForBytesWritten(timeout);
-    qDebug("111111111111111111111111111111");
+    qCDebug(orv_public::lcTool, "111111111111111111111111111111");
 }
 
 void SingleApplicationPrivate::slotConnectionEstablished()

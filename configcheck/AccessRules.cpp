@@ -137,7 +137,7 @@ QList<ST_CfgCheckError> checkUserGroupLocation(RuleQuery &query)
     QList<ST_CfgCheckError> found;
     for (const Entry &loc : descs)
         if (!ids.contains(loc.id.toInt()))
-            found.append(finding(tags.value(loc.id), loc.text, text("用户组所属位置 %1 未配置").arg(loc.text)));
+            found.append(finding(tags.value(loc.id), loc.text, text(QT_TRANSLATE_NOOP("CfgCheckRules", "用户组所属位置 %1 未配置")).arg(loc.text)));
     return found;
 }
 
@@ -166,7 +166,7 @@ QList<ST_CfgCheckError> checkRoleSpecialFunction(RuleQuery &query)
             for (const Entry &loc : *locations)
                 if (!ids.contains(loc.id.toInt()))
                     found.append(finding(tags.value(loc.id), loc.text,
-                                         text("特殊功能 %1的子节点%2 未配置").arg(function.text, loc.text)));
+                                         text(QT_TRANSLATE_NOOP("CfgCheckRules", "特殊功能 %1的子节点%2 未配置")).arg(function.text, loc.text)));
         }
     }
     return found;
@@ -220,9 +220,9 @@ ST_CfgCheckResult checkAccess(orvConfigCheck *)
     QList<ST_CfgCheckError> found = checkUserGroupLocation(query);
     found += checkRoleSpecialFunction(query);
     found += checkRights(query, {QStringLiteral("0"), QStringLiteral("SELECT * FROM HMI_TYPE_INFO;"), QStringLiteral("HMI_NAME"),
-                                 QStringLiteral("HMI_DESC"), QStringLiteral("HMI_ID"), "画面权限 %1未配置"});
+                                 QStringLiteral("HMI_DESC"), QStringLiteral("HMI_ID"), QT_TRANSLATE_NOOP("CfgCheckRules", "画面权限 %1未配置")});
     found += checkRights(query, {QStringLiteral("1"), QStringLiteral("SELECT * FROM REPORT_TYPE_INFO;"), QStringLiteral("REPORT_NAME"),
-                                 QStringLiteral("REPORT_DESC"), QStringLiteral("REPORT_ID"), "报表浏览%1未配置"});
+                                 QStringLiteral("REPORT_DESC"), QStringLiteral("REPORT_ID"), QT_TRANSLATE_NOOP("CfgCheckRules", "报表浏览%1未配置")});
     return query.result(found);
 }
 

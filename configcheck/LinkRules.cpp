@@ -35,7 +35,7 @@ ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *, QStringList p)
     for (int i = 0; i < points.size(); ++i) {
         const auto link = links.constFind(keys.at(i));
         if (link != links.constEnd() && link->at(1) == QLatin1String("-1"))
-            found.append(finding(points.at(i).at(0), points.at(i).at(1), text("未关联前置测点")));
+            found.append(finding(points.at(i).at(0), points.at(i).at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "未关联前置测点"))));
     }
     return query.result(found);
 }
@@ -61,7 +61,7 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
         reported = percent;
         const RuleQuery::Row &row = rows.at(i);
         if (!valid.contains(row.at(1)))
-            found.append(finding(row.at(0), row.at(2), p[1] + QStringLiteral(" = ") + row.at(1) + text(" 不存在")));
+            found.append(finding(row.at(0), row.at(2), p[1] + QStringLiteral(" = ") + row.at(1) + text(QT_TRANSLATE_NOOP("CfgCheckRules", " 不存在"))));
     }
     return query.result(found);
 }
@@ -81,9 +81,9 @@ ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *, QStringList p)
     for (const RuleQuery::Row &row : rows) {
         const auto flag = flags.constFind(row.at(0));
         if (flag == flags.constEnd())
-            found.append(finding(row.at(0), row.at(1), text("DI点不存在")));
+            found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不存在"))));
         else if (flag->at(0) == QLatin1String("0"))
-            found.append(finding(row.at(0), row.at(1), text("DI点不可控")));
+            found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不可控"))));
     }
     return query.result(found);
 }
@@ -125,7 +125,7 @@ ST_CfgCheckResult checkPointIsExist(orvConfigCheck *, QStringList p)
             continue; // nothing is referenced
         const Target &target = targets.at(i);
         if (target.table.isEmpty() || !existing.value(target.table).contains(target.tag))
-            found.append(finding(ref, ref, text("后台测点 %1 不存在").arg(ref)));
+            found.append(finding(ref, ref, text(QT_TRANSLATE_NOOP("CfgCheckRules", "后台测点 %1 不存在")).arg(ref)));
     }
     return query.result(found);
 }

@@ -128,7 +128,7 @@ void RuleQuery::fail(const QString &query, const QString &reason)
 {
     if (failed())
         return;
-    m_failure = reason.trimmed().isEmpty() ? text("查询失败") : reason.trimmed();
+    m_failure = reason.trimmed().isEmpty() ? text(QT_TRANSLATE_NOOP("CfgCheckRules", "查询失败")) : reason.trimmed();
     m_failedQuery = query;
 }
 

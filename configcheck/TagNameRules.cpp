@@ -5,10 +5,10 @@
 namespace CfgCheckRules {
 namespace {
 
-QString structureError() { return text("标签结构错误"); }
-QString dotCountError() { return text("字符'.'的数量异常"); }
-QString underscoreCountError() { return text("字符'_'的数量异常"); }
-QString fieldError(const QString &field) { return text("标签中有错误字段：") + field; }
+QString structureError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "标签结构错误")); }
+QString dotCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符'.'的数量异常")); }
+QString underscoreCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符'_'的数量异常")); }
+QString fieldError(const QString &field) { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "标签中有错误字段：")) + field; }
 
 QString tagsOf(const QString &table, const QString &tagColumn = QStringLiteral("TAG_NAME"))
 {
@@ -120,7 +120,7 @@ ST_CfgCheckResult checkDevGroupTagName()
     Findings f;
     for (const RuleQuery::Row &row : rows) {
         if (row.at(0).contains(QLatin1Char('_')))
-            f.add(row, text("含有禁止使用字符'_'"));
+            f.add(row, text(QT_TRANSLATE_NOOP("CfgCheckRules", "含有禁止使用字符'_'")));
         else
             checkDottedTag(f, row, 2, {&locations});
     }

@@ -1,4 +1,5 @@
 #include "checkListItem.h"
+#include "DefinitionText.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -21,7 +22,7 @@ checkListItem::checkListItem(QWidget *parent)
 void checkListItem::setCheckType(ST_CfgCheckType *pType)
 {
     m_type = pType;
-    m_name->setText(pType ? pType->strName : QString());
+    m_name->setText(pType ? orv_public::definitionText("configcheck.xml", pType->strName) : QString());
 }
 
 void checkListItem::setDisplayMode(DisplayMode mode)

@@ -1,6 +1,7 @@
 #include "orvConfigCheckDlg.h"
 
 #include "BusyRun.h"
+#include "DefinitionText.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
 #include "checkListItem.h"
@@ -238,7 +239,8 @@ void orvConfigCheckDlg::showResults()
         if (!group->bHasError)
             continue;
         anyError = true;
-        auto *groupNode = new QTreeWidgetItem(m_tree, QStringList{group->strName});
+        auto *groupNode =
+            new QTreeWidgetItem(m_tree, QStringList{orv_public::definitionText("configcheck.xml", group->strName)});
         for (ST_CfgCheckItem &item : group->lstItems) {
             if (!item.strCheckFailure.isEmpty()) {
                 addFailedItem(groupNode, item);
@@ -246,7 +248,8 @@ void orvConfigCheckDlg::showResults()
             }
             if (item.lstErrors.isEmpty())
                 continue;
-            auto *node = new QTreeWidgetItem(groupNode, QStringList{item.strDes, QString::number(item.lstErrors.size())});
+            auto *node = new QTreeWidgetItem(groupNode, QStringList{orv_public::definitionText("configcheck.xml", item.strDes),
+                                                                    QString::number(item.lstErrors.size())});
             node->setTextAlignment(1, Qt::AlignCenter);
             node->setData(2, Qt::UserRole, QVariant::fromValue(&item));
 
@@ -289,7 +292,7 @@ QPushButton *orvConfigCheckDlg::addButtonCell(QTreeWidgetItem *node, const QStri
 
 void orvConfigCheckDlg::addFailedItem(QTreeWidgetItem *groupNode, const ST_CfgCheckItem &item)
 {
-    auto *node = new QTreeWidgetItem(groupNode, QStringList{item.strDes, tr("检查失败")});
+    auto *node = new QTreeWidgetItem(groupNode, QStringList{orv_public::definitionText("configcheck.xml", item.strDes), tr("检查失败")});
     node->setTextAlignment(1, Qt::AlignCenter);
     node->setForeground(1, QBrush(Qt::darkRed));
     QString detail = tr("检查失败：") + item.strCheckFailure;

@@ -1,5 +1,6 @@
 #include "orvErrorListDlg.h"
 
+#include "DefinitionText.h"
 #include "OrvTableDataMgr.h"
 
 #include <QHBoxLayout>
@@ -16,7 +17,7 @@ orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
     : QDialog(parent)
     , m_item(pCheckData)
 {
-    setWindowTitle(pCheckData ? tr("异常详情 - %1").arg(pCheckData->strDes) : tr("异常详情"));
+    setWindowTitle(pCheckData ? tr("异常详情 - %1").arg(orv_public::definitionText("configcheck.xml", pCheckData->strDes)) : tr("异常详情"));
     resize(700, 430);
     m_table = new QTableWidget(0, 4, this);
     m_table->setHorizontalHeaderLabels({tr("标签名"), tr("描述"), tr("错误原因"), tr("清理")});

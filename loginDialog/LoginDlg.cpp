@@ -24,7 +24,7 @@ const char *const kDefaultPassword = "qzvnt@4821";
 
 QString setting(const QString &key, const QString &fallback)
 {
-    const orv_public::IniSettings settings(LoginDlg::settingsPath());
+    const orv_public::IniSettings settings = Common::modelConfig();
     if (settings.isUnreadable(key))
         ORV_LOG_ERROR(QObject::tr("连接设置 %1 中 %2 的值不是文本，按默认值读取").arg(settings.path(), key));
     return settings.value(key, fallback);

@@ -2,7 +2,7 @@
 #include "ui_MainWindow.h"
 
 #include "Common.h"
-#include "IniSettings.h"
+#include "DefinitionText.h"
 #include "OrvBackPointPatch.h"
 #include "OrvFesPointDlg.h"
 #include "OrvFesPointPatch.h"
@@ -41,8 +41,7 @@ MainWindow::MainWindow(QWidget *parent)
     onPermentStatus(OrvTableDataMgr::getInstance()->getDbInfo());
 
     // Hidden unless the engineer switches them on in ModelConfig.ini ([ui] showBatchEditors=true).
-    const bool editors = orv_public::IniSettings(Common::getModelConfigPath() + QStringLiteral("/ModelConfig.ini"))
-                             .boolValue(QStringLiteral("ui/showBatchEditors"), false);
+    const bool editors = Common::modelConfig().boolValue(QStringLiteral("ui/showBatchEditors"), false);
     ui->action_bak->setVisible(editors);
     ui->action_fes->setVisible(editors);
 
@@ -85,7 +84,7 @@ void MainWindow::readToolBarSetting(const QString &path)
             continue;
         const QXmlStreamAttributes attrs = xml.attributes();
         const QString used = attrs.value(QLatin1String("used")).toString();
-        const QString text = attrs.value(QLatin1String("text")).toString();
+        const QString text = orv_public::definitionText("mainWindow.xml", attrs.value(QLatin1String("text")).toString());
         const QString id = attrs.value(QLatin1String("id")).toString();
         const QString icon = attrs.value(QLatin1String("icon")).toString();
         const QString param = attrs.value(QLatin1String("param")).toString();

@@ -3,6 +3,7 @@
 
 #include "AppLog.h"
 #include "CFileUtil.h"
+#include "DebugSwitch.h"
 #include "Common.h"
 #include "DemoGenerator.h"
 #include "IniSettings.h"
@@ -19,6 +20,7 @@
 #include <QSettings>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVariant>
 
@@ -149,6 +151,113 @@ private slots:
         ORV_LOG_ERROR(QStringLiteral("shown"));
         orv_public::StopLogSystem();
         QCOMPARE(readAll(root.file(QStringLiteral("log/custom.log"))), QStringLiteral("ERROR shown\n"));
+    }
+
+    void releaseBuildsLogAtInfoUnlessSwitched_data()
+    {
+        QTest::addColumn<QByteArray>("debugSwitch");
+        QTest::addColumn<bool>("debugShown");
+#ifdef NDEBUG
+        QTest::newRow("release, switch off") << QByteArray("0") << false;
+#endif
+        QTest::newRow("switch on") << QByteArray("1") << true;
+    }
+
+    void releaseBuildsLogAtInfoUnlessSwitched()
+    {
+        QFETCH(QByteArray, debugSwitch);
+        QFETCH(bool, debugShown);
+        TestRoot root;
+        const QByteArray previous = qgetenv(orv_public::DebugVariable);
+        qputenv(orv_public::DebugVariable, debugSwitch);
+        orv_public::StartLogSystem("MODEL", "model_test");
+        ORV_LOG_DEBUG(QStringLiteral("debug record"));
+        ORV_LOG_WARN(QStringLiteral("warning record"));
+        orv_public::StopLogSystem();
+        qputenv(orv_public::DebugVariable, previous);
+        const QString log = readAll(root.file(QStringLiteral("log/model_test.log")));
+        QCOMPARE(log.contains(QStringLiteral("debug record")), debugShown);
+        QVERIFY(log.contains(QStringLiteral("warning record")));
+    }
+
+    void configurationOfAnOptTreeIsInEtcOpt()
+    {
+        QCOMPARE(InstallRoot::etcDirOf(QStringLiteral("/opt/model_varnix")), QStringLiteral("/etc/opt/model_varnix"));
+        QCOMPARE(InstallRoot::etcDirOf(QStringLiteral("/opt/model_varnix/")), QStringLiteral("/etc/opt/model_varnix"));
+        QCOMPARE(InstallRoot::etcDirOf(QStringLiteral("/opt/vendor/model_varnix")), QStringLiteral("/opt/vendor/model_varnix/etc"));
+        QCOMPARE(InstallRoot::etcDirOf(QStringLiteral("/usr/local/model_varnix")), QStringLiteral("/usr/local/model_varnix/etc"));
+        TestRoot root;
+        QCOMPARE(InstallRoot::etcDir(), root.file(QStringLiteral("etc")));
+    }
+
+    // The user's file, then the administrator's defaults, then the built-in default; a save
+    // writes the user's values only, so a later change of the defaults still reaches the user.
+    void userSettingsLieOverSystemDefaults()
+    {
+        TestRoot root;
+        QTemporaryDir user;
+        root.writeFile(QStringLiteral("etc/ModelConfig.ini"), "[ui]\nshowBatchEditors=true\nlanguage=en\n[MySQL]\nlogin\\ip=10.0.0.1\n");
+        const QString userFile = user.filePath(QStringLiteral("ModelConfig.ini"));
+        orv_public::IniSettings own(userFile);
+        own.setValue(QStringLiteral("ui/language"), QStringLiteral("zh"));
+        QCOMPARE(own.save(), QString());
+        QFile bad(userFile);
+        QVERIFY(bad.open(QIODevice::Append));
+        bad.write("[MySQL]\nlogin\\ip=@Variant(\\0\\0\\0\\x7f)\n");
+        bad.close();
+
+        orv_public::IniSettings layered(userFile, root.file(QStringLiteral("etc/ModelConfig.ini")));
+        QCOMPARE(layered.value(QStringLiteral("ui/language")), QStringLiteral("zh"));
+        QVERIFY(layered.boolValue(QStringLiteral("ui/showBatchEditors"), false));
+        QCOMPARE(layered.value(QStringLiteral("MySQL/login/ip")), QStringLiteral("10.0.0.1"));
+        QCOMPARE(layered.value(QStringLiteral("MySQL/login/user"), QStringLiteral("root")), QStringLiteral("root"));
+        layered.setValue(QStringLiteral("MySQL/login/user"), QStringLiteral("velm"));
+        QCOMPARE(layered.save(), QString());
+        const QString written = readAll(userFile);
+        QVERIFY2(!written.contains(QStringLiteral("showBatchEditors")), qPrintable(written));
+        QVERIFY(written.contains(QStringLiteral("user=velm")));
+    }
+
+    void languageFollowsSwitchThenLocale_data()
+    {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lcMessages");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray() << QByteArray() << "zh";
+        QTest::newRow("Chinese locale") << QByteArray() << QByteArray() << QByteArray("zh_CN.UTF-8") << QByteArray() << "zh";
+        QTest::newRow("English locale") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << QByteArray() << "en";
+        QTest::newRow("C locale") << QByteArray() << QByteArray() << QByteArray("C.UTF-8") << QByteArray() << "zh";
+        QTest::newRow("LC_ALL before LANG") << QByteArray("C") << QByteArray() << QByteArray("en_US.UTF-8") << QByteArray() << "zh";
+        QTest::newRow("LC_MESSAGES before LANG") << QByteArray() << QByteArray("en_GB.UTF-8") << QByteArray("zh_CN.UTF-8") << QByteArray() << "en";
+        QTest::newRow("switch auto") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << QByteArray("auto") << "en";
+        QTest::newRow("switch zh") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << QByteArray("zh") << "zh";
+        QTest::newRow("switch en") << QByteArray() << QByteArray() << QByteArray() << QByteArray("en") << "en";
+    }
+
+    void languageFollowsSwitchThenLocale()
+    {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lcMessages);
+        QFETCH(QByteArray, lang);
+        QFETCH(QByteArray, setting);
+        QFETCH(QString, language);
+        TestRoot root;
+        if (!setting.isEmpty())
+            root.writeFile(QStringLiteral("etc/ModelConfig.ini"), "[ui]\nlanguage=" + setting + "\n");
+        const char *const names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        const QByteArray values[] = {lcAll, lcMessages, lang};
+        QByteArray previous[3];
+        for (int i = 0; i < 3; ++i) {
+            previous[i] = qgetenv(names[i]);
+            qputenv(names[i], values[i]);
+        }
+        Common::initPath();
+        const QString chosen = Common::uiLanguage();
+        for (int i = 0; i < 3; ++i)
+            qputenv(names[i], previous[i]);
+        QCOMPARE(chosen, language);
     }
 
     void loggingFailureIsExplained()

@@ -5,39 +5,23 @@
 #   fresh-root-check.sh [ROOT_DIR]     (default /var/tmp/model_fresh_root, made anew)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:-/var/tmp/model_fresh_root}
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+root=${1:-/var/tmp/model_fresh_root}
 [ "$(id -u)" = 0 ] || { echo "fresh-root-check: run as root" >&2; exit 1; }
 command -v debootstrap >/dev/null || { apt-get update -qq && apt-get install -y -qq debootstrap; }
+# shellcheck source=minroot.sh
+source "$here/tools/minroot.sh"
+mirror=$(minroot_mirror)
+[ -n "$mirror" ] || { echo "fresh-root-check: no Debian 12 mirror in the apt sources; set DEBIAN_MIRROR" >&2; exit 1; }
+trap minroot_release EXIT
 
-mounts=(proc sys dev dev/pts)
-cleanup() {
-  # whatever the run left behind (the tool, its virtual display, a test server)
-  for proc in /proc/[0-9]*; do
-    [ "$(readlink "$proc/root" 2>/dev/null)" = "$target" ] && kill -9 "${proc#/proc/}" 2>/dev/null
-  done
-  for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
-    mountpoint -q "$target/${mounts[i]}" && umount -l "$target/${mounts[i]}"
-  done
-  return 0
-}
-trap cleanup EXIT
+minroot_release
+rm -rf "$root"
+debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 \
+  || { tail -20 "$root.debootstrap.log" >&2; exit 1; }
+minroot_enter
 
-cleanup
-rm -rf "$target"
-debootstrap --variant=minbase bookworm "$target" "$mirror" >"$target.debootstrap.log" 2>&1 \
-  || { tail -20 "$target.debootstrap.log" >&2; exit 1; }
-mount -t proc proc "$target/proc"
-mount -t sysfs sys "$target/sys"
-mount --bind /dev "$target/dev"
-mount --bind /dev/pts "$target/dev/pts"
-cp /etc/resolv.conf "$target/etc/resolv.conf"
-# A chroot is no machine: packaged services must not start on the host's ports.
-printf '#!/bin/sh\nexit 101\n' >"$target/usr/sbin/policy-rc.d" && chmod 755 "$target/usr/sbin/policy-rc.d"
-
-mkdir -p "$target/src"
-git -C "$here" archive HEAD | tar -x -C "$target/src"
-in_root() { chroot "$target" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
+mkdir -p "$root/src"
+git -C "$here" archive HEAD | tar -x -C "$root/src"
 
 echo "fresh-root-check: bash tools/test.sh"
 in_root bash -c 'cd /src && bash tools/test.sh'

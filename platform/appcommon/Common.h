@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IniSettings.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -24,6 +26,14 @@ public:
     // A file relative to the definition-file directory <root>/config.
     static QString getTreePath(QString fileName);
     static QString getModelConfigPath();
+    // ModelConfig.ini as the tool reads it: the user's file, then the administrator's defaults in
+    // the system configuration directory, then the caller's built-in default.
+    static orv_public::IniSettings modelConfig();
+    // "en" or "zh": [ui] language= of ModelConfig.ini, else the locale's message language;
+    // Chinese unless that is English.
+    static QString uiLanguage();
+    // English: the tool's English catalogue; Chinese: the texts as written, Qt's own in Chinese.
+    static void installTranslators();
     static QString getSoftwareVersion();
 
     // A new page whose parent is the given window, or null when no plug-in has that name.

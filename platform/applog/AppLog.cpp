@@ -1,7 +1,9 @@
 #include "AppLog.h"
 
+#include "DebugSwitch.h"
 #include "InstallRoot.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,8 +25,9 @@ std::string g_loggerName = "MODEL";
 
 log4cplus::helpers::Properties defaultProperties(const QString &processName)
 {
+    const std::string level = debugOutputEnabled() ? "DEBUG" : "INFO";
     std::istringstream text(
-        "log4cplus.rootLogger=DEBUG, FILE\n"
+        "log4cplus.rootLogger=" + level + ", FILE\n"
         "log4cplus.appender.FILE=log4cplus::RollingFileAppender\n"
         "log4cplus.appender.FILE.File=" + processName.toStdString() + ".log\n"
         "log4cplus.appender.FILE.MaxFileSize=10MB\n"
@@ -74,13 +77,13 @@ void placeFilesInLogDir(log4cplus::helpers::Properties &props, const QDir &logDi
 void ensureWritableLogDir(const QString &path)
 {
     if (!QDir().mkpath(path))
-        throw std::runtime_error(QStringLiteral("无法创建日志目录 %1").arg(path).toStdString());
+        throw std::runtime_error(QCoreApplication::translate("AppLog", "无法创建日志目录 %1").arg(path).toStdString());
     // Files the appenders make later (a rolled-over log) are out of other users' reach too.
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile probe(QDir(path).filePath(QStringLiteral(".write_test")));
     if (!probe.open(QIODevice::WriteOnly))
         throw std::runtime_error(
-            QStringLiteral("日志目录 %1 不可写: %2").arg(path, probe.errorString()).toStdString());
+            QCoreApplication::translate("AppLog", "日志目录 %1 不可写: %2").arg(path, probe.errorString()).toStdString());
     probe.close();
     probe.remove();
 }

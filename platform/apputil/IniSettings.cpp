@@ -159,19 +159,34 @@ bool textOfStored(const QString &stored, QString *text)
 IniSettings::IniSettings(const QString &path)
     : m_path(path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return;
-    if (QFileInfo(path).isDir())
-        m_readError = QCoreApplication::translate("IniSettings", "这是一个文件夹，不是文件");
-    else if (!file.open(QIODevice::ReadOnly))
-        m_readError = file.errorString();
-    else
-        parse(decodeFile(file.readAll()));
+    m_sections = read(path, m_unreadable, &m_readError);
 }
 
-void IniSettings::parse(const QString &text)
+IniSettings::IniSettings(const QString &path, const QString &defaultsPath)
+    : IniSettings(path)
 {
+    if (QFileInfo(defaultsPath) != QFileInfo(path))
+        m_defaults = read(defaultsPath, m_unreadable);
+}
+
+QList<IniSettings::Section> IniSettings::read(const QString &path, QStringList &unreadable, QString *error)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {};
+    QString why;
+    if (QFileInfo(path).isDir())
+        why = QCoreApplication::translate("IniSettings", "这是一个文件夹，不是文件");
+    else if (!file.open(QIODevice::ReadOnly))
+        why = file.errorString();
+    if (error)
+        *error = why;
+    return why.isEmpty() ? parse(decodeFile(file.readAll()), unreadable) : QList<Section>();
+}
+
+QList<IniSettings::Section> IniSettings::parse(const QString &text, QStringList &unreadable)
+{
+    QList<Section> sections;
     Section *section = nullptr;
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
     const QStringList lines = text.split(lineBreak);
@@ -180,16 +195,16 @@ void IniSettings::parse(const QString &text)
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            m_sections.append(Section{unescapedKey(line.mid(1, line.size() - 2).trimmed()), {}});
-            section = &m_sections.last();
+            sections.append(Section{unescapedKey(line.mid(1, line.size() - 2).trimmed()), {}});
+            section = &sections.last();
             continue;
         }
         const int eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
             continue;
         if (!section) {
-            m_sections.append(Section{kGeneral, {}});
-            section = &m_sections.last();
+            sections.append(Section{kGeneral, {}});
+            section = &sections.last();
         }
         Entry entry;
         entry.key = unescapedKey(line.left(eq).trimmed());
@@ -197,9 +212,10 @@ void IniSettings::parse(const QString &text)
         entry.readable = textOfStored(unescapedValue(line.mid(eq + 1).trimmed()), &value);
         entry.value = value;
         if (!entry.readable)
-            m_unreadable.append(section->name + QLatin1Char('/') + entry.key + QStringLiteral(": ") + line.mid(eq + 1).trimmed());
+            unreadable.append(section->name + QLatin1Char('/') + entry.key + QStringLiteral(": ") + line.mid(eq + 1).trimmed());
         section->entries.append(entry);
     }
+    return sections;
 }
 
 QPair<QString, QString> IniSettings::split(const QString &key)
@@ -210,17 +226,27 @@ QPair<QString, QString> IniSettings::split(const QString &key)
     return {key.left(slash), key.mid(slash + 1)};
 }
 
-const IniSettings::Entry *IniSettings::find(const QString &key) const
+const IniSettings::Entry *IniSettings::find(const QList<Section> &sections, const QString &key)
 {
     const QPair<QString, QString> parts = split(key);
     // A later entry of the same name wins, as when the file is read top to bottom.
     const Entry *found = nullptr;
-    for (const Section &s : m_sections)
+    for (const Section &s : sections)
         if (s.name == parts.first)
             for (const Entry &e : s.entries)
                 if (e.key == parts.second)
                     found = &e;
     return found;
+}
+
+// An entry of the file itself, else the defaults' one; an unreadable own value yields to a default.
+const IniSettings::Entry *IniSettings::find(const QString &key) const
+{
+    const Entry *own = find(m_sections, key);
+    if (own && own->readable)
+        return own;
+    const Entry *fallback = find(m_defaults, key);
+    return fallback ? fallback : own;
 }
 
 bool IniSettings::contains(const QString &key) const

@@ -16,6 +16,9 @@ class IniSettings
 public:
     // Reads the file; a missing or unreadable file holds no values.
     explicit IniSettings(const QString &path);
+    // The same, with a second file that supplies the values the first lacks (an administrator's
+    // defaults below a user's own file). Only the first file's values are written back.
+    IniSettings(const QString &path, const QString &defaultsPath);
 
     QString path() const { return m_path; }
     // Why a file that is there could not be read (a folder, no permission); empty when it was
@@ -51,13 +54,17 @@ private:
         QList<Entry> entries;
     };
 
-    void parse(const QString &text);
+    // error (when given) says why a file that is there could not be read.
+    static QList<Section> read(const QString &path, QStringList &unreadable, QString *error = nullptr);
+    static QList<Section> parse(const QString &text, QStringList &unreadable);
+    static const Entry *find(const QList<Section> &sections, const QString &key);
     const Entry *find(const QString &key) const;
     static QPair<QString, QString> split(const QString &key);
 
     QString m_path;
     QString m_readError;
     QList<Section> m_sections;
+    QList<Section> m_defaults;
     QStringList m_unreadable;
 };
 

@@ -2,6 +2,7 @@
 
 #include "CFileUtil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,14 @@ QString InstallRoot::path()
 QString InstallRoot::filePath(const QString &relative)
 {
     return QDir::cleanPath(QDir(path()).filePath(relative));
+}
+
+QString InstallRoot::etcDirOf(const QString &root)
+{
+    const QFileInfo info(QDir::cleanPath(root));
+    if (info.path() == QLatin1String("/opt"))
+        return QStringLiteral("/etc/opt/") + info.fileName();
+    return QDir::cleanPath(root + QStringLiteral("/etc"));
 }
 
 bool InstallRoot::isInstalledTree()
@@ -54,7 +63,7 @@ QString InstallRoot::provideUserFile(const QString &relative, QString *error)
     QFile source(shipped);
     if (!source.copy(target)) {
         if (error)
-            *error = QStringLiteral("无法把 %1 复制到 %2: %3").arg(shipped, target, source.errorString());
+            *error = QCoreApplication::translate("InstallRoot", "无法把 %1 复制到 %2: %3").arg(shipped, target, source.errorString());
         return target;
     }
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

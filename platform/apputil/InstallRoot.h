@@ -21,7 +21,10 @@ public:
 
     static QString configDir() { return filePath(QStringLiteral("config")); }
     static QString tablesDir() { return filePath(QStringLiteral("tables")); }
-    static QString etcDir() { return filePath(QStringLiteral("etc")); }
+    // The administrator's configuration (database.ini, log4cplus.properties, the defaults of
+    // ModelConfig.ini): <root>/etc, or /etc/opt/<name> for a tree in /opt/<name>, as the FHS keeps it.
+    static QString etcDir() { return etcDirOf(path()); }
+    static QString etcDirOf(const QString &root);
     static QString styleDir() { return filePath(QStringLiteral("style")); }
     static QString translationsDir() { return filePath(QStringLiteral("translations")); }
 

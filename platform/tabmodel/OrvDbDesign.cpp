@@ -4,6 +4,7 @@
 #include "OrvTableModel.h"
 #include "ResponseWatchdog.h"
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -81,7 +82,7 @@ DbRows OrvDbDesign::choices(const QString &sql, const QString &displayColumn, co
 {
     return read(sql, values, [&](const QSqlRecord &record, QVector<int> *columns) {
         *columns = {record.indexOf(displayColumn), record.indexOf(dataColumn)};
-        return columns->contains(-1) ? QStringLiteral("查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn) : QString();
+        return columns->contains(-1) ? QCoreApplication::translate("OrvDbDesign", "查询结果中没有列 %1 或 %2").arg(displayColumn, dataColumn) : QString();
     }, true);
 }
 
@@ -91,7 +92,7 @@ bool OrvDbDesign::readColumns(const QString &sql, const QVariantList &values, co
     if (!result.ok())
         return false;
     if (!result.rows.isEmpty() && result.rows.first().size() < lists.size()) {
-        m_lastError = QStringLiteral("查询返回的列数不足: %1").arg(sql);
+        m_lastError = QCoreApplication::translate("OrvDbDesign", "查询返回的列数不足: %1").arg(sql);
         return false;
     }
     for (int r = 0; r < result.size(); ++r)

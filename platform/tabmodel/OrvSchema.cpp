@@ -2,6 +2,7 @@
 
 #include "DbConnection.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,7 +27,7 @@ QString runAll(QSqlDatabase &db, const QStringList &sqls)
     QSqlQuery query(db);
     for (const QString &sql : sqls) {
         if (!query.exec(sql))
-            return QStringLiteral("建表失败: %1\n原因: %2").arg(sql, query.lastError().text());
+            return QCoreApplication::translate("OrvSchema", "建表失败: %1\n原因: %2").arg(sql, query.lastError().text());
         query.finish();
     }
     return QString();

@@ -1,7 +1,9 @@
 #include "TableDefinition.h"
 
+#include "DefinitionText.h"
 #include "OrvLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,7 +28,7 @@ ColMgrData readColumn(const QXmlStreamAttributes &attrs, QString *disagreement)
         col.valueType = QStringLiteral("String");
     col.editable = boolAttribute(attrs, "editable", true);
     col.primaryKey = boolAttribute(attrs, "primaryKey", false);
-    col.description = attrs.value(QLatin1String("desc")).toString();
+    col.description = orv_public::definitionText("tables", attrs.value(QLatin1String("desc")).toString());
     if (col.description.isEmpty())
         col.description = col.sqlName;
     col.shown = boolAttribute(attrs, "show", true);
@@ -42,7 +44,7 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("无法打开表定义文件 %1: %2").arg(path, file.errorString());
+            *error = QCoreApplication::translate("TableDefinition", "无法打开表定义文件 %1: %2").arg(path, file.errorString());
         return TableDefinition();
     }
     def.fileName = QFileInfo(path).fileName();
@@ -52,7 +54,7 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
             continue;
         if (xml.name() == QLatin1String("tableDefinition")) {
             def.tableName = xml.attributes().value(QLatin1String("name")).toString();
-            def.description = xml.attributes().value(QLatin1String("desc")).toString();
+            def.description = orv_public::definitionText("tables", xml.attributes().value(QLatin1String("desc")).toString());
         } else if (xml.name() == QLatin1String("column")) {
             QString disagreement;
             const ColMgrData col = readColumn(xml.attributes(), &disagreement);
@@ -64,13 +66,13 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
     }
     if (xml.hasError()) {
         if (error)
-            *error = QStringLiteral("表定义文件 %1 格式错误(第%2行): %3")
+            *error = QCoreApplication::translate("TableDefinition", "表定义文件 %1 格式错误(第%2行): %3")
                          .arg(path).arg(xml.lineNumber()).arg(xml.errorString());
         return TableDefinition();
     }
     if (!def.isValid()) {
         if (error)
-            *error = QStringLiteral("表定义文件 %1 缺少表名或列").arg(path);
+            *error = QCoreApplication::translate("TableDefinition", "表定义文件 %1 缺少表名或列").arg(path);
         return TableDefinition();
     }
     return def;

@@ -62,6 +62,8 @@ orvDevPointWidget::orvDevPointWidget(QWidget *parent)
     m_points->sortByColumn(TagColumn, Qt::AscendingOrder);
     m_points->verticalHeader()->setDefaultSectionSize(24);
 
+    // The tree's one column starts wide enough for its title, in either language.
+    m_tree->setMinimumWidth(m_tree->header()->sectionSizeHint(0) + 2 * m_tree->frameWidth());
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_tree);
     splitter->addWidget(m_points);

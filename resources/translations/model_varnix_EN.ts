@@ -1,6 +1,2342 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<!-- The tool's own texts are written in Chinese; this catalogue is where an English
-     translation of them goes. It carries none yet, so the Chinese texts stand. -->
 <TS version="2.1" language="en_US">
+<context>
+    <name>AppLog</name>
+    <message>
+        <source>无法创建日志目录 %1</source>
+        <translation>Cannot create the log folder %1</translation>
+    </message>
+    <message>
+        <source>日志目录 %1 不可写: %2</source>
+        <translation>The log folder %1 is not writable: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CLoginDlg</name>
+    <message>
+        <source>平台用户登录</source>
+        <translation>Platform user login</translation>
+    </message>
+    <message>
+        <source>用户名:</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <source>密码:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>登录</source>
+        <translation>Log in</translation>
+    </message>
+    <message>
+        <source>直连数据库</source>
+        <translation>Direct database link</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>登录失败</source>
+        <translation>Login failed</translation>
+    </message>
+    <message>
+        <source>失败原因:</source>
+        <translation>Reason:</translation>
+    </message>
+</context>
+<context>
+    <name>CModelVarnixlogin</name>
+    <message>
+        <source>账号:%1 </source>
+        <translation>Account: %1 </translation>
+    </message>
+    <message>
+        <source>登录失败</source>
+        <translation>Login failed</translation>
+    </message>
+    <message>
+        <source>失败原因:</source>
+        <translation>Reason:</translation>
+    </message>
+</context>
+<context>
+    <name>CfgCheckRules</name>
+    <message>
+        <source>用户组所属位置 %1 未配置</source>
+        <translation>Location %1 of the user group is not configured</translation>
+    </message>
+    <message>
+        <source>特殊功能 %1的子节点%2 未配置</source>
+        <translation>Child node %2 of special function %1 is not configured</translation>
+    </message>
+    <message>
+        <source>画面权限 %1未配置</source>
+        <translation>Display permission %1 is not configured</translation>
+    </message>
+    <message>
+        <source>报表浏览%1未配置</source>
+        <translation>Report permission %1 is not configured</translation>
+    </message>
+    <message>
+        <source>未关联前置测点</source>
+        <translation>No front-end point linked</translation>
+    </message>
+    <message>
+        <source> 不存在</source>
+        <translation> does not exist</translation>
+    </message>
+    <message>
+        <source>DI点不存在</source>
+        <translation>The DI point does not exist</translation>
+    </message>
+    <message>
+        <source>DI点不可控</source>
+        <translation>The DI point is not controllable</translation>
+    </message>
+    <message>
+        <source>后台测点 %1 不存在</source>
+        <translation>Back-stage point %1 does not exist</translation>
+    </message>
+    <message>
+        <source>查询失败</source>
+        <translation>Query failed</translation>
+    </message>
+    <message>
+        <source>标签结构错误</source>
+        <translation>Wrong tag structure</translation>
+    </message>
+    <message>
+        <source>字符&apos;.&apos;的数量异常</source>
+        <translation>Wrong number of &apos;.&apos; characters</translation>
+    </message>
+    <message>
+        <source>字符&apos;_&apos;的数量异常</source>
+        <translation>Wrong number of &apos;_&apos; characters</translation>
+    </message>
+    <message>
+        <source>标签中有错误字段：</source>
+        <translation>Wrong field in the tag: </translation>
+    </message>
+    <message>
+        <source>含有禁止使用字符&apos;_&apos;</source>
+        <translation>Contains the forbidden character &apos;_&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>ColMgrData</name>
+    <message>
+        <source>“%1”(%2)不能保存值“%3”：%4</source>
+        <translation>&quot;%1&quot; (%2) cannot hold the value &quot;%3&quot;: %4</translation>
+    </message>
+</context>
+<context>
+    <name>ColumnKind</name>
+    <message>
+        <source>SQL类型 %1 与值类型 %2 不一致，按 %3 处理</source>
+        <translation>SQL type %1 and value type %2 disagree; treated as %3</translation>
+    </message>
+    <message>
+        <source>最多 %1 个字符</source>
+        <translation>at most %1 characters</translation>
+    </message>
+    <message>
+        <source>不是整数</source>
+        <translation>not an integer</translation>
+    </message>
+    <message>
+        <source>超出范围 %1 ~ %2</source>
+        <translation>out of range %1 to %2</translation>
+    </message>
+    <message>
+        <source>不是数字</source>
+        <translation>not a number</translation>
+    </message>
+    <message>
+        <source>整数部分最多 %1 位</source>
+        <translation>at most %1 digits before the decimal point</translation>
+    </message>
+    <message>
+        <source>小数部分最多 %1 位</source>
+        <translation>at most %1 digits after the decimal point</translation>
+    </message>
+</context>
+<context>
+    <name>DemoGenerator</name>
+    <message>
+        <source>写入表 %1 失败: %2</source>
+        <translation>Writing table %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>在 %1 中没有可用的表定义文件 %2</source>
+        <translation>No usable table definition file in %1 %2</translation>
+    </message>
+    <message>
+        <source>无法开始事务: %1</source>
+        <translation>Cannot begin a transaction: %1</translation>
+    </message>
+    <message>
+        <source>提交失败: %1</source>
+        <translation>Commit failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>IniSettings</name>
+    <message>
+        <source>这是一个文件夹，不是文件</source>
+        <translation>this is a folder, not a file</translation>
+    </message>
+</context>
+<context>
+    <name>InstallRoot</name>
+    <message>
+        <source>无法把 %1 复制到 %2: %3</source>
+        <translation>Cannot copy %1 to %2: %3</translation>
+    </message>
+</context>
+<context>
+    <name>LoginDlg</name>
+    <message>
+        <source>登录</source>
+        <translation>Log in</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>用户</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>数据库类型</source>
+        <translation>Database type</translation>
+    </message>
+    <message>
+        <source>数据库名称:</source>
+        <translation>Database name:</translation>
+    </message>
+    <message>
+        <source>MySQL</source>
+        <translation>MySQL</translation>
+    </message>
+    <message>
+        <source>Oracle</source>
+        <translation>Oracle</translation>
+    </message>
+    <message>
+        <source>OpenGauss</source>
+        <translation>OpenGauss</translation>
+    </message>
+    <message>
+        <source>KingBase</source>
+        <translation>KingBase</translation>
+    </message>
+    <message>
+        <source>,可能未进行系统建模!</source>
+        <translation>; the system may not have been modelled yet!</translation>
+    </message>
+    <message>
+        <source>登录失败</source>
+        <translation>Login failed</translation>
+    </message>
+    <message>
+        <source>失败原因:</source>
+        <translation>Reason:</translation>
+    </message>
+    <message>
+        <source>无法保存连接设置到 %1: %2</source>
+        <translation>Cannot save the connection settings to %1: %2</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>建模工具</source>
+        <translation>Modelling tool</translation>
+    </message>
+    <message>
+        <source>系统</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>版本信息</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>帮助文档</source>
+        <translation>Documentation</translation>
+    </message>
+    <message>
+        <source>属性面板主键可编辑</source>
+        <translation>Primary keys editable in property pages</translation>
+    </message>
+    <message>
+        <source>前置测点检索器</source>
+        <translation>Front-end point finder</translation>
+    </message>
+    <message>
+        <source>后台测点检索器</source>
+        <translation>Back-stage point browser</translation>
+    </message>
+    <message>
+        <source>批量修改后台测点</source>
+        <translation>Batch-edit back-stage points</translation>
+    </message>
+    <message>
+        <source>批量修改前置测点</source>
+        <translation>Batch-edit front-end points</translation>
+    </message>
+    <message>
+        <source>配置检查</source>
+        <translation>Configuration check</translation>
+    </message>
+    <message>
+        <source>设备建模</source>
+        <translation>Device modelling</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>读取mainWindow.xml文件错误，请检查xml文件格式是否正确！</source>
+        <translation>Cannot read mainWindow.xml; please check that the XML file is well-formed!</translation>
+    </message>
+    <message>
+        <source>数据库错误</source>
+        <translation>Database error</translation>
+    </message>
+    <message>
+        <source>数据库错误：</source>
+        <translation>Database error:</translation>
+    </message>
+    <message>
+        <source>版本号:%1</source>
+        <translation>Version: %1</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>确定退出软件</source>
+        <translation>Exit the tool?</translation>
+    </message>
+    <message>
+        <source>有未保存的修改，退出将放弃这些修改。仍要退出吗？</source>
+        <translation>There are unsaved changes; exiting discards them. Exit anyway?</translation>
+    </message>
+</context>
+<context>
+    <name>ModelContext</name>
+    <message>
+        <source>数据库查询域失败</source>
+        <translation>Reading the domains from the database failed</translation>
+    </message>
+    <message>
+        <source>数据库中不存在任何域</source>
+        <translation>The database holds no domain</translation>
+    </message>
+    <message>
+        <source>数据库查询位置失败</source>
+        <translation>Reading the locations from the database failed</translation>
+    </message>
+    <message>
+        <source>数据库中不存在任何位置</source>
+        <translation>The database holds no location</translation>
+    </message>
+    <message>
+        <source>数据库查询应用失败</source>
+        <translation>Reading the applications from the database failed</translation>
+    </message>
+    <message>
+        <source>数据库中不存在任何应用</source>
+        <translation>The database holds no application</translation>
+    </message>
+    <message>
+        <source>数据库查询专业失败</source>
+        <translation>Reading the subsystems from the database failed</translation>
+    </message>
+    <message>
+        <source>数据库中不存在任何专业</source>
+        <translation>The database holds no subsystem</translation>
+    </message>
+</context>
+<context>
+    <name>OrvBackPointPatch</name>
+    <message>
+        <source>批量修改后台测点</source>
+        <translation>Batch-edit back-stage points</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>Location:</translation>
+    </message>
+    <message>
+        <source>专业：</source>
+        <translation>Subsystem:</translation>
+    </message>
+    <message>
+        <source>设备组：</source>
+        <translation>Group:</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>点类型：</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>前置RTU：</source>
+        <translation>RTU:</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Query</translation>
+    </message>
+    <message>
+        <source>基础属性</source>
+        <translation>Basic</translation>
+    </message>
+    <message>
+        <source>前置属性</source>
+        <translation>Front end</translation>
+    </message>
+    <message>
+        <source>限值属性</source>
+        <translation>Limits</translation>
+    </message>
+    <message>
+        <source>控制属性</source>
+        <translation>Control</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>专业</source>
+        <translation>Subsystem</translation>
+    </message>
+    <message>
+        <source>设备组</source>
+        <translation>Device group</translation>
+    </message>
+    <message>
+        <source>RTU</source>
+        <translation>RTU</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+</context>
+<context>
+    <name>OrvBatchEdit</name>
+    <message>
+        <source>%1 选中行 从0开始自增</source>
+        <translation>%1: number selected rows from 0</translation>
+    </message>
+    <message>
+        <source>%1 选中行 从1开始自增</source>
+        <translation>%1: number selected rows from 1</translation>
+    </message>
+    <message>
+        <source>%1 选中行 自定义自增</source>
+        <translation>%1: number selected rows by pattern</translation>
+    </message>
+    <message>
+        <source>%1 选中行 取相同值</source>
+        <translation>%1: give selected rows one value</translation>
+    </message>
+    <message>
+        <source>%1 选中行 查找与替换</source>
+        <translation>%1: find and replace in selected rows</translation>
+    </message>
+    <message>
+        <source>撤销上次批量修改</source>
+        <translation>Undo the last batch edit</translation>
+    </message>
+    <message>
+        <source>取相同值</source>
+        <translation>One value</translation>
+    </message>
+    <message>
+        <source>请输入</source>
+        <translation>Enter the value</translation>
+    </message>
+    <message>
+        <source>查找内容为空，未做任何修改。</source>
+        <translation>Nothing to find; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限，不能批量修改。</source>
+        <translation>The current user may not make changes; no batch edit.</translation>
+    </message>
+    <message>
+        <source>%1
+文本格式不对</source>
+        <translation>%1
+The text has the wrong format</translation>
+    </message>
+    <message>
+        <source>该列不可编辑</source>
+        <translation>This column cannot be edited</translation>
+    </message>
+    <message>
+        <source>该列是主键,不可编辑</source>
+        <translation>This column is a primary key and cannot be edited</translation>
+    </message>
+    <message>
+        <source>开始执行自增菜单</source>
+        <translation>Numbering started</translation>
+    </message>
+    <message>
+        <source>开始执行取相同值菜单</source>
+        <translation>Setting one value started</translation>
+    </message>
+    <message>
+        <source>开始执行查找与替换菜单</source>
+        <translation>Find and replace started</translation>
+    </message>
+    <message>
+        <source>自增菜单结束</source>
+        <translation>Numbering finished</translation>
+    </message>
+    <message>
+        <source>取相同值菜单结束</source>
+        <translation>Setting one value finished</translation>
+    </message>
+    <message>
+        <source>查找与替换菜单结束</source>
+        <translation>Find and replace finished</translation>
+    </message>
+    <message>
+        <source>修改成功!</source>
+        <translation>Changed successfully!</translation>
+    </message>
+    <message>
+        <source>没有可以撤销的批量修改。</source>
+        <translation>There is no batch edit to undo.</translation>
+    </message>
+    <message>
+        <source>上次批量修改的行已不在表格中（表格已重新查询），无法撤销。</source>
+        <translation>The rows of the last batch edit are no longer in the table (it was queried again); cannot undo.</translation>
+    </message>
+    <message>
+        <source>开始执行撤销菜单</source>
+        <translation>Undo started</translation>
+    </message>
+    <message>
+        <source>撤销菜单结束</source>
+        <translation>Undo finished</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+</context>
+<context>
+    <name>OrvDbDesign</name>
+    <message>
+        <source>查询结果中没有列 %1 或 %2</source>
+        <translation>The query result has no column %1 or %2</translation>
+    </message>
+    <message>
+        <source>查询返回的列数不足: %1</source>
+        <translation>The query returned too few columns: %1</translation>
+    </message>
+</context>
+<context>
+    <name>OrvFesLinkDropFilter</name>
+    <message>
+        <source>拖入的数据不是前置测点</source>
+        <translation>What was dropped is not a front-end point</translation>
+    </message>
+    <message>
+        <source>一行只能关联一个前置测点，请只拖入一个测点</source>
+        <translation>A row links to one front-end point only; drop a single point</translation>
+    </message>
+    <message>
+        <source>前置测点 %1 属于表 %2，%3 只能关联 %4 的测点</source>
+        <translation>Front-end point %1 belongs to table %2; %3 can only link points of %4</translation>
+    </message>
+    <message>
+        <source>%1 有未保存的修改，请先保存或撤销，再关联前置测点</source>
+        <translation>%1 has unsaved changes; save or undo them before linking a front-end point</translation>
+    </message>
+    <message>
+        <source>读取前置测点 %1 失败：%2</source>
+        <translation>Reading front-end point %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>前置测点 %1 在表 %2 中不存在</source>
+        <translation>Front-end point %1 does not exist in table %2</translation>
+    </message>
+    <message>
+        <source>确定将 %1（%2）关联到前置测点 %3（%4）？
+当前关联的前置测点：%5</source>
+        <translation>Link %1 (%2) to front-end point %3 (%4)?
+Currently linked front-end point: %5</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>关联失败：前置测点 %1 未被接受</source>
+        <translation>Linking failed: front-end point %1 was not accepted</translation>
+    </message>
+    <message>
+        <source>关联失败：%1</source>
+        <translation>Linking failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>OrvFesPointDlg</name>
+    <message>
+        <source>前置测点检索器</source>
+        <translation>Front-end point finder</translation>
+    </message>
+    <message>
+        <source>筛选设备</source>
+        <translation>Filter devices</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>专业</source>
+        <translation>Subsystem</translation>
+    </message>
+    <message>
+        <source>RTU</source>
+        <translation>RTU</translation>
+    </message>
+    <message>
+        <source>点类型</source>
+        <translation>Point type</translation>
+    </message>
+    <message>
+        <source>标签名</source>
+        <translation>Tag name</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Points</translation>
+    </message>
+</context>
+<context>
+    <name>OrvFesPointPatch</name>
+    <message>
+        <source>批量修改前置测点</source>
+        <translation>Batch-edit front-end points</translation>
+    </message>
+    <message>
+        <source>位置：</source>
+        <translation>Location:</translation>
+    </message>
+    <message>
+        <source>专业：</source>
+        <translation>Subsystem:</translation>
+    </message>
+    <message>
+        <source>RTU：</source>
+        <translation>RTU:</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>点类型：</source>
+        <translation>Point type:</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Query</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>专业</source>
+        <translation>Subsystem</translation>
+    </message>
+    <message>
+        <source>RTU</source>
+        <translation>RTU</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Points</translation>
+    </message>
+</context>
+<context>
+    <name>OrvInputDlg</name>
+    <message>
+        <source>自定义自增</source>
+        <translation>Number by pattern</translation>
+    </message>
+    <message>
+        <source>例如 AI_%1</source>
+        <translation>for example AI_%1</translation>
+    </message>
+    <message>
+        <source>文本格式:</source>
+        <translation>Text pattern:</translation>
+    </message>
+    <message>
+        <source>起始值:</source>
+        <translation>Start value:</translation>
+    </message>
+    <message>
+        <source>格式中的 %1 依次替换为 起始值、起始值+1 ...</source>
+        <translation>%1 in the pattern becomes the start value, start value + 1, ...</translation>
+    </message>
+</context>
+<context>
+    <name>OrvPatchTable</name>
+    <message>
+        <source>所有</source>
+        <translation>All</translation>
+    </message>
+</context>
+<context>
+    <name>OrvPropertyPage</name>
+    <message>
+        <source>筛选(不区分大小写)</source>
+        <translation>Filter (letter case ignored)</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>撤销修改</source>
+        <translation>Undo changes</translation>
+    </message>
+    <message>
+        <source>筛选列:</source>
+        <translation>Filter column:</translation>
+    </message>
+    <message>
+        <source>表 %1 已被其他操作修改，保存前请核对或刷新</source>
+        <translation>Table %1 was changed by another operation; check or refresh before saving</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>全部列</source>
+        <translation>All columns</translation>
+    </message>
+    <message>
+        <source>已保存</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Saving failed</translation>
+    </message>
+    <message>
+        <source>表 %1 有未保存的修改，刷新将放弃这些修改。确定刷新吗？</source>
+        <translation>Table %1 has unsaved changes; refreshing discards them. Refresh anyway?</translation>
+    </message>
+    <message>
+        <source>%1: 共 %2 条记录，显示 %3 条</source>
+        <translation>%1: %2 records, %3 shown</translation>
+    </message>
+    <message>
+        <source>；有未保存的修改</source>
+        <translation>; unsaved changes</translation>
+    </message>
+    <message>
+        <source>；读取失败: %1</source>
+        <translation>; reading failed: %1</translation>
+    </message>
+    <message>
+        <source>保存失败，修改仍在，改正后可再次保存</source>
+        <translation>Save failed; the edits are kept, correct them and save again</translation>
+    </message>
+    <message>
+        <source>（第 %1 行“%2”）</source>
+        <translation>(row %1, &quot;%2&quot;)</translation>
+    </message>
+</context>
+<context>
+    <name>OrvReadStatus</name>
+    <message>
+        <source>读取%1失败: %2</source>
+        <translation>Reading %1 failed: %2</translation>
+    </message>
+</context>
+<context>
+    <name>OrvReplaceDlg</name>
+    <message>
+        <source>查找与替换</source>
+        <translation>Find and replace</translation>
+    </message>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>替换为:</source>
+        <translation>Replace with:</translation>
+    </message>
+</context>
+<context>
+    <name>OrvRowFilterProxy</name>
+    <message>
+        <source>数据库中的值: %1</source>
+        <translation>Value in the database: %1</translation>
+    </message>
+    <message>
+        <source>保存失败的单元格</source>
+        <translation>The save failed on this cell</translation>
+    </message>
+</context>
+<context>
+    <name>OrvSchema</name>
+    <message>
+        <source>建表失败: %1
+原因: %2</source>
+        <translation>Creating a table failed: %1
+Reason: %2</translation>
+    </message>
+</context>
+<context>
+    <name>OrvTableDataMgr</name>
+    <message>
+        <source>数据库配置 %1 中的值不是文本，按默认值读取: %2</source>
+        <translation>A value in the database configuration %1 is not text; its default is used: %2</translation>
+    </message>
+    <message>
+        <source>数据库配置 %1 中的数据库类型“%2”无法识别，可用的类型: %3</source>
+        <translation>The database type &quot;%2&quot; in the database configuration %1 is unknown; the types are: %3</translation>
+    </message>
+    <message>
+        <source>数据库:%1</source>
+        <translation>Database: %1</translation>
+    </message>
+    <message>
+        <source>数据库未连接</source>
+        <translation>No database link</translation>
+    </message>
+    <message>
+        <source>平台连接</source>
+        <translation>platform link</translation>
+    </message>
+    <message>
+        <source>直连</source>
+        <translation>direct link</translation>
+    </message>
+    <message>
+        <source>表 %1 的定义中没有列 %2，无法检查其值</source>
+        <translation>The definition of table %1 has no column %2; its value cannot be checked</translation>
+    </message>
+    <message>
+        <source>%1。未执行任何修改。</source>
+        <translation>%1. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>第%1条语句: %2。未执行任何修改。</source>
+        <translation>Statement %1: %2. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限，未执行任何修改。</source>
+        <translation>The current user may not make changes; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>第%1条语句不是单条SQL语句，已拒绝执行，未执行任何修改。
+语句: %2</source>
+        <translation>Statement %1 is not a single SQL statement and was refused; nothing was changed.
+Statement: %2</translation>
+    </message>
+    <message>
+        <source>第%1条语句的值无法检查，已拒绝执行，未执行任何修改。可以检查的语句: %2
+语句: %3</source>
+        <translation>The values of statement %1 cannot be checked, so it was refused; nothing was changed. Statements that can be checked: %2
+Statement: %3</translation>
+    </message>
+    <message>
+        <source>无效的表定义名: %1</source>
+        <translation>Invalid table definition name: %1</translation>
+    </message>
+    <message>
+        <source>无法读取数据库配置 %1: %2</source>
+        <translation>Cannot read the database configuration %1: %2</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 在 %2 秒内没有响应，操作已中止</source>
+        <translation>The database server %1 did not answer within %2 seconds; the operation was stopped</translation>
+    </message>
+    <message>
+        <source>数据库连接中断: %1</source>
+        <translation>Database connection lost: %1</translation>
+    </message>
+    <message>
+        <source>数据库连接中断，重新连接失败</source>
+        <translation>Database connection lost; reconnecting failed</translation>
+    </message>
+    <message>
+        <source>数据库连接中断，重新连接失败: %1</source>
+        <translation>Database connection lost; reconnecting failed: %1</translation>
+    </message>
+    <message>
+        <source>已重新连接数据库 %1</source>
+        <translation>Reconnected to the database %1</translation>
+    </message>
+    <message>
+        <source>数据库连接中断，修改未完成</source>
+        <translation>Database connection lost; the changes were not made</translation>
+    </message>
+</context>
+<context>
+    <name>OrvTableModel</name>
+    <message>
+        <source>没有这一列</source>
+        <translation>No such column</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限</source>
+        <translation>The current user may not make changes</translation>
+    </message>
+    <message>
+        <source>该列不可编辑</source>
+        <translation>This column cannot be edited</translation>
+    </message>
+    <message>
+        <source>该列是主键,不可编辑</source>
+        <translation>This column is a primary key and cannot be edited</translation>
+    </message>
+    <message>
+        <source>表 %1 没有主键，无法保存修改</source>
+        <translation>Table %1 has no primary key; changes cannot be saved</translation>
+    </message>
+</context>
+<context>
+    <name>OrvWaitPrgDlg</name>
+    <message>
+        <source>请稍候</source>
+        <translation>Please wait</translation>
+    </message>
+    <message>
+        <source>正在执行，请稍候...</source>
+        <translation>Working, please wait...</translation>
+    </message>
+    <message>
+        <source>修改没有返回结果，数据库未确认修改。</source>
+        <translation>The changes returned no result; the database did not confirm them.</translation>
+    </message>
+    <message>
+        <source>正在读取，请稍候...</source>
+        <translation>Reading, please wait...</translation>
+    </message>
+</context>
+<context>
+    <name>PlatformAccount</name>
+    <message>
+        <source>请输入用户名</source>
+        <translation>Please enter a user name</translation>
+    </message>
+    <message>
+        <source>无法连接平台数据库: %1</source>
+        <translation>Cannot connect to the platform database: %1</translation>
+    </message>
+    <message>
+        <source>读取平台用户失败: %1</source>
+        <translation>Reading the platform users failed: %1</translation>
+    </message>
+    <message>
+        <source>用户名或密码错误</source>
+        <translation>Wrong user name or password</translation>
+    </message>
+    <message>
+        <source>无法更新用户 %1 的密码散列: %2</source>
+        <translation>Cannot update the password hash of user %1: %2</translation>
+    </message>
+    <message>
+        <source>读取用户 %1 的权限失败: %2</source>
+        <translation>Reading the rights of user %1 failed: %2</translation>
+    </message>
+</context>
+<context>
+    <name>PointCatalogue</name>
+    <message>
+        <source>模拟量</source>
+        <translation>Analog</translation>
+    </message>
+    <message>
+        <source>数字量</source>
+        <translation>Digital</translation>
+    </message>
+    <message>
+        <source>累积量</source>
+        <translation>Accumulator</translation>
+    </message>
+    <message>
+        <source>混合量</source>
+        <translation>Mix</translation>
+    </message>
+    <message>
+        <source>模拟量控制</source>
+        <translation>Analog control</translation>
+    </message>
+    <message>
+        <source>数字量控制</source>
+        <translation>Digital control</translation>
+    </message>
+    <message>
+        <source>混合量控制</source>
+        <translation>Mix control</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>启动日志服务失败:</source>
+        <translation>The logging service did not start: </translation>
+    </message>
+    <message>
+        <source>model_varnix begin run....</source>
+        <translation>model_varnix begin run....</translation>
+    </message>
+    <message>
+        <source>设备建模</source>
+        <translation>Device modelling</translation>
+    </message>
+    <message>
+        <source>连接设置 %1 中 %2 的值不是文本，按默认值读取</source>
+        <translation>The value of %2 in the connection settings %1 is not text; its default is used</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误</source>
+        <translation>Database server %1 refused user %2: wrong user name or password</translation>
+    </message>
+    <message>
+        <source>用户 %1 无权访问数据库服务器 %2 上的数据库 %3</source>
+        <translation>User %1 may not access database %3 on server %2</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 上不存在数据库 %2</source>
+        <translation>Database server %1 has no database %2</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 上不存在用户 %2</source>
+        <translation>Database server %1 has no user %2</translation>
+    </message>
+    <message>
+        <source>找不到数据库服务器地址 %1</source>
+        <translation>Cannot find the database server address %1</translation>
+    </message>
+    <message>
+        <source>无法连接到数据库服务器 %1（服务器未启动、地址或端口错误，或网络不通）</source>
+        <translation>Cannot connect to database server %1 (server not running, wrong address or port, or no network)</translation>
+    </message>
+    <message>
+        <source>无法打开数据库服务器 %1 上的数据库 %2（用户 %3）</source>
+        <translation>Cannot open database %2 on server %1 (user %3)</translation>
+    </message>
+    <message>
+        <source>无法打开SQLite数据库文件 %1</source>
+        <translation>Cannot open the SQLite database file %1</translation>
+    </message>
+    <message>
+        <source>驱动信息：%1</source>
+        <translation>Driver says: %1</translation>
+    </message>
+    <message>
+        <source>无法设置数据库会话(%1)：%2</source>
+        <translation>Cannot set up the database session (%1): %2</translation>
+    </message>
+    <message>
+        <source>不支持的数据库类型代码 %1</source>
+        <translation>Unsupported database type code %1</translation>
+    </message>
+    <message>
+        <source>无法连接%1数据库 %2: 缺少Qt数据库驱动 %3 (已安装的驱动: %4)</source>
+        <translation>Cannot connect to %1 database %2: the Qt database driver %3 is missing (installed drivers: %4)</translation>
+    </message>
+    <message>
+        <source>数据库文件不存在: %1</source>
+        <translation>The database file does not exist: %1</translation>
+    </message>
+    <message>
+        <source>数据库未连接</source>
+        <translation>No database link</translation>
+    </message>
+    <message>
+        <source>无法开始事务: %1</source>
+        <translation>Cannot begin a transaction: %1</translation>
+    </message>
+    <message>
+        <source>第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。
+语句: %2</source>
+        <translation>Statement %1 changed no record (it may have been deleted or changed); all changes were undone.
+Statement: %2</translation>
+    </message>
+    <message>
+        <source>第%1条语句执行失败，全部修改已撤销。
+语句: %2
+原因: %3</source>
+        <translation>Statement %1 failed; all changes were undone.
+Statement: %2
+Reason: %3</translation>
+    </message>
+    <message>
+        <source>提交事务失败，全部修改已撤销: %1</source>
+        <translation>Committing the transaction failed; all changes were undone: %1</translation>
+    </message>
+    <message>
+        <source>%1:%2 只读</source>
+        <translation>%1:%2 is read-only</translation>
+    </message>
+    <message>
+        <source>没有填写数据库服务器地址</source>
+        <translation>No database server address was given</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 在 %2 秒内没有响应，操作已中止</source>
+        <translation>The database server %1 did not answer within %2 seconds; the operation was stopped</translation>
+    </message>
+    <message>
+        <source>第%1条语句执行时数据库连接中断，事务没有提交，全部修改均未生效。
+语句: %2
+原因: %3</source>
+        <translation>The database connection was lost while statement %1 ran; the transaction was not committed and none of the changes took effect.
+Statement: %2
+Reason: %3</translation>
+    </message>
+    <message>
+        <source>提交事务时数据库连接中断，无法确认修改是否已经保存，请刷新后核对: %1</source>
+        <translation>The database connection was lost while committing; it is not known whether the changes were saved. Refresh and check: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SqlWrite</name>
+    <message>
+        <source>UPDATE 表 SET 列 = 值 WHERE 列 = 值 [AND ...]、DELETE FROM 表 WHERE ... 或 INSERT INTO 表 (列, ...) VALUES (值, ...)，值为引号中的文本、数字或 NULL</source>
+        <translation>UPDATE table SET column = value WHERE column = value [AND ...], DELETE FROM table WHERE ... or INSERT INTO table (column, ...) VALUES (value, ...), values being quoted texts, numbers or NULL</translation>
+    </message>
+</context>
+<context>
+    <name>TableDefinition</name>
+    <message>
+        <source>无法打开表定义文件 %1: %2</source>
+        <translation>Cannot open the table definition file %1: %2</translation>
+    </message>
+    <message>
+        <source>表定义文件 %1 格式错误(第%2行): %3</source>
+        <translation>The table definition file %1 is malformed (line %2): %3</translation>
+    </message>
+    <message>
+        <source>表定义文件 %1 缺少表名或列</source>
+        <translation>The table definition file %1 lacks a table name or columns</translation>
+    </message>
+</context>
+<context>
+    <name>Worker</name>
+    <message>
+        <source>数据库未连接</source>
+        <translation>Not connected to a database</translation>
+    </message>
+</context>
+<context>
+    <name>configcheck.xml</name>
+    <message>
+        <source>RTU所属通道</source>
+        <translation>Channel of RTUs</translation>
+    </message>
+    <message>
+        <source>关联与引用检查</source>
+        <translation>Link and reference checks</translation>
+    </message>
+    <message>
+        <source>前置RTU标签</source>
+        <translation>Front-end RTU tags</translation>
+    </message>
+    <message>
+        <source>前置数字量所属RTU</source>
+        <translation>RTU of front-end digital points</translation>
+    </message>
+    <message>
+        <source>前置数字量控制标签</source>
+        <translation>Front-end digital control tags</translation>
+    </message>
+    <message>
+        <source>前置数字量标签</source>
+        <translation>Front-end digital tags</translation>
+    </message>
+    <message>
+        <source>前置数据块标签</source>
+        <translation>Front-end data block tags</translation>
+    </message>
+    <message>
+        <source>前置模拟量所属RTU</source>
+        <translation>RTU of front-end analog points</translation>
+    </message>
+    <message>
+        <source>前置模拟量控制标签</source>
+        <translation>Front-end analog control tags</translation>
+    </message>
+    <message>
+        <source>前置模拟量标签</source>
+        <translation>Front-end analog tags</translation>
+    </message>
+    <message>
+        <source>前置混合量所属RTU</source>
+        <translation>RTU of front-end mix points</translation>
+    </message>
+    <message>
+        <source>前置混合量控制标签</source>
+        <translation>Front-end mix control tags</translation>
+    </message>
+    <message>
+        <source>前置混合量标签</source>
+        <translation>Front-end mix tags</translation>
+    </message>
+    <message>
+        <source>前置累积量所属RTU</source>
+        <translation>RTU of front-end accumulators</translation>
+    </message>
+    <message>
+        <source>前置累积量标签</source>
+        <translation>Front-end accumulator tags</translation>
+    </message>
+    <message>
+        <source>前置设备所属RTU</source>
+        <translation>RTU of front-end devices</translation>
+    </message>
+    <message>
+        <source>前置通道标签</source>
+        <translation>Front-end channel tags</translation>
+    </message>
+    <message>
+        <source>控制与存在检查</source>
+        <translation>Control and existence checks</translation>
+    </message>
+    <message>
+        <source>数字量关联前置测点</source>
+        <translation>Digital points linked to front-end points</translation>
+    </message>
+    <message>
+        <source>数字量测点标签</source>
+        <translation>Digital point tags</translation>
+    </message>
+    <message>
+        <source>权限检查</source>
+        <translation>Permission checks</translation>
+    </message>
+    <message>
+        <source>标签结构检查</source>
+        <translation>Tag structure checks</translation>
+    </message>
+    <message>
+        <source>模拟量关联前置测点</source>
+        <translation>Analog points linked to front-end points</translation>
+    </message>
+    <message>
+        <source>模拟量测点标签</source>
+        <translation>Analog point tags</translation>
+    </message>
+    <message>
+        <source>混合量关联前置测点</source>
+        <translation>Mix points linked to front-end points</translation>
+    </message>
+    <message>
+        <source>混合量测点标签</source>
+        <translation>Mix point tags</translation>
+    </message>
+    <message>
+        <source>用户组权限</source>
+        <translation>User group permissions</translation>
+    </message>
+    <message>
+        <source>累积量关联前置测点</source>
+        <translation>Accumulators linked to front-end points</translation>
+    </message>
+    <message>
+        <source>累积量测点标签</source>
+        <translation>Accumulator tags</translation>
+    </message>
+    <message>
+        <source>联动引用的测点存在</source>
+        <translation>Points referenced by linkages exist</translation>
+    </message>
+    <message>
+        <source>设备所属设备组</source>
+        <translation>Device group of devices</translation>
+    </message>
+    <message>
+        <source>设备标签</source>
+        <translation>Device tags</translation>
+    </message>
+    <message>
+        <source>设备组标签</source>
+        <translation>Device group tags</translation>
+    </message>
+    <message>
+        <source>闭锁参数的数字量可控</source>
+        <translation>Digital points of interlocks are controllable</translation>
+    </message>
+</context>
+<context>
+    <name>mainWindow.xml</name>
+    <message>
+        <source>前置关联</source>
+        <translation>Front-end links</translation>
+    </message>
+    <message>
+        <source>前置测点</source>
+        <translation>Front-end points</translation>
+    </message>
+    <message>
+        <source>后台测点</source>
+        <translation>Back-stage points</translation>
+    </message>
+    <message>
+        <source>用户权限</source>
+        <translation>User rights</translation>
+    </message>
+    <message>
+        <source>系统模型</source>
+        <translation>System model</translation>
+    </message>
+    <message>
+        <source>设备组与设备</source>
+        <translation>Devices</translation>
+    </message>
+    <message>
+        <source>通道与RTU</source>
+        <translation>Channels and RTUs</translation>
+    </message>
+    <message>
+        <source>限值与控制</source>
+        <translation>Limits, control</translation>
+    </message>
+</context>
+<context>
+    <name>model_check</name>
+    <message>
+        <source>共 %1 条异常
+</source>
+        <translation>%1 findings in all
+</translation>
+    </message>
+    <message>
+        <source>检查失败：</source>
+        <translation>Check failed: </translation>
+    </message>
+    <message>
+        <source>%1 条异常</source>
+        <translation>%1 findings</translation>
+    </message>
+    <message>
+        <source>确认删除以上 %1 条记录? [y/N] </source>
+        <translation>Delete the %1 records above? [y/N] </translation>
+    </message>
+    <message>
+        <source>修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。</source>
+        <translation>Repair refused: the link is read-only. A platform link has no logged-in platform user; repair over a direct link (--type and the other options).</translation>
+    </message>
+    <message>
+        <source>修复被拒绝: 日志服务无法启动，删除无法记录: %1</source>
+        <translation>Repair refused: the logging service did not start, so the deletions could not be recorded: %1</translation>
+    </message>
+    <message>
+        <source>没有可自动修复的记录</source>
+        <translation>No record can be repaired automatically</translation>
+    </message>
+    <message>
+        <source>将在一个事务中删除 %1 条记录:</source>
+        <translation>%1 records will be deleted in one transaction:</translation>
+    </message>
+    <message>
+        <source>未删除任何记录</source>
+        <translation>No record was deleted</translation>
+    </message>
+    <message>
+        <source>修复失败，未删除任何记录: %1</source>
+        <translation>Repair failed; no record was deleted: %1</translation>
+    </message>
+    <message>
+        <source>已删除 %1 条记录</source>
+        <translation>%1 records deleted</translation>
+    </message>
+    <message>
+        <source>%1 不是检查配置文件: 其中没有检查组(type)</source>
+        <translation>%1 is no check definition file: it holds no check group (type)</translation>
+    </message>
+    <message>
+        <source>警告: %1</source>
+        <translation>Warning: %1</translation>
+    </message>
+    <message>
+        <source>,可能未进行系统建模!</source>
+        <translation>; the system may not have been modelled yet!</translation>
+    </message>
+    <message>
+        <source>无法检查 %1 / %2: %3</source>
+        <translation>Cannot check %1 / %2: %3</translation>
+    </message>
+    <message>
+        <source>  查询语句: %1</source>
+        <translation>  Query: %1</translation>
+    </message>
+    <message>
+        <source>无法写出结果</source>
+        <translation>Cannot write the results</translation>
+    </message>
+</context>
+<context>
+    <name>model_varnix</name>
+    <message>
+        <source>设备建模：查看、批量修改和检查综合监控系统的配置数据库。启动后先显示平台登录对话框。</source>
+        <translation>Device modelling: look up, batch-edit and check the configuration database of the supervisory control platform. It starts with the platform login dialog.</translation>
+    </message>
+</context>
+<context>
+    <name>model_waiting_dlg</name>
+    <message>
+        <source>正在连接数据库，请稍候...</source>
+        <translation>Connecting to the database, please wait...</translation>
+    </message>
+</context>
+<context>
+    <name>orvConfigCheck</name>
+    <message>
+        <source>无法打开检查配置文件 %1: %2</source>
+        <translation>Cannot open the check definition file %1: %2</translation>
+    </message>
+    <message>
+        <source>检查配置文件 %1 格式错误(第%2行): %3</source>
+        <translation>The check definition file %1 is malformed (line %2): %3</translation>
+    </message>
+    <message>
+        <source>检查项“%1 / %2”: </source>
+        <translation>Check item &quot;%1 / %2&quot;: </translation>
+    </message>
+    <message>
+        <source>未知的检查规则 %1，该项不做检查</source>
+        <translation>Unknown check rule %1; the item is not checked</translation>
+    </message>
+    <message>
+        <source>未知的修复规则 %1，该项不能自动修复</source>
+        <translation>Unknown repair rule %1; the item cannot be repaired automatically</translation>
+    </message>
+    <message>
+        <source>检查规则 %1 需要至少 %2 个参数，只有 %3 个，该项不做检查</source>
+        <translation>Check rule %1 needs at least %2 parameters but has %3; the item is not checked</translation>
+    </message>
+    <message>
+        <source>修复规则 %1 需要至少 %2 个参数，只有 %3 个，该项不会删除任何记录</source>
+        <translation>Repair rule %1 needs at least %2 parameters but has %3; the item deletes no record</translation>
+    </message>
+    <message>
+        <source>表定义 %1 无法打开，用到它的权限检查不报告任何结果: %2</source>
+        <translation>Table definition %1 cannot be opened; the permission checks using it report nothing: %2</translation>
+    </message>
+    <message>
+        <source>表 %1 中已没有 %2 = &apos;%3&apos; 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。</source>
+        <translation>Table %1 no longer holds the record %2 = &apos;%3&apos; (it may have been deleted); all deletions were undone. Check again before repairing.</translation>
+    </message>
+</context>
+<context>
+    <name>orvConfigCheckDlg</name>
+    <message>
+        <source>配置检查</source>
+        <translation>Configuration check</translation>
+    </message>
+    <message>
+        <source>开始检查</source>
+        <translation>Start check</translation>
+    </message>
+    <message>
+        <source>检查项目</source>
+        <translation>Check item</translation>
+    </message>
+    <message>
+        <source>异常数量</source>
+        <translation>Findings</translation>
+    </message>
+    <message>
+        <source>异常详情</source>
+        <translation>Finding details</translation>
+    </message>
+    <message>
+        <source>是否修复</source>
+        <translation>Repair</translation>
+    </message>
+    <message>
+        <source>检查配置文件有 %1 处问题，相关项目不会被检查（指针停留可查看）</source>
+        <translation>The check definition file has %1 problems; the items concerned are not checked (hover to see)</translation>
+    </message>
+    <message>
+        <source>未选择检查项目</source>
+        <translation>No check item chosen</translation>
+    </message>
+    <message>
+        <source>查看详情</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限</source>
+        <translation>The current user may not make changes</translation>
+    </message>
+    <message>
+        <source>    需手动修复</source>
+        <translation>    repair by hand</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>修复勾选项</source>
+        <translation>Repair ticked items</translation>
+    </message>
+    <message>
+        <source>检查失败</source>
+        <translation>Check failed</translation>
+    </message>
+    <message>
+        <source>检查失败：</source>
+        <translation>Check failed: </translation>
+    </message>
+    <message>
+        <source>查询语句: %1</source>
+        <translation>Query: %1</translation>
+    </message>
+    <message>
+        <source>查看原因</source>
+        <translation>Show reason</translation>
+    </message>
+    <message>
+        <source>已删除 %1 条记录</source>
+        <translation>%1 records deleted</translation>
+    </message>
+    <message>
+        <source>修复失败，未删除任何记录</source>
+        <translation>Repair failed; no record was deleted</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>修复成功</source>
+        <translation>Repaired</translation>
+    </message>
+</context>
+<context>
+    <name>orvDevPointWidget</name>
+    <message>
+        <source>输入标签名或描述的一部分，回车搜索</source>
+        <translation>Part of a tag name or description, Enter to search</translation>
+    </message>
+    <message>
+        <source>全部类型</source>
+        <translation>All types</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>位置 / 设备组 / 设备</source>
+        <translation>Location / device group / device</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>标签名</source>
+        <translation>Tag name</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>前置测点</source>
+        <translation>Front-end point</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>读取失败: %1</source>
+        <translation>Reading failed: %1</translation>
+    </message>
+    <message>
+        <source>仅显示前 %1 个测点，请缩小搜索范围</source>
+        <translation>Only the first %1 points are shown; narrow the search</translation>
+    </message>
+    <message>
+        <source>共 %1 个测点</source>
+        <translation>%1 points</translation>
+    </message>
+</context>
+<context>
+    <name>orvErrorListDlg</name>
+    <message>
+        <source>异常详情 - %1</source>
+        <translation>Finding details - %1</translation>
+    </message>
+    <message>
+        <source>异常详情</source>
+        <translation>Finding details</translation>
+    </message>
+    <message>
+        <source>标签名</source>
+        <translation>Tag name</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>错误原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>清理</source>
+        <translation>Clean up</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>Invert selection</translation>
+    </message>
+    <message>
+        <source>清理勾选项</source>
+        <translation>Clean up ticked items</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限</source>
+        <translation>The current user may not make changes</translation>
+    </message>
+</context>
+<context>
+    <name>tables</name>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>RTU号</source>
+        <translation>RTU number</translation>
+    </message>
+    <message>
+        <source>RTU名</source>
+        <translation>RTU name</translation>
+    </message>
+    <message>
+        <source>RTU地址</source>
+        <translation>RTU address</translation>
+    </message>
+    <message>
+        <source>上上限</source>
+        <translation>High-high limit</translation>
+    </message>
+    <message>
+        <source>上限</source>
+        <translation>High limit</translation>
+    </message>
+    <message>
+        <source>下下限</source>
+        <translation>Low-low limit</translation>
+    </message>
+    <message>
+        <source>下限</source>
+        <translation>Low limit</translation>
+    </message>
+    <message>
+        <source>专业</source>
+        <translation>Subsystem</translation>
+    </message>
+    <message>
+        <source>专业标识</source>
+        <translation>Subsystem ID</translation>
+    </message>
+    <message>
+        <source>位数</source>
+        <translation>Bits</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>位置序号</source>
+        <translation>Location number</translation>
+    </message>
+    <message>
+        <source>位置权限1</source>
+        <translation>Location right 1</translation>
+    </message>
+    <message>
+        <source>位置权限2</source>
+        <translation>Location right 2</translation>
+    </message>
+    <message>
+        <source>位置权限3</source>
+        <translation>Location right 3</translation>
+    </message>
+    <message>
+        <source>位置权限4</source>
+        <translation>Location right 4</translation>
+    </message>
+    <message>
+        <source>位置权限5</source>
+        <translation>Location right 5</translation>
+    </message>
+    <message>
+        <source>位置权限6</source>
+        <translation>Location right 6</translation>
+    </message>
+    <message>
+        <source>位置权限7</source>
+        <translation>Location right 7</translation>
+    </message>
+    <message>
+        <source>位置权限8</source>
+        <translation>Location right 8</translation>
+    </message>
+    <message>
+        <source>位置标识</source>
+        <translation>Location ID</translation>
+    </message>
+    <message>
+        <source>位置类型</source>
+        <translation>Location type</translation>
+    </message>
+    <message>
+        <source>偏移量</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>关联标识</source>
+        <translation>Link ID</translation>
+    </message>
+    <message>
+        <source>前置RTU</source>
+        <translation>Front-end RTU</translation>
+    </message>
+    <message>
+        <source>前置控制点</source>
+        <translation>Front-end control point</translation>
+    </message>
+    <message>
+        <source>前置数字量</source>
+        <translation>Front-end digital</translation>
+    </message>
+    <message>
+        <source>前置数字量控制</source>
+        <translation>Front-end digital control</translation>
+    </message>
+    <message>
+        <source>前置数据块</source>
+        <translation>Front-end data block</translation>
+    </message>
+    <message>
+        <source>前置模拟量</source>
+        <translation>Front-end analog</translation>
+    </message>
+    <message>
+        <source>前置模拟量控制</source>
+        <translation>Front-end analog control</translation>
+    </message>
+    <message>
+        <source>前置测点</source>
+        <translation>Front-end points</translation>
+    </message>
+    <message>
+        <source>前置混合量</source>
+        <translation>Front-end mix</translation>
+    </message>
+    <message>
+        <source>前置混合量控制</source>
+        <translation>Front-end mix control</translation>
+    </message>
+    <message>
+        <source>前置累积量</source>
+        <translation>Front-end accumulator</translation>
+    </message>
+    <message>
+        <source>前置设备</source>
+        <translation>Front-end device</translation>
+    </message>
+    <message>
+        <source>前置通道</source>
+        <translation>Front-end channel</translation>
+    </message>
+    <message>
+        <source>功能代码</source>
+        <translation>Function code</translation>
+    </message>
+    <message>
+        <source>功能名</source>
+        <translation>Function name</translation>
+    </message>
+    <message>
+        <source>功能标识</source>
+        <translation>Function ID</translation>
+    </message>
+    <message>
+        <source>动作值</source>
+        <translation>Action value</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>原始编码</source>
+        <translation>Raw code</translation>
+    </message>
+    <message>
+        <source>取反</source>
+        <translation>Inverted</translation>
+    </message>
+    <message>
+        <source>口令摘要</source>
+        <translation>Password hash</translation>
+    </message>
+    <message>
+        <source>告警级别</source>
+        <translation>Alarm level</translation>
+    </message>
+    <message>
+        <source>域</source>
+        <translation>Domain</translation>
+    </message>
+    <message>
+        <source>域标识</source>
+        <translation>Domain ID</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Full name</translation>
+    </message>
+    <message>
+        <source>存盘周期</source>
+        <translation>Storage period</translation>
+    </message>
+    <message>
+        <source>属性</source>
+        <translation>Property</translation>
+    </message>
+    <message>
+        <source>常态值</source>
+        <translation>Normal value</translation>
+    </message>
+    <message>
+        <source>平台用户</source>
+        <translation>Platform users</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>Number</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <source>应用标识</source>
+        <translation>Application ID</translation>
+    </message>
+    <message>
+        <source>所属RTU</source>
+        <translation>RTU</translation>
+    </message>
+    <message>
+        <source>所属域</source>
+        <translation>Domain</translation>
+    </message>
+    <message>
+        <source>所属应用</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <source>所属设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>所属设备组</source>
+        <translation>Device group</translation>
+    </message>
+    <message>
+        <source>所属通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>报表</source>
+        <translation>Reports</translation>
+    </message>
+    <message>
+        <source>报表名</source>
+        <translation>Report name</translation>
+    </message>
+    <message>
+        <source>报表描述</source>
+        <translation>Report description</translation>
+    </message>
+    <message>
+        <source>报表标识</source>
+        <translation>Report ID</translation>
+    </message>
+    <message>
+        <source>控制启用</source>
+        <translation>Control enabled</translation>
+    </message>
+    <message>
+        <source>控制类型</source>
+        <translation>Control type</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>数字量</source>
+        <translation>Digital</translation>
+    </message>
+    <message>
+        <source>数字量前置关联</source>
+        <translation>Digital front-end links</translation>
+    </message>
+    <message>
+        <source>数字量控制</source>
+        <translation>Digital control</translation>
+    </message>
+    <message>
+        <source>数据块类型</source>
+        <translation>Data block type</translation>
+    </message>
+    <message>
+        <source>是否可控</source>
+        <translation>Controllable</translation>
+    </message>
+    <message>
+        <source>是否启用</source>
+        <translation>Enabled</translation>
+    </message>
+    <message>
+        <source>是否告警</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>最大值</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>最小值</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>权限字1</source>
+        <translation>Right word 1</translation>
+    </message>
+    <message>
+        <source>权限字10</source>
+        <translation>Right word 10</translation>
+    </message>
+    <message>
+        <source>权限字11</source>
+        <translation>Right word 11</translation>
+    </message>
+    <message>
+        <source>权限字12</source>
+        <translation>Right word 12</translation>
+    </message>
+    <message>
+        <source>权限字13</source>
+        <translation>Right word 13</translation>
+    </message>
+    <message>
+        <source>权限字14</source>
+        <translation>Right word 14</translation>
+    </message>
+    <message>
+        <source>权限字15</source>
+        <translation>Right word 15</translation>
+    </message>
+    <message>
+        <source>权限字16</source>
+        <translation>Right word 16</translation>
+    </message>
+    <message>
+        <source>权限字2</source>
+        <translation>Right word 2</translation>
+    </message>
+    <message>
+        <source>权限字3</source>
+        <translation>Right word 3</translation>
+    </message>
+    <message>
+        <source>权限字4</source>
+        <translation>Right word 4</translation>
+    </message>
+    <message>
+        <source>权限字5</source>
+        <translation>Right word 5</translation>
+    </message>
+    <message>
+        <source>权限字6</source>
+        <translation>Right word 6</translation>
+    </message>
+    <message>
+        <source>权限字7</source>
+        <translation>Right word 7</translation>
+    </message>
+    <message>
+        <source>权限字8</source>
+        <translation>Right word 8</translation>
+    </message>
+    <message>
+        <source>权限字9</source>
+        <translation>Right word 9</translation>
+    </message>
+    <message>
+        <source>标签名</source>
+        <translation>Tag name</translation>
+    </message>
+    <message>
+        <source>模拟量</source>
+        <translation>Analog</translation>
+    </message>
+    <message>
+        <source>模拟量前置关联</source>
+        <translation>Analog front-end links</translation>
+    </message>
+    <message>
+        <source>模拟量控制</source>
+        <translation>Analog control</translation>
+    </message>
+    <message>
+        <source>模拟量限值</source>
+        <translation>Analog limits</translation>
+    </message>
+    <message>
+        <source>死区</source>
+        <translation>Dead band</translation>
+    </message>
+    <message>
+        <source>测点属性</source>
+        <translation>Point property</translation>
+    </message>
+    <message>
+        <source>测点引用</source>
+        <translation>Point reference</translation>
+    </message>
+    <message>
+        <source>混合量</source>
+        <translation>Mix</translation>
+    </message>
+    <message>
+        <source>混合量前置关联</source>
+        <translation>Mix front-end links</translation>
+    </message>
+    <message>
+        <source>混合量控制</source>
+        <translation>Mix control</translation>
+    </message>
+    <message>
+        <source>满码值</source>
+        <translation>Full-scale code</translation>
+    </message>
+    <message>
+        <source>点号</source>
+        <translation>Point number</translation>
+    </message>
+    <message>
+        <source>特殊功能</source>
+        <translation>Special functions</translation>
+    </message>
+    <message>
+        <source>特殊功能1</source>
+        <translation>Special function 1</translation>
+    </message>
+    <message>
+        <source>特殊功能2</source>
+        <translation>Special function 2</translation>
+    </message>
+    <message>
+        <source>特殊功能3</source>
+        <translation>Special function 3</translation>
+    </message>
+    <message>
+        <source>特殊功能4</source>
+        <translation>Special function 4</translation>
+    </message>
+    <message>
+        <source>特殊功能5</source>
+        <translation>Special function 5</translation>
+    </message>
+    <message>
+        <source>特殊功能6</source>
+        <translation>Special function 6</translation>
+    </message>
+    <message>
+        <source>特殊功能7</source>
+        <translation>Special function 7</translation>
+    </message>
+    <message>
+        <source>特殊功能8</source>
+        <translation>Special function 8</translation>
+    </message>
+    <message>
+        <source>用户标识</source>
+        <translation>User ID</translation>
+    </message>
+    <message>
+        <source>用户组</source>
+        <translation>User group</translation>
+    </message>
+    <message>
+        <source>用户组名</source>
+        <translation>User group name</translation>
+    </message>
+    <message>
+        <source>用户组标识</source>
+        <translation>User group ID</translation>
+    </message>
+    <message>
+        <source>用户组画面与报表权限</source>
+        <translation>User group display and report rights</translation>
+    </message>
+    <message>
+        <source>用户组责任区</source>
+        <translation>User group areas of responsibility</translation>
+    </message>
+    <message>
+        <source>画面</source>
+        <translation>Displays</translation>
+    </message>
+    <message>
+        <source>画面名</source>
+        <translation>Display name</translation>
+    </message>
+    <message>
+        <source>画面描述</source>
+        <translation>Display description</translation>
+    </message>
+    <message>
+        <source>画面文件</source>
+        <translation>Display file</translation>
+    </message>
+    <message>
+        <source>画面标识</source>
+        <translation>Display ID</translation>
+    </message>
+    <message>
+        <source>登录名</source>
+        <translation>Login name</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>类型(0画面1报表)</source>
+        <translation>Type (0 display, 1 report)</translation>
+    </message>
+    <message>
+        <source>系数</source>
+        <translation>Factor</translation>
+    </message>
+    <message>
+        <source>累积量</source>
+        <translation>Accumulator</translation>
+    </message>
+    <message>
+        <source>累积量前置关联</source>
+        <translation>Accumulator front-end links</translation>
+    </message>
+    <message>
+        <source>联动动作</source>
+        <translation>Linkage actions</translation>
+    </message>
+    <message>
+        <source>脉宽(ms)</source>
+        <translation>Pulse width (ms)</translation>
+    </message>
+    <message>
+        <source>规约</source>
+        <translation>Protocol</translation>
+    </message>
+    <message>
+        <source>角色</source>
+        <translation>Roles</translation>
+    </message>
+    <message>
+        <source>角色名</source>
+        <translation>Role name</translation>
+    </message>
+    <message>
+        <source>角色权限1</source>
+        <translation>Role right 1</translation>
+    </message>
+    <message>
+        <source>角色权限2</source>
+        <translation>Role right 2</translation>
+    </message>
+    <message>
+        <source>角色权限3</source>
+        <translation>Role right 3</translation>
+    </message>
+    <message>
+        <source>角色权限4</source>
+        <translation>Role right 4</translation>
+    </message>
+    <message>
+        <source>角色权限5</source>
+        <translation>Role right 5</translation>
+    </message>
+    <message>
+        <source>角色权限6</source>
+        <translation>Role right 6</translation>
+    </message>
+    <message>
+        <source>角色权限7</source>
+        <translation>Role right 7</translation>
+    </message>
+    <message>
+        <source>角色权限8</source>
+        <translation>Role right 8</translation>
+    </message>
+    <message>
+        <source>角色标识</source>
+        <translation>Role ID</translation>
+    </message>
+    <message>
+        <source>记录标识</source>
+        <translation>Record ID</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>设备号</source>
+        <translation>Device number</translation>
+    </message>
+    <message>
+        <source>设备地址</source>
+        <translation>Device address</translation>
+    </message>
+    <message>
+        <source>设备序号</source>
+        <translation>Device number</translation>
+    </message>
+    <message>
+        <source>设备描述</source>
+        <translation>Device description</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>设备组</source>
+        <translation>Device group</translation>
+    </message>
+    <message>
+        <source>设备组序号</source>
+        <translation>Device group number</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>Start address</translation>
+    </message>
+    <message>
+        <source>超时(s)</source>
+        <translation>Timeout (s)</translation>
+    </message>
+    <message>
+        <source>通道号</source>
+        <translation>Channel number</translation>
+    </message>
+    <message>
+        <source>通道名</source>
+        <translation>Channel name</translation>
+    </message>
+    <message>
+        <source>长度</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>闭锁值</source>
+        <translation>Interlock value</translation>
+    </message>
+    <message>
+        <source>闭锁参数</source>
+        <translation>Interlocks</translation>
+    </message>
+    <message>
+        <source>闭锁数字量</source>
+        <translation>Interlocking digital point</translation>
+    </message>
+    <message>
+        <source>限值启用</source>
+        <translation>Limits enabled</translation>
+    </message>
+</context>
 </TS>

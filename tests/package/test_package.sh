@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The installed tree and the Debian package: the root's layout, the programs' version, a tree
-# the programs never write to, the package's desktop entry, icon, maintainer scripts and
-# dependencies.
+# the programs never write to; the package's files, conffiles, desktop entry, icons, metadata,
+# dependencies and hardening, and what lintian says of it. test_package_install.sh installs it.
 #   test_package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=${1:?build directory}
@@ -25,7 +25,8 @@ user_file() { echo "$tmp/home/$1/.local/share/model_varnix/$2"; }
 start_tool() {
   local log pid
   log=$(user_file tool log/model_varnix.log)
-  HOME=$tmp/home/tool QT_QPA_PLATFORM=offscreen "$tmp/inst/bin/model_varnix" >"$tmp/tool.out" 2>&1 &
+  # The start-up record is a debug one.
+  HOME=$tmp/home/tool QT_QPA_PLATFORM=offscreen MODEL_VARNIX_DEBUG=1 "$tmp/inst/bin/model_varnix" >"$tmp/tool.out" 2>&1 &
   pid=$!
   for _ in $(seq 600); do
     if grep -qs 'begin run' "$log" || ! kill -0 "$pid" 2>/dev/null; then break; fi
@@ -50,8 +51,10 @@ for program in model_varnix model_check model_demo model_waiting_dlg; do
   [ -x "$tmp/inst/bin/$program" ] || fail "bin/$program missing"
 done
 [ -s "$tmp/inst/data/demo.sqlite" ] || fail "no demo database"
-for program in model_demo model_check; do
-  [ "$("$tmp/inst/bin/$program" --version)" = "$program $version" ] || fail "$program --version"
+# model_varnix answers --version without a display as well.
+for program in model_demo model_check model_varnix; do
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tmp/inst/bin/$program" --version)" = "$program $version" ] \
+    || fail "$program --version"
 done
 
 # The tree is the package's even for root, who could write to it: what the programs write goes
@@ -73,21 +76,62 @@ diff -u "$tmp/tree.before" "$tmp/tree.after" || fail "the programs wrote into th
 cpack -G DEB -B "$tmp/pkg" --config "$build/CPackConfig.cmake" >/dev/null
 deb=$(ls "$tmp"/pkg/*.deb)
 dpkg-deb -c "$deb" >"$tmp/files"
+has() { grep -q " $1\$" "$tmp/files"; }
 for f in ./opt/model_varnix/bin/model_varnix ./opt/model_varnix/data/demo.sqlite \
          ./opt/model_varnix/share/model_varnix/installed \
-         ./opt/model_varnix/share/applications/model-varnix.desktop \
-         ./opt/model_varnix/share/icons/hicolor/64x64/apps/model-varnix.png; do
-  grep -q " $f\$" "$tmp/files" || fail "$f not in the package"
+         ./usr/share/applications/model-varnix.desktop \
+         ./usr/share/icons/hicolor/48x48/apps/model-varnix.png ./usr/share/icons/hicolor/64x64/apps/model-varnix.png \
+         ./usr/share/icons/hicolor/128x128/apps/model-varnix.png ./usr/share/icons/hicolor/256x256/apps/model-varnix.png \
+         ./usr/share/icons/hicolor/scalable/apps/model-varnix.svg \
+         ./usr/share/metainfo/example.varnix_rail.model_varnix.metainfo.xml \
+         ./usr/share/doc/model-varnix/copyright ./usr/share/doc/model-varnix/changelog.gz \
+         ./etc/opt/model_varnix/database.ini ./etc/opt/model_varnix/ModelConfig.ini; do
+  has "$f" || fail "$f not in the package"
 done
-! grep -q ' ./opt/model_varnix/log/$' "$tmp/files" || fail "the package ships a log/ folder"
+for program in model_varnix model_check model_demo; do
+  grep -q " ./usr/bin/$program -> /opt/model_varnix/bin/$program\$" "$tmp/files" || fail "no /usr/bin/$program"
+  has "./usr/share/man/man1/$program.1.gz" || fail "no manual page of $program"
+done
+! has ./opt/model_varnix/log/ || fail "the package ships a log/ folder"
+! has ./opt/ || fail "the package owns /opt"
+! grep -q ' ./opt/model_varnix/etc/' "$tmp/files" || fail "the package ships configuration below /opt"
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql liblog4cplus fonts-wqy-microhei libsodium; do
   case "$depends" in *"$dep"*) ;; *) fail "the package does not depend on $dep: $depends" ;; esac
 done
 dpkg-deb -x "$deb" "$tmp/x"
-grep -qx 'Exec=/opt/model_varnix/bin/model_varnix' "$tmp/x/opt/model_varnix/share/applications/model-varnix.desktop" \
-  || fail "desktop entry does not start the installed program"
-grep -qx 'Name=设备建模' "$tmp/x/opt/model_varnix/share/applications/model-varnix.desktop" || fail "desktop entry name"
+desktop=$tmp/x/usr/share/applications/model-varnix.desktop
+grep -qx 'Exec=/opt/model_varnix/bin/model_varnix' "$desktop" || fail "desktop entry does not start the installed program"
+grep -qx 'Name=设备建模' "$desktop" || fail "desktop entry name"
+# Docks match the window to its launcher by the class the window carries: the program's name.
+grep -qx 'StartupWMClass=model_varnix' "$desktop" || fail "desktop entry without the window's class"
+appstreamcli validate --no-net "$tmp/x/usr/share/metainfo/example.varnix_rail.model_varnix.metainfo.xml" >"$tmp/appstream" 2>&1 \
+  || fail "AppStream metadata: $(cat "$tmp/appstream")"
 dpkg-deb -e "$deb" "$tmp/ctrl"
-[ -x "$tmp/ctrl/postinst" ] && grep -q /usr/share/applications "$tmp/ctrl/postinst" || fail "postinst does not add the menu entry"
-echo "package: $(basename "$deb") ok"
+diff <(printf '/etc/opt/model_varnix/database.ini\n/etc/opt/model_varnix/ModelConfig.ini\n') "$tmp/ctrl/conffiles" \
+  || fail "conffiles"
+# Menus and icon caches follow through the desktop's triggers; no maintainer script is needed.
+for script in preinst postinst prerm postrm; do
+  [ ! -e "$tmp/ctrl/$script" ] || fail "the package has a $script"
+done
+
+# The binaries as installed: stack protector, checked string and memory calls, read-only
+# relocations bound at start, position-independent.
+for program in "$tmp"/x/opt/model_varnix/bin/*; do
+  name=$(basename "$program")
+  readelf -h "$program" | grep -q 'Type: *DYN' || fail "$name is not position-independent"
+  readelf -d "$program" | grep -q 'FLAGS_1.*PIE' || fail "$name is not a PIE"
+  readelf -l "$program" | grep -q GNU_RELRO || fail "$name has no read-only relocations"
+  readelf -d "$program" | grep -q 'BIND_NOW\|FLAGS.*NOW' || fail "$name is not bound at start"
+  symbols=$(readelf --dyn-syms -W "$program")
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector"
+  # A binary shows checked calls only where a buffer's size is known when compiling, which the
+  # tool's code seldom has: the flags it was compiled with say it.
+  flags=$(cat "$build"/*/CMakeFiles/"$name".dir/flags.make "$build"/tools/*/CMakeFiles/"$name".dir/flags.make 2>/dev/null || true)
+  grep -q -- '-D_FORTIFY_SOURCE=2' <<<"$flags" && grep -q -- '-O2' <<<"$flags" || fail "$name is not built with _FORTIFY_SOURCE=2"
+done
+
+lintian --pedantic --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
+! grep -q '^E: ' "$tmp/lintian" || fail "lintian reports errors: $(cat "$tmp/lintian")"
+echo "package: $(basename "$deb") ok, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB; lintian: $(grep -c . "$tmp/lintian" || true) remarks"
+sed 's/^/  /' "$tmp/lintian"

@@ -118,7 +118,7 @@ QByteArray asText(const QList<const ST_CfgCheckType *> &groups)
                 out += QStringLiteral("  ") + findingLine(e) + QLatin1Char('\n');
             count += item.lstErrors.size();
         }
-    out += QStringLiteral("共 %1 条异常\n").arg(count);
+    out += QCoreApplication::translate("model_check", "共 %1 条异常\n").arg(count);
     return out.toUtf8();
 }
 
@@ -174,7 +174,7 @@ QByteArray asJUnit(const QList<const ST_CfgCheckType *> &groups)
             xml.writeAttribute(QStringLiteral("name"), xmlText(item.strDes));
             if (!item.strCheckFailure.isEmpty()) {
                 xml.writeStartElement(QStringLiteral("error"));
-                xml.writeAttribute(QStringLiteral("message"), xmlText(QStringLiteral("检查失败：") + item.strCheckFailure));
+                xml.writeAttribute(QStringLiteral("message"), xmlText(QCoreApplication::translate("model_check", "检查失败：") + item.strCheckFailure));
                 xml.writeCharacters(xmlText(item.strFailedQuery));
                 xml.writeEndElement();
             } else if (!item.lstErrors.isEmpty()) {
@@ -182,7 +182,7 @@ QByteArray asJUnit(const QList<const ST_CfgCheckType *> &groups)
                 for (const ST_CfgCheckError &e : item.lstErrors)
                     lines.append(findingLine(e));
                 xml.writeStartElement(QStringLiteral("failure"));
-                xml.writeAttribute(QStringLiteral("message"), QStringLiteral("%1 条异常").arg(item.lstErrors.size()));
+                xml.writeAttribute(QStringLiteral("message"), QCoreApplication::translate("model_check", "%1 条异常").arg(item.lstErrors.size()));
                 xml.writeCharacters(xmlText(lines.join(QLatin1Char('\n'))));
                 xml.writeEndElement();
             }
@@ -204,7 +204,7 @@ bool writeOutput(const QByteArray &bytes)
 
 bool confirmed(int records)
 {
-    err() << QStringLiteral("确认删除以上 %1 条记录? [y/N] ").arg(records);
+    err() << QCoreApplication::translate("model_check", "确认删除以上 %1 条记录? [y/N] ").arg(records);
     err().flush();
     QTextStream in(stdin);
     const QString line = in.readLine();
@@ -219,14 +219,14 @@ bool confirmed(int records)
 bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool askFirst)
 {
     if (OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY) {
-        say(QStringLiteral("修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。"));
+        say(QCoreApplication::translate("model_check", "修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。"));
         return false;
     }
     try {
         // Every write leaves an audit record.
         orv_public::StartLogSystem("MODEL", "model_check");
     } catch (const std::exception &e) {
-        say(QStringLiteral("修复被拒绝: 日志服务无法启动，删除无法记录: %1").arg(QString::fromUtf8(e.what())));
+        say(QCoreApplication::translate("model_check", "修复被拒绝: 日志服务无法启动，删除无法记录: %1").arg(QString::fromUtf8(e.what())));
         return false;
     }
     for (ST_CfgCheckItem *item : items)
@@ -234,21 +234,21 @@ bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool 
             e.bSelected = true;
     const QStringList statements = engine.repairStatements(items);
     if (statements.isEmpty()) {
-        say(QStringLiteral("没有可自动修复的记录"));
+        say(QCoreApplication::translate("model_check", "没有可自动修复的记录"));
         return true;
     }
-    say(QStringLiteral("将在一个事务中删除 %1 条记录:").arg(statements.size()));
+    say(QCoreApplication::translate("model_check", "将在一个事务中删除 %1 条记录:").arg(statements.size()));
     for (const QString &sql : statements)
         err() << QStringLiteral("  ") << oneLine(sql, false) << '\n';
     if (askFirst && !confirmed(statements.size())) {
-        say(QStringLiteral("未删除任何记录"));
+        say(QCoreApplication::translate("model_check", "未删除任何记录"));
         return true;
     }
     if (!engine.repairItems(items)) {
-        say(QStringLiteral("修复失败，未删除任何记录: %1").arg(engine.repairError()));
+        say(QCoreApplication::translate("model_check", "修复失败，未删除任何记录: %1").arg(engine.repairError()));
         return false;
     }
-    say(QStringLiteral("已删除 %1 条记录").arg(engine.repairedRecords()));
+    say(QCoreApplication::translate("model_check", "已删除 %1 条记录").arg(engine.repairedRecords()));
     return true;
 }
 
@@ -259,6 +259,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("model_check"));
     QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
+    Common::installTranslators();
     // Standard error speaks UTF-8 like standard output, whatever the locale.
     err().setCodec("UTF-8");
     QCommandLineParser parser;
@@ -306,11 +307,11 @@ int main(int argc, char *argv[])
         return Trouble;
     }
     if (engine.lstTypes.isEmpty()) {
-        say(QStringLiteral("%1 不是检查配置文件: 其中没有检查组(type)").arg(configPath));
+        say(QCoreApplication::translate("model_check", "%1 不是检查配置文件: 其中没有检查组(type)").arg(configPath));
         return Trouble;
     }
     for (const QString &warning : engine.loadWarnings())
-        say(QStringLiteral("警告: %1").arg(warning));
+        say(QCoreApplication::translate("model_check", "警告: %1").arg(warning));
     const QStringList wanted = parser.values(QStringLiteral("group"));
     for (const QString &name : wanted) {
         if (std::none_of(engine.lstTypes.begin(), engine.lstTypes.end(),
@@ -323,7 +324,7 @@ int main(int argc, char *argv[])
     QString error = openLink(parser);
     QString detail;
     if (error.isEmpty() && !ModelContext::check(error, &detail))
-        error += QStringLiteral(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
+        error += QCoreApplication::translate("model_check", ",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
     if (!error.isEmpty()) {
         say(error);
         delete OrvTableDataMgr::getInstance();
@@ -341,9 +342,9 @@ int main(int argc, char *argv[])
         for (ST_CfgCheckItem &item : type.lstItems) {
             if (!item.strCheckFailure.isEmpty()) {
                 failed = true;
-                say(QStringLiteral("无法检查 %1 / %2: %3").arg(type.strName, item.strDes, item.strCheckFailure));
+                say(QCoreApplication::translate("model_check", "无法检查 %1 / %2: %3").arg(type.strName, item.strDes, item.strCheckFailure));
                 if (!item.strFailedQuery.isEmpty())
-                    err() << QStringLiteral("  查询语句: %1").arg(item.strFailedQuery) << '\n';
+                    err() << QCoreApplication::translate("model_check", "  查询语句: %1").arg(item.strFailedQuery) << '\n';
             }
             if (item.nRepairRule == orvConfigCheck::FUNC_DELETE && !item.lstErrors.isEmpty())
                 repairable.append(&item);
@@ -354,7 +355,7 @@ int main(int argc, char *argv[])
         : format == QLatin1String("junit")                    ? asJUnit(groups)
                                                               : asText(groups);
     if (!writeOutput(output)) {
-        say(QStringLiteral("无法写出结果"));
+        say(QCoreApplication::translate("model_check", "无法写出结果"));
         failed = true;
     }
     if (parser.isSet(QStringLiteral("repair"))) {

@@ -6,6 +6,7 @@
 #include "SqlText.h"
 #include "TableDefinition.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -167,7 +168,7 @@ private:
             return;
         const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3").arg(b.table, b.columns, b.rows.join(QLatin1Char(',')));
         if (!m_query.exec(sql))
-            m_error = QStringLiteral("写入表 %1 失败: %2").arg(b.table, m_query.lastError().text());
+            m_error = QCoreApplication::translate("DemoGenerator", "写入表 %1 失败: %2").arg(b.table, m_query.lastError().text());
         m_query.finish();
         b.rows.clear();
     }
@@ -231,7 +232,7 @@ QString DemoGenerator::write(QSqlDatabase &db, const QString &tablesDir)
     QStringList errors;
     const QList<TableDefinition> defs = TableDefinition::readDirectory(tablesDir, &errors);
     if (defs.isEmpty())
-        return QStringLiteral("在 %1 中没有可用的表定义文件 %2").arg(tablesDir, errors.join(QLatin1Char('\n')));
+        return QCoreApplication::translate("DemoGenerator", "在 %1 中没有可用的表定义文件 %2").arg(tablesDir, errors.join(QLatin1Char('\n')));
     // The demo database is ours: in WAL mode its readers never block a batch's writes. A database
     // someone else made keeps its journal mode.
     if (DbConnection::isSqlite(db))
@@ -244,7 +245,7 @@ QString DemoGenerator::write(QSqlDatabase &db, const QString &tablesDir)
 
     m_defects.clear();
     if (!db.transaction())
-        return QStringLiteral("无法开始事务: %1").arg(db.lastError().text());
+        return QCoreApplication::translate("DemoGenerator", "无法开始事务: %1").arg(db.lastError().text());
     {
         RowWriter w(db);
         writeModelContext(w);
@@ -257,7 +258,7 @@ QString DemoGenerator::write(QSqlDatabase &db, const QString &tablesDir)
         error = w.finish();
     }
     if (error.isEmpty() && !db.commit())
-        error = QStringLiteral("提交失败: %1").arg(db.lastError().text());
+        error = QCoreApplication::translate("DemoGenerator", "提交失败: %1").arg(db.lastError().text());
     if (!error.isEmpty())
         db.rollback();
     return error;

@@ -112,6 +112,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("model_demo"));
     QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
+    Common::installTranslators();
     err().setCodec("UTF-8");
     out().setCodec("UTF-8");
     QCommandLineParser parser;

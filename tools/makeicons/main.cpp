@@ -1,5 +1,6 @@
-// makeicons: draws the tool's icon set into a folder (resources/icons). Run by hand when the
-// set changes; the images are kept in the repository.
+// makeicons: draws the tool's icon set into a folder (resources/icons) and the desktop icon in
+// its sizes into another (packaging/icons; the scalable one beside them is drawn by hand to
+// match). Run by hand when the set changes; the images are kept in the repository.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -61,6 +62,7 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("resources/icons");
+    const QString desktopDir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("packaging/icons");
     QDir().mkpath(dir);
     QTextStream out(stdout);
     for (const IconSpec &icon : kIcons) {
@@ -68,9 +70,16 @@ int main(int argc, char *argv[])
         if (!draw(QString::fromUtf8(icon.glyph), QColor::fromRgba(icon.color), 48).save(path))
             out << "cannot write " << path << "\n";
     }
-    // The window icon: a rail-blue "V".
+    // The window and desktop icon: a rail-blue "V".
+    const QColor railBlue(0x1f, 0x5f, 0x9f);
     const QString ico = QDir(dir).filePath(QStringLiteral("varnix.ico"));
-    if (!draw(QStringLiteral("V"), QColor(0x1f, 0x5f, 0x9f), 64).save(ico, "ICO"))
+    if (!draw(QStringLiteral("V"), railBlue, 64).save(ico, "ICO"))
         out << "cannot write " << ico << "\n";
+    QDir().mkpath(desktopDir);
+    for (const int size : {48, 64, 128, 256}) {
+        const QString png = QDir(desktopDir).filePath(QStringLiteral("model-varnix-%1.png").arg(size));
+        if (!draw(QStringLiteral("V"), railBlue, size).save(png))
+            out << "cannot write " << png << "\n";
+    }
     return 0;
 }

@@ -1,4 +1,6 @@
 // model_waiting_dlg: a frameless "connecting" indicator, shown until the process is closed.
+#include "Common.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
@@ -10,11 +12,12 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    Common::installTranslators();
     QWidget window(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     window.setObjectName(QStringLiteral("waitingIndicator"));
     window.setStyleSheet(QStringLiteral("#waitingIndicator { background: #1f3b57; border: 1px solid #5b86b0; }"
                                         "QLabel { color: white; }"));
-    auto *label = new QLabel(QStringLiteral("正在连接数据库，请稍候..."), &window);
+    auto *label = new QLabel(QCoreApplication::translate("model_waiting_dlg", "正在连接数据库，请稍候..."), &window);
     QFont font = label->font();
     font.setPointSize(11);
     label->setFont(font);
