@@ -1,7 +1,11 @@
 #include "orvErrorListDlg.h"
 
+#include "CheckFindingsSheet.h"
 #include "OrvTableDataMgr.h"
+#include "SheetExportDlg.h"
+#include "SheetViewExport.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -47,6 +51,7 @@ orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     layout->addLayout(buttons);
+    connect(SheetViewExport::addAction(this, m_table), &QAction::triggered, this, &orvErrorListDlg::onExport);
 
     const bool repairable = m_item && m_item->bCanRepair;
     const bool readOnly = OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY;
@@ -108,4 +113,12 @@ void orvErrorListDlg::onClear()
             m_table->removeRow(row);
     }
     emit sigRepair(m_item);
+}
+
+void orvErrorListDlg::onExport()
+{
+    if (!m_item)
+        return;
+    const TextSheet findings = CheckFindingsSheet::ofItem(*m_item);
+    SheetExportDlg::run(this, windowTitle(), QStringLiteral("errors"), &findings);
 }

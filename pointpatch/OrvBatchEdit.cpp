@@ -9,7 +9,7 @@
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
-#include "Worker.h"
+#include "SheetViewExport.h"
 
 #include <QAction>
 #include <QCursor>
@@ -19,8 +19,6 @@
 #include <QMenu>
 #include <QStandardItemModel>
 #include <QTableView>
-
-#include <boost/bind/bind.hpp>
 
 #include <algorithm>
 #include <memory>
@@ -72,6 +70,11 @@ void OrvBatchEdit::buildMenu()
     m_undoSeparator = m_menu->addSeparator();
     m_undo = m_menu->addAction(tr("撤销上次批量修改"));
     connect(m_undo, &QAction::triggered, m_editor, &OrvPatchDialog::onUndoLastBatch);
+    m_menu->addSeparator();
+    QAction *exportRows = m_menu->addAction(tr("导出…"));
+    exportRows->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_E));
+    m_editor->addAction(exportRows);
+    connect(exportRows, &QAction::triggered, m_editor, &OrvPatchDialog::onExport);
     setLastBatch(UndoBatch());
 }
 
@@ -315,18 +318,19 @@ void OrvBatchEdit::undoLastBatch()
     tell(tr("修改成功!"));
 }
 
+void OrvBatchEdit::exportRows()
+{
+    QTableView *view = m_context->patchView();
+    OrvTableModel *table = m_context->patchTableModel();
+    if (!view || !table)
+        return;
+    SheetViewExport::exportView(m_editor, view, SheetData::columnsOf(table->getHeadCols()),
+                                tr("%1（%2）查询结果").arg(table->tableDescription(), table->getTableName()), table->getTableName());
+}
+
 QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)
 {
-    // Stays when the worker never reports, which must not pass for success.
-    QString result = tr("批量修改没有返回结果，数据库未确认修改。");
-    Worker worker(nullptr);
-    OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), m_editor);
-    wait.setRange(0, writes.size());
-    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
-    connect(&worker, &Worker::sigExecuteSqlsResult, this, [&result](const QString &text) { result = text; },
-            Qt::BlockingQueuedConnection);
-    wait.exec();
-    return result;
+    return OrvWaitPrgDlg::executeWrites(writes, m_editor);
 }
 
 void OrvBatchEdit::tell(const QString &text)

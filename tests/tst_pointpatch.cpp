@@ -287,7 +287,7 @@ private slots:
             if (a->isVisible())
                 texts << a->text();
         QCOMPARE(texts, (QStringList{"描述 选中行 从0开始自增", "描述 选中行 从1开始自增", "描述 选中行 自定义自增",
-                                     "描述 选中行 取相同值", "描述 选中行 查找与替换"}));
+                                     "描述 选中行 取相同值", "描述 选中行 查找与替换", QString(), "导出…"}));
         menu->hide();
         QCOMPARE(f.view()->contextMenuPolicy(), Qt::CustomContextMenu);
 
@@ -302,11 +302,12 @@ private slots:
         emit f.view()->customContextMenuRequested(QPoint(1, 1));
         QTRY_VERIFY(menu->isVisible());
         const QList<QAction *> actions = menu->actions();
-        QCOMPARE(actions.size(), 7);
+        QCOMPARE(actions.size(), 9);
         QCOMPARE(actions.at(4)->text(), QStringLiteral("单位 选中行 查找与替换"));
         QVERIFY(actions.at(5)->isSeparator() && actions.at(5)->isVisible());
         QCOMPARE(actions.at(6)->text(), QStringLiteral("撤销上次批量修改"));
         QVERIFY(actions.at(6)->isVisible());
+        QCOMPARE(actions.at(8)->text(), QStringLiteral("导出…"));
         menu->hide();
     }
 

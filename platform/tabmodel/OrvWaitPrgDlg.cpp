@@ -1,9 +1,13 @@
 #include "OrvWaitPrgDlg.h"
 
+#include "Worker.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+
+#include <boost/bind/bind.hpp>
 
 #include <memory>
 
@@ -42,6 +46,20 @@ int OrvWaitPrgDlg::exec()
     hide();
     setResult(QDialog::Accepted);
     return QDialog::Accepted;
+}
+
+QString OrvWaitPrgDlg::executeWrites(const QList<SqlWrite> &writes, QWidget *parent)
+{
+    // Stays when the worker never reports, which must not pass for success.
+    QString result = tr("修改没有返回结果，数据库未确认修改。");
+    Worker worker(nullptr);
+    OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), parent);
+    wait.setRange(0, writes.size());
+    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+    connect(&worker, &Worker::sigExecuteSqlsResult, &wait, [&result](const QString &text) { result = text; },
+            Qt::BlockingQueuedConnection);
+    wait.exec();
+    return result;
 }
 
 void OrvWaitPrgDlg::reject()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SqlWrite.h"
+
+#include <QList>
 #include <QProgressDialog>
 
 #include <boost/function.hpp>
@@ -17,6 +20,10 @@ public:
     OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent);
 
     int exec() override;
+
+    // Runs the writes through the Worker under a wait dialog; empty text when the database took
+    // them all, else why nothing was applied.
+    static QString executeWrites(const QList<SqlWrite> &writes, QWidget *parent);
 
 public slots:
     void reject() override;
