@@ -37,6 +37,10 @@ QString strictlyDecoded(const QByteArray &bytes, const char *codecName, int *inv
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
     *invalid = state.invalidChars + (state.remainingChars > 0 ? 1 : 0);
+    // Qt's GB18030 decoder replaces some bytes it cannot read without counting them; the
+    // replacement character itself is written 84 31 A4 37.
+    if (qstrcmp(codecName, "GB18030") == 0)
+        *invalid += text.count(QChar::ReplacementCharacter) - bytes.count(QByteArray("\x84\x31\xA4\x37"));
     return *invalid == 0 ? text : QString();
 }
 
@@ -169,8 +173,10 @@ void CsvFile::decodeAndSplit(const QByteArray &bytes, const QString &encoding)
         return;
     }
     split(text);
-    if (ok() && std::all_of(m_records.begin(), m_records.end(), [](const CsvRecord &r) { return r.isBlank(); }))
+    if (ok() && std::all_of(m_records.begin(), m_records.end(), [](const CsvRecord &r) { return r.isBlank(); })) {
         m_error = tr("文件中只有空行");
+        m_records.clear();
+    }
 }
 
 QString CsvFile::decode(const QByteArray &bytes, const QString &encoding)
