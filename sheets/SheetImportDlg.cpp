@@ -28,6 +28,7 @@ SheetImportDlg::SheetImportDlg(const QString &table, QWidget *parent)
     ui->tableViewPreview->setModel(m_preview);
     ui->tableViewPreview->setWordWrap(false);
     ui->tableViewPreview->verticalHeader()->hide();
+    ui->tableViewPreview->verticalHeader()->setDefaultSectionSize(22);
     ui->tableViewPreview->horizontalHeader()->setStretchLastSection(true);
     const int widths[] = {70, 60, 300};
     for (int c = 0; c < 3; ++c)
