@@ -347,6 +347,32 @@ private slots:
         QCOMPARE(stored("fes_analog", "DOT_NO", hiddenTag), hiddenDot);
     }
 
+    void exportFollowsTheFilters()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        f.view()->sortByColumn(0, Qt::DescendingOrder);
+        f.filterColumn(0)->setCurrentIndex(0);
+        f.filter(0)->setText(QStringLiteral("_I"));
+        const QString path = m_root->file(QStringLiteral("rows.csv"));
+        const auto exported = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n")) : QStringList();
+        };
+        QString message;
+        answerExportDialog(path, false, &message);
+        f.dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|已导出 6 行到 %1").arg(path));
+        const QStringList shown = exported();
+        QCOMPARE(shown.size(), 6 + 3);
+        QVERIFY(shown.at(2) > shown.at(3));
+        QVERIFY(!shown.join(QLatin1Char('\n')).contains(QStringLiteral("_P,")));
+        answerExportDialog(path, true, &message);
+        f.dlg.onExport();
+        QCOMPARE(exported().size(), 8 + 3);
+    }
+
     void refusals()
     {
         // A column the definition locks.

@@ -660,19 +660,17 @@ private slots:
         QVERIFY(page->view()->actions().size() == 2);
 
         const QString path = m_root->file(QStringLiteral("page.csv"));
-        Boxes boxes;
-        answerModal<SheetExportDlg>([&path](SheetExportDlg *dlg) {
-            dlg->findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
-            dlg->accept();
-        });
+        QString message;
+        answerExportDialog(path, false, &message);
         w.findChild<QAction *>(QStringLiteral("action_export"))->trigger();
-        QCOMPARE(boxes.texts, QStringList{QStringLiteral("已导出 %1 行到 %2").arg(matching).arg(path)});
+        QCOMPARE(message, QStringLiteral("消息|已导出 %1 行到 %2").arg(matching).arg(path));
         QStringList lines = csvLines(readFile(path));
         QCOMPARE(lines.size(), matching + 3);
         QVERIFY(lines.at(2) > lines.at(3)); // as sorted on screen
         QVERIFY(lines.at(2).contains(QStringLiteral("QF01_I")));
 
         // Offered next to the last export, with the suffix of the format chosen.
+        Boxes boxes;
         QString offered;
         answerModal<SheetExportDlg>([&offered](SheetExportDlg *dlg) {
             dlg->findChild<QRadioButton *>(QStringLiteral("radioWhole"))->setChecked(true);
@@ -774,12 +772,10 @@ private slots:
         QCOMPARE(dlg.view()->model()->index(1, AuditTrail::Outcome).data().toString(), QStringLiteral("rolled back"));
 
         const QString path = m_root->file(QStringLiteral("audit.csv"));
-        Boxes boxes;
-        answerModal<SheetExportDlg>([&path](SheetExportDlg *export_) {
-            export_->findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
-            export_->accept();
-        });
+        QString message;
+        answerExportDialog(path, false, &message);
         dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|已导出 2 行到 %1").arg(path));
         const QStringList lines = csvLines(readFile(path));
         QCOMPARE(lines.at(1), QStringLiteral("time,outcome,account,action,table,key_column,key,column,old,new,reason,batch,link"));
         QCOMPARE(lines.size(), 5);
