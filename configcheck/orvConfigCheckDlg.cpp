@@ -1,14 +1,18 @@
 #include "orvConfigCheckDlg.h"
 
 #include "BusyRun.h"
+#include "CheckFindingsSheet.h"
 #include "DefinitionText.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
+#include "SheetExportDlg.h"
+#include "SheetViewExport.h"
 #include "checkListItem.h"
 #include "orvConfigCheck.h"
 #include "orvErrorListDlg.h"
 #include "treeCheckWidget.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -99,6 +103,7 @@ orvConfigCheckDlg::orvConfigCheckDlg(QWidget *parent)
     for (ST_CfgCheckType &type : m_engine->lstTypes)
         addRow(m_checkList, &type, checkListItem::CheckBoxMode);
 
+    connect(SheetViewExport::addAction(this, m_tree), &QAction::triggered, this, &orvConfigCheckDlg::onExport);
     connect(m_mainButton, &QPushButton::clicked, this, &orvConfigCheckDlg::onCheckStatusChange);
     m_mainButton->installEventFilter(this);
     connect(m_engine, &orvConfigCheck::sigCheckItem, this, [this](int nIndex, int nCount) {
@@ -394,6 +399,19 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
         from->refresh();
     showResults();
     onMsg(repaired ? tr("修复成功") + QLatin1Char('\n') + deletedText() : repairFailure());
+}
+
+void orvConfigCheckDlg::onExport()
+{
+    QList<const ST_CfgCheckType *> groups;
+    for (int i = 0; i < m_runList->count(); ++i)
+        groups.append(rowWidget(m_runList, i)->checkType());
+    if (groups.isEmpty()) {
+        onMsg(tr("还没有检查结果可以导出"));
+        return;
+    }
+    const TextSheet findings = CheckFindingsSheet::ofGroups(groups);
+    SheetExportDlg::run(this, tr("检查结果"), QStringLiteral("check"), &findings);
 }
 
 void orvConfigCheckDlg::closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep)

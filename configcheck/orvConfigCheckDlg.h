@@ -53,6 +53,8 @@ public slots:
     void onMsg(QString msg);
     void onItemButtonClick();
     void OnRepairItem(ST_CfgCheckItem *pCheckData);
+    // Exports the findings of the last run.
+    void onExport();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,8 +1,12 @@
 #include "orvErrorListDlg.h"
 
+#include "CheckFindingsSheet.h"
 #include "DefinitionText.h"
 #include "OrvTableDataMgr.h"
+#include "SheetExportDlg.h"
+#include "SheetViewExport.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -48,6 +52,7 @@ orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
     layout->addLayout(buttons);
+    connect(SheetViewExport::addAction(this, m_table), &QAction::triggered, this, &orvErrorListDlg::onExport);
 
     const bool repairable = m_item && m_item->bCanRepair;
     const bool readOnly = OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY;
@@ -109,4 +114,12 @@ void orvErrorListDlg::onClear()
             m_table->removeRow(row);
     }
     emit sigRepair(m_item);
+}
+
+void orvErrorListDlg::onExport()
+{
+    if (!m_item)
+        return;
+    const TextSheet findings = CheckFindingsSheet::ofItem(*m_item);
+    SheetExportDlg::run(this, windowTitle(), QStringLiteral("errors"), &findings);
 }

@@ -26,6 +26,7 @@ public slots:
     void onSelAll();
     void onSelOver();
     void onClear();
+    void onExport();
 
 private:
     ST_CfgCheckItem *m_item;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "AuditTrailDlg.h"
 #include "Common.h"
 #include "DefinitionText.h"
 #include "OrvBackPointPatch.h"
@@ -11,6 +12,9 @@
 #include "OrvMsgContrl.h"
 #include "OrvPropertyPage.h"
 #include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
+#include "SheetImportDlg.h"
+#include "SheetViewExport.h"
 #include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
 
@@ -22,6 +26,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QVariant>
 #include <QXmlStreamReader>
@@ -52,6 +57,10 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->action_bak, &QAction::triggered, this, &MainWindow::onShowBackStageDialog);
     connect(ui->action_fes, &QAction::triggered, this, &MainWindow::onShowFesDialog);
     connect(ui->action_cfgCheck, &QAction::triggered, this, &MainWindow::onConfigCheck);
+    connect(ui->action_export, &QAction::triggered, this, &MainWindow::onExport);
+    connect(ui->action_import, &QAction::triggered, this, &MainWindow::onImport);
+    connect(ui->action_changes, &QAction::triggered, this, &MainWindow::onChangeRecords);
+    offerSheetsOnPages();
     connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError, this, &MainWindow::onDbError);
     // A lost link, opened again or not, is said where the engineer is looking anyway.
     connect(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::linkStatus, this,
@@ -201,6 +210,38 @@ void MainWindow::onConfigCheck()
     auto *dlg = new orvConfigCheckDlg(this);
     dlg->setModal(false);
     dlg->show();
+}
+
+void MainWindow::offerSheetsOnPages()
+{
+    for (OrvPropertyPage *page : m_pages->findChildren<OrvPropertyPage *>()) {
+        page->view()->setContextMenuPolicy(Qt::ActionsContextMenu);
+        page->view()->addActions({ui->action_export, ui->action_import});
+    }
+}
+
+void MainWindow::onExport()
+{
+    auto *page = qobject_cast<OrvPropertyPage *>(m_pages->currentWidget());
+    OrvTableModel *model = page ? page->currentModel() : nullptr;
+    if (!model) {
+        orv_ui::information(this, tr("消息"), tr("当前页面没有可以导出的表格"));
+        return;
+    }
+    SheetViewExport::exportView(this, page->view(), SheetData::columnsOf(model->getHeadCols()),
+                                tr("%1（%2）").arg(model->tableDescription(), model->getTableName()), model->getTableName());
+}
+
+void MainWindow::onImport()
+{
+    auto *page = qobject_cast<OrvPropertyPage *>(m_pages->currentWidget());
+    OrvTableModel *model = page ? page->currentModel() : nullptr;
+    showEditor(new SheetImportDlg(model ? model->getTableName() : QString(), this));
+}
+
+void MainWindow::onChangeRecords()
+{
+    showEditor(new AuditTrailDlg(this));
 }
 
 bool MainWindow::hasUnsavedEdits() const

@@ -43,12 +43,17 @@ public slots:
     void onShowBackStageDialog();
     void onShowFesDialog();
     void onConfigCheck();
+    void onExport();
+    void onImport();
+    void onChangeRecords();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void showEditor(QDialog *editor);
+    // Export and import in the context menus of the pages' tables.
+    void offerSheetsOnPages();
 
     Ui::MainWindow *ui;
     QStackedWidget *m_pages = nullptr;

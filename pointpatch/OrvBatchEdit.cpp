@@ -9,6 +9,7 @@
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
+#include "SheetViewExport.h"
 
 #include <QAction>
 #include <QCursor>
@@ -70,6 +71,11 @@ void OrvBatchEdit::buildMenu()
     m_undoSeparator = m_menu->addSeparator();
     m_undo = m_menu->addAction(tr("撤销上次批量修改"));
     connect(m_undo, &QAction::triggered, m_editor, &OrvPatchDialog::onUndoLastBatch);
+    m_menu->addSeparator();
+    QAction *exportRows = m_menu->addAction(tr("导出…"));
+    exportRows->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_E));
+    m_editor->addAction(exportRows);
+    connect(exportRows, &QAction::triggered, m_editor, &OrvPatchDialog::onExport);
     setLastBatch(UndoBatch());
 }
 
@@ -311,6 +317,16 @@ void OrvBatchEdit::undoLastBatch()
         m_last.model->setData(cell.cell, cell.before, Qt::EditRole);
     setLastBatch(UndoBatch());
     tell(tr("修改成功!"));
+}
+
+void OrvBatchEdit::exportRows()
+{
+    QTableView *view = m_context->patchView();
+    OrvTableModel *table = m_context->patchTableModel();
+    if (!view || !table)
+        return;
+    SheetViewExport::exportView(m_editor, view, SheetData::columnsOf(table->getHeadCols()),
+                                tr("%1（%2）查询结果").arg(table->tableDescription(), table->getTableName()), table->getTableName());
 }
 
 QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)

@@ -29,8 +29,8 @@ class QTableView;
 //
 // The editor passes itself as the parent of the menu and the messages; the menu's actions
 // call the editor's slots onIncrementFrom0ToSelect(), onIncrementFrom1ToSelect(),
-// onIncrementToSelect(), onSameValueToSelect(), onFindAndReplaceToSelect() and
-// onUndoLastBatch(), which call back into this object.
+// onIncrementToSelect(), onSameValueToSelect(), onFindAndReplaceToSelect(), onUndoLastBatch()
+// and onExport(), which call back into this object.
 class OrvBatchEdit : public QObject
 {
     Q_OBJECT
@@ -49,6 +49,8 @@ public:
     void sameValueToSelect();
     void findAndReplaceToSelect();
     void undoLastBatch();
+    // Exports the result table as shown or whole.
+    void exportRows();
 
     // One index per selected visible row, in the current cell's column, top to bottom.
     QList<QModelIndex> selection() const;

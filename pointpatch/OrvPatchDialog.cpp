@@ -49,3 +49,8 @@ void OrvPatchDialog::onUndoLastBatch()
 {
     m_batch->undoLastBatch();
 }
+
+void OrvPatchDialog::onExport()
+{
+    m_batch->exportRows();
+}

@@ -25,6 +25,7 @@ public slots:
     void onSameValueToSelect();
     void onFindAndReplaceToSelect();
     void onUndoLastBatch();
+    void onExport();
 
 protected:
     // The back-stage editor offers the last find and replace texts again; the front-end one does not.

@@ -512,6 +512,39 @@ private slots:
         QVERIFY(!(list->table()->item(0, 0)->flags() & Qt::ItemIsSelectable));
     }
 
+    void findingsExport()
+    {
+        demo(true);
+        writeConfig(R"(<c><type name="结构" enable="true">
+            <checkitem des="通道" checkRule="FUNC_CHECK_CHANNEL_TAGNAME" repairRule="FUNC_NULL"/></type></c>)");
+        orvConfigCheckDlg dlg;
+        QString message;
+        answerMessageBox(&message);
+        dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|还没有检查结果可以导出"));
+
+        dlg.mainButton()->click();
+        const QString path = m_root->file(QStringLiteral("findings.csv"));
+        answerExportDialog(path, false, &message);
+        dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|已导出 4 行到 %1").arg(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.at(1), QStringLiteral("group,item,tag,description,reason"));
+        QVERIFY2(lines.at(2).startsWith(QStringLiteral("结构,通道,NOLOC.PSCADA.CH92,")), qPrintable(lines.at(2)));
+        QCOMPARE(lines.size(), 7);
+
+        // An error list exports its item's findings as it shows them.
+        QTreeWidgetItem *node = dlg.resultsTree()->topLevelItem(0)->child(0);
+        dlg.resultsTree()->itemWidget(node, 2)->findChild<QPushButton *>()->click();
+        answerExportDialog(path, false, &message);
+        dlg.openErrorLists().first()->onExport();
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("\r\ntag,description,reason\r\nNOLOC.PSCADA.CH92,")));
+    }
+
     void dialogRepairsTickedItems()
     {
         demo(true);

@@ -99,7 +99,8 @@ private slots:
         QStringList system;
         for (QAction *a : w.findChild<QMenu *>(QStringLiteral("menuXitong"))->actions())
             system << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(system, (QStringList{"-", "后台测点检索器", "前置测点检索器", "批量修改后台测点", "批量修改前置测点", "配置检查"}));
+        QCOMPARE(system, (QStringList{"-", "后台测点检索器", "前置测点检索器", "批量修改后台测点", "批量修改前置测点", "配置检查", "-",
+                                      "导出…", "导入…", "修改记录"}));
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("action_bak"))->isVisible());
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("action_fes"))->isVisible());
         QVERIFY(w.findChild<QAction *>(QStringLiteral("action_6"))->isCheckable());

@@ -287,7 +287,7 @@ private slots:
             if (a->isVisible())
                 texts << a->text();
         QCOMPARE(texts, (QStringList{"描述 选中行 从0开始自增", "描述 选中行 从1开始自增", "描述 选中行 自定义自增",
-                                     "描述 选中行 取相同值", "描述 选中行 查找与替换"}));
+                                     "描述 选中行 取相同值", "描述 选中行 查找与替换", QString(), "导出…"}));
         menu->hide();
         QCOMPARE(f.view()->contextMenuPolicy(), Qt::CustomContextMenu);
 
@@ -302,11 +302,12 @@ private slots:
         emit f.view()->customContextMenuRequested(QPoint(1, 1));
         QTRY_VERIFY(menu->isVisible());
         const QList<QAction *> actions = menu->actions();
-        QCOMPARE(actions.size(), 7);
+        QCOMPARE(actions.size(), 9);
         QCOMPARE(actions.at(4)->text(), QStringLiteral("单位 选中行 查找与替换"));
         QVERIFY(actions.at(5)->isSeparator() && actions.at(5)->isVisible());
         QCOMPARE(actions.at(6)->text(), QStringLiteral("撤销上次批量修改"));
         QVERIFY(actions.at(6)->isVisible());
+        QCOMPARE(actions.at(8)->text(), QStringLiteral("导出…"));
         menu->hide();
     }
 
@@ -344,6 +345,32 @@ private slots:
             ++n;
         }
         QCOMPARE(stored("fes_analog", "DOT_NO", hiddenTag), hiddenDot);
+    }
+
+    void exportFollowsTheFilters()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        f.view()->sortByColumn(0, Qt::DescendingOrder);
+        f.filterColumn(0)->setCurrentIndex(0);
+        f.filter(0)->setText(QStringLiteral("_I"));
+        const QString path = m_root->file(QStringLiteral("rows.csv"));
+        const auto exported = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n")) : QStringList();
+        };
+        QString message;
+        answerExportDialog(path, false, &message);
+        f.dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|已导出 6 行到 %1").arg(path));
+        const QStringList shown = exported();
+        QCOMPARE(shown.size(), 6 + 3);
+        QVERIFY(shown.at(2) > shown.at(3));
+        QVERIFY(!shown.join(QLatin1Char('\n')).contains(QStringLiteral("_P,")));
+        answerExportDialog(path, true, &message);
+        f.dlg.onExport();
+        QCOMPARE(exported().size(), 8 + 3);
     }
 
     void refusals()

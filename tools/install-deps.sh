@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 PACKAGES=(
   qtbase5-dev qttools5-dev
   libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql
-  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev libsqlite3-dev libpq-dev libmariadb-dev
+  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev libsqlite3-dev libpq-dev libmariadb-dev libxlsxwriter-dev
   fonts-wqy-microhei
 )
 while read -r command package _; do

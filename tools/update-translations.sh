@@ -24,5 +24,5 @@ collect() { # context, attribute names (a|b), files
 } >"$defs/definitions.cpp"
 
 /usr/lib/qt5/bin/lupdate -no-obsolete -locations none \
-  app mainwindow loginDialog pointsearch pointpatch configcheck platform model tools "$defs/definitions.cpp" \
+  app mainwindow loginDialog pointsearch pointpatch configcheck platform model sheets tools "$defs/definitions.cpp" \
   -ts "$ts"

@@ -10,6 +10,11 @@ QString ColMgrData::refusal(const QString &value) const
     return QCoreApplication::translate("ColMgrData", "“%1”(%2)不能保存值“%3”：%4").arg(description, sqlName, value, reason);
 }
 
+SqlWrite::Condition ColMgrData::stillHolds(const QString &readText) const
+{
+    return {sqlName, readText.isEmpty() ? QVariant() : QVariant(readText), !kind.isNumeric()};
+}
+
 int ColMgrDataList::findCol(const QString &sqlName) const
 {
     for (int i = 0; i < size(); ++i)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ColumnKind.h"
+#include "SqlWrite.h"
 
 #include <QList>
 #include <QString>
@@ -21,6 +22,9 @@ struct ColMgrData
 
     // Why the value cannot be stored in this column, naming column and value; empty when it can.
     QString refusal(const QString &value) const;
+    // The guard that the column still holds what was read as this text: an empty text was read
+    // from NULL, or in a text column perhaps from ''.
+    SqlWrite::Condition stillHolds(const QString &readText) const;
 };
 
 // Column descriptors in model-column order.

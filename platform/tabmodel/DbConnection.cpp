@@ -256,10 +256,11 @@ private:
     {
         bool ok = false;
         if (values.isEmpty()) {
+            m_prepared.clear();
             ok = m_query.exec(sql);
-        } else if (m_query.prepare(sql)) {
-            for (const QVariant &v : values)
-                m_query.addBindValue(v);
+        } else if (prepared(sql)) {
+            for (int i = 0; i < values.size(); ++i)
+                m_query.bindValue(i, values.at(i));
             ok = m_query.exec();
         }
         m_error = ok ? QSqlError() : m_query.lastError();
@@ -267,6 +268,14 @@ private:
         *rows = ok ? m_query.numRowsAffected() : 0;
         m_query.finish();
         return reason;
+    }
+
+    // A batch repeats one statement shape row after row: prepared once on the server, not per row.
+    bool prepared(const QString &sql)
+    {
+        if (sql != m_prepared)
+            m_prepared = m_query.prepare(sql) ? sql : QString();
+        return !m_prepared.isEmpty();
     }
 
     QString runSqlite(const QString &sql, const QVariantList &values, int *rows)
@@ -297,6 +306,7 @@ private:
     }
 
     QSqlQuery m_query;
+    QString m_prepared;
     sqlite3 *m_sqlite;
     QSqlError m_error;
 };

@@ -14,15 +14,7 @@ OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &c
 
 QString OrvTableModel::selectStatement() const
 {
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(getSqlName().join(QLatin1Char(',')), m_def.tableName);
-    if (!m_condition.isEmpty())
-        sql += QStringLiteral(" WHERE ") + m_condition;
-    QStringList order;
-    for (int col : m_def.columns.primaryKeyCols())
-        order.append(m_def.columns.at(col).sqlName);
-    if (!order.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + order.join(QLatin1Char(','));
-    return sql;
+    return m_def.selectStatement(m_condition);
 }
 
 bool OrvTableModel::load(bool)

@@ -10,6 +10,8 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <boost/bind/bind.hpp>
+
 #include <memory>
 
 OrvWaitPrgDlg::OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent)

@@ -321,6 +321,9 @@ QVariantList SqlWrite::boundValues() const
         return values;
     for (const Cell &c : cells)
         values.append(c.value);
+    // An insert has no WHERE: its key only names the row in messages and the audit trail.
+    if (kind == Insert)
+        return values;
     appendConditionValues(key, &values);
     appendConditionValues(guards, &values);
     return values;

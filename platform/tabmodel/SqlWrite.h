@@ -35,7 +35,7 @@ struct SqlWrite
     Kind kind = Update;
     Form form = Bound;
     QString table;
-    QVector<Condition> key;    // the row's key columns as stored
+    QVector<Condition> key;    // the row's key columns as stored (an insert's: for the audit trail)
     QVector<Cell> cells;       // what an update sets or an insert gives
     QVector<Condition> guards; // further values the row must still hold
     QString givenText;         // the statement of a Given write

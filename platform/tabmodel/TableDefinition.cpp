@@ -38,6 +38,19 @@ ColMgrData readColumn(const QXmlStreamAttributes &attrs, QString *disagreement)
 
 } // namespace
 
+QString TableDefinition::selectStatement(const QString &condition) const
+{
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.getSqlName().join(QLatin1Char(',')), tableName);
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition;
+    QStringList order;
+    for (int col : columns.primaryKeyCols())
+        order.append(columns.at(col).sqlName);
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order.join(QLatin1Char(','));
+    return sql;
+}
+
 TableDefinition TableDefinition::readFile(const QString &path, QString *error)
 {
     TableDefinition def;

@@ -14,6 +14,8 @@ struct TableDefinition
     ColMgrDataList columns;
 
     bool isValid() const { return !tableName.isEmpty() && !columns.isEmpty(); }
+    // Every column of the rows meeting the condition (all rows when empty), in key order.
+    QString selectStatement(const QString &condition = QString()) const;
 
     // Reads one file; on failure returns an invalid definition and sets error.
     static TableDefinition readFile(const QString &path, QString *error);

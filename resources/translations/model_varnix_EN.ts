@@ -13,6 +13,128 @@
     </message>
 </context>
 <context>
+    <name>AuditTrail</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>账户</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>表</source>
+        <translation>Table</translation>
+    </message>
+    <message>
+        <source>关键字列</source>
+        <translation>Key columns</translation>
+    </message>
+    <message>
+        <source>关键字</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>列</source>
+        <translation>Column</translation>
+    </message>
+    <message>
+        <source>原值</source>
+        <translation>Old value</translation>
+    </message>
+    <message>
+        <source>新值</source>
+        <translation>New value</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>批次</source>
+        <translation>Batch</translation>
+    </message>
+    <message>
+        <source>数据库连接</source>
+        <translation>Database connection</translation>
+    </message>
+    <message>
+        <source>无法读取修改记录文件 %1: %2</source>
+        <translation>Cannot read audit trail file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>AuditTrailDlg</name>
+    <message>
+        <source>修改记录</source>
+        <translation>Audit trail</translation>
+    </message>
+    <message>
+        <source>从</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>yyyy-MM-dd HH:mm</source>
+        <translation>yyyy-MM-dd HH:mm</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>账户</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>表</source>
+        <translation>Table</translation>
+    </message>
+    <message>
+        <source>关键字</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>关键字的一部分</source>
+        <translation>Part of a key</translation>
+    </message>
+    <message>
+        <source>只看已提交的修改</source>
+        <translation>Committed changes only</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>所有账户</source>
+        <translation>All accounts</translation>
+    </message>
+    <message>
+        <source>所有表</source>
+        <translation>All tables</translation>
+    </message>
+    <message>
+        <source>共 %1 条记录</source>
+        <translation>%1 records</translation>
+    </message>
+    <message>
+        <source>还没有修改记录（%1 中没有 audit.log）</source>
+        <translation>No changes recorded yet (no audit.log in %1)</translation>
+    </message>
+    <message>
+        <source>；%1 行无法识别，已跳过</source>
+        <translation>; %1 unrecognized lines skipped</translation>
+    </message>
+</context>
+<context>
     <name>CLoginDlg</name>
     <message>
         <source>平台用户登录</source>
@@ -126,6 +248,33 @@
     </message>
 </context>
 <context>
+    <name>CheckFindingsSheet</name>
+    <message>
+        <source>标签名</source>
+        <translation>Tag name</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>错误原因</source>
+        <translation>Error cause</translation>
+    </message>
+    <message>
+        <source>检查组</source>
+        <translation>Check group</translation>
+    </message>
+    <message>
+        <source>检查项目</source>
+        <translation>Check item</translation>
+    </message>
+    <message>
+        <source>检查失败：</source>
+        <translation>Check failed:</translation>
+    </message>
+</context>
+<context>
     <name>ColMgrData</name>
     <message>
         <source>“%1”(%2)不能保存值“%3”：%4</source>
@@ -164,6 +313,45 @@
     </message>
 </context>
 <context>
+    <name>CsvFile</name>
+    <message>
+        <source>文件 %1 不存在</source>
+        <translation>File %1 does not exist</translation>
+    </message>
+    <message>
+        <source>文件 %1 有 %2 字节，太大了，不是可以导入的 CSV 文件</source>
+        <translation>File %1 is %2 bytes, too large to be an importable CSV file</translation>
+    </message>
+    <message>
+        <source>无法打开文件 %1: %2</source>
+        <translation>Cannot open file %1: %2</translation>
+    </message>
+    <message>
+        <source>文件是空的</source>
+        <translation>The file is empty</translation>
+    </message>
+    <message>
+        <source>文件中只有空行</source>
+        <translation>The file contains only blank lines</translation>
+    </message>
+    <message>
+        <source>不支持的编码 %1（可选: %2）</source>
+        <translation>Unsupported encoding %1 (available: %2)</translation>
+    </message>
+    <message>
+        <source>按 %1 读取时有 %2 处字节不属于该编码：请选择文件实际的编码</source>
+        <translation>Reading as %1 found %2 bytes that are not valid in that encoding: choose the file&apos;s actual encoding</translation>
+    </message>
+    <message>
+        <source>无法识别文件的编码：它既不是 UTF-8 也不是 GB18030 编码的文本</source>
+        <translation>Cannot detect the file&apos;s encoding: it is neither UTF-8 nor GB18030 text</translation>
+    </message>
+    <message>
+        <source>文件超过 %1 行（电子表格的行数上限），请分成几个文件导入</source>
+        <translation>The file has more than %1 lines (the spreadsheet row limit); split it into several files to import</translation>
+    </message>
+</context>
+<context>
     <name>DemoGenerator</name>
     <message>
         <source>写入表 %1 失败: %2</source>
@@ -180,6 +368,103 @@
     <message>
         <source>提交失败: %1</source>
         <translation>Commit failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ImportColumns</name>
+    <message>
+        <source>表 %1 没有主键，无法按关键字导入</source>
+        <translation>Table %1 has no primary key and cannot be imported by key</translation>
+    </message>
+    <message>
+        <source>文件中没有表头</source>
+        <translation>The file has no header</translation>
+    </message>
+    <message>
+        <source>第 %1 列的表头“%2”是多个列的描述，请改用列名</source>
+        <translation>The header “%2” of column %1 describes several columns; use the column name instead</translation>
+    </message>
+    <message>
+        <source>列 %1 在文件中出现两次（第 %2 列和第 %3 列）</source>
+        <translation>Column %1 appears twice in the file (columns %2 and %3)</translation>
+    </message>
+    <message>
+        <source>第 %1 列（没有表头）</source>
+        <translation>Column %1 (no header)</translation>
+    </message>
+    <message>
+        <source>；第一行没有逗号：用制表符或分号分隔的文件请另存为逗号分隔的 CSV</source>
+        <translation>; the first line has no comma: save tab- or semicolon-separated files as comma-separated CSV</translation>
+    </message>
+</context>
+<context>
+    <name>ImportPlan</name>
+    <message>
+        <source>有 %1 个字段，表头有 %2 个</source>
+        <translation>has %1 fields, the header has %2</translation>
+    </message>
+    <message>
+        <source>关键字 %1 为空</source>
+        <translation>Key %1 is empty</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>关键字与第 %1 行重复</source>
+        <translation>Duplicate key (same as line %1)</translation>
+    </message>
+    <message>
+        <source>列 %1 不可修改</source>
+        <translation>Column %1 cannot be modified</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>拒绝</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>未变</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>新增 %1&#x3000;修改 %2（%3 个单元格）&#x3000;未变 %4&#x3000;拒绝 %5&#x3000;删除 %6</source>
+        <translation>New %1  Changed %2 (%3 cells)  Unchanged %4  Refused %5  Delete %6</translation>
+    </message>
+    <message>
+        <source>表中有、文件中没有：将删除</source>
+        <translation>In the table but not in the file: will be deleted</translation>
+    </message>
+</context>
+<context>
+    <name>ImportPreviewModel</name>
+    <message>
+        <source>文件行</source>
+        <translation>File line</translation>
+    </message>
+    <message>
+        <source>类别</source>
+        <translation>Category</translation>
+    </message>
+    <message>
+        <source>关键字</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>修改内容或拒绝原因</source>
+        <translation>Changes or reason for refusal</translation>
     </message>
 </context>
 <context>
@@ -352,6 +637,37 @@
     <message>
         <source>有未保存的修改，退出将放弃这些修改。仍要退出吗？</source>
         <translation>There are unsaved changes; exiting discards them. Exit anyway?</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Ctrl+E</source>
+        <translation>Ctrl+E</translation>
+    </message>
+    <message>
+        <source>导入…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>修改记录</source>
+        <translation>Audit trail</translation>
+    </message>
+    <message>
+        <source>当前页面没有可以导出的表格</source>
+        <translation>The current page has no table to export</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>ModelCli</name>
+    <message>
+        <source>,可能未进行系统建模!</source>
+        <translation>, system modelling may not have been done!</translation>
     </message>
 </context>
 <context>
@@ -563,6 +879,14 @@ The text has the wrong format</translation>
     <message>
         <source>消息</source>
         <translation>Message</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>%1（%2）查询结果</source>
+        <translation>%1 (%2) query results</translation>
     </message>
 </context>
 <context>
@@ -1163,6 +1487,293 @@ Reason: %3</translation>
     </message>
 </context>
 <context>
+    <name>SheetExport</name>
+    <message>
+        <source>无法写入文件 %1: %2</source>
+        <translation>Cannot write file %1: %2</translation>
+    </message>
+    <message>
+        <source>没有指定文件</source>
+        <translation>No file specified</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>This is a folder</translation>
+    </message>
+</context>
+<context>
+    <name>SheetExportDlg</name>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>内容:</source>
+        <translation>Content:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>浏览…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message>
+        <source>格式:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>CSV（UTF-8）</source>
+        <translation>CSV (UTF-8)</translation>
+    </message>
+    <message>
+        <source>XLSX</source>
+        <translation>XLSX</translation>
+    </message>
+    <message>
+        <source>范围:</source>
+        <translation>Range:</translation>
+    </message>
+    <message>
+        <source>表头:</source>
+        <translation>Header:</translation>
+    </message>
+    <message>
+        <source>只写列名（不写列描述）</source>
+        <translation>Column names only (no column descriptions)</translation>
+    </message>
+    <message>
+        <source>显示的行和列（%1 行，按当前的筛选和排序）</source>
+        <translation>Visible rows and columns (%1 rows, current filter and sort)</translation>
+    </message>
+    <message>
+        <source>全部（%1 行）</source>
+        <translation>All (%1 rows)</translation>
+    </message>
+    <message>
+        <source>整个表（%1 行，所有列）</source>
+        <translation>Entire table (%1 rows, all columns)</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>XLSX 文件 (*.xlsx)</source>
+        <translation>XLSX files (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>导出到</source>
+        <translation>Export to</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>请指定要导出到的文件</source>
+        <translation>Specify the file to export to</translation>
+    </message>
+    <message>
+        <source>文件 %1 已存在，要覆盖它吗？</source>
+        <translation>File %1 already exists. Overwrite it?</translation>
+    </message>
+    <message>
+        <source>导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+    <message>
+        <source>已导出 %1 行到 %2</source>
+        <translation>Exported %1 rows to %2</translation>
+    </message>
+</context>
+<context>
+    <name>SheetImportDlg</name>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>表:</source>
+        <translation>Table:</translation>
+    </message>
+    <message>
+        <source>文件:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>CSV 文件（电子表格程序“另存为”CSV 即可）</source>
+        <translation>CSV file (in a spreadsheet program, just “Save as” CSV)</translation>
+    </message>
+    <message>
+        <source>浏览…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>忽略这些列</source>
+        <translation>Ignore these columns</translation>
+    </message>
+    <message>
+        <source>删除文件中没有的记录</source>
+        <translation>Delete records not in the file</translation>
+    </message>
+    <message>
+        <source>显示:</source>
+        <translation>Show:</translation>
+    </message>
+    <message>
+        <source>撤销上次导入</source>
+        <translation>Undo last import</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>自动识别编码</source>
+        <translation>Auto-detect encoding</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>选择要导入的 CSV 文件</source>
+        <translation>Select CSV file to import</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv *.txt);;所有文件 (*)</source>
+        <translation>CSV files (*.csv *.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>请选择要导入的表</source>
+        <translation>Select the table to import into</translation>
+    </message>
+    <message>
+        <source>请选择要导入的 CSV 文件</source>
+        <translation>Select the CSV file to import</translation>
+    </message>
+    <message>
+        <source>无法导入 %1：%2</source>
+        <translation>Cannot import %1: %2</translation>
+    </message>
+    <message>
+        <source>无法导入到表 %1：%2</source>
+        <translation>Cannot import into table %1: %2</translation>
+    </message>
+    <message>
+        <source>读取表 %1 失败: %2</source>
+        <translation>Failed to read table %1: %2</translation>
+    </message>
+    <message>
+        <source>按 %1 读取%2；表头 %3 行</source>
+        <translation>Read as %1%2; %3 header rows</translation>
+    </message>
+    <message>
+        <source>（自动识别）</source>
+        <translation> (auto-detected)</translation>
+    </message>
+    <message>
+        <source>。文件中有表中没有的列：%1，勾选“忽略这些列”后才能应用</source>
+        <translation>. The file has columns the table does not have: %1. Check “Ignore these columns” to apply</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限</source>
+        <translation>The current user has no permission to make changes</translation>
+    </message>
+    <message>
+        <source>请先读取文件</source>
+        <translation>Read the file first</translation>
+    </message>
+    <message>
+        <source>文件中有表中没有的列</source>
+        <translation>The file has columns the table does not have</translation>
+    </message>
+    <message>
+        <source>没有需要写入的修改</source>
+        <translation>No changes to write</translation>
+    </message>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>将写入表 %1：%2</source>
+        <translation>Will write to table %1: %2</translation>
+    </message>
+    <message>
+        <source>被拒绝的 %1 行不会写入。</source>
+        <translation>The %1 refused lines will not be written.</translation>
+    </message>
+    <message>
+        <source>将删除表中有、文件中没有的 %1 条记录。</source>
+        <translation>%1 records that are in the table but not in the file will be deleted.</translation>
+    </message>
+    <message>
+        <source>确定写入吗？</source>
+        <translation>Write these changes?</translation>
+    </message>
+    <message>
+        <source>导入失败</source>
+        <translation>Import failed</translation>
+    </message>
+    <message>
+        <source>导入失败，未写入任何记录。</source>
+        <translation>Import failed; no records were written.</translation>
+    </message>
+    <message>
+        <source>已导入：新增 %1，修改 %2，删除 %3</source>
+        <translation>Imported: %1 added, %2 changed, %3 deleted</translation>
+    </message>
+    <message>
+        <source>撤销上次导入（%1 条记录）吗？</source>
+        <translation>Undo the last import (%1 records)?</translation>
+    </message>
+    <message>
+        <source>撤销失败</source>
+        <translation>Undo failed</translation>
+    </message>
+    <message>
+        <source>撤销失败，未做任何修改。</source>
+        <translation>Undo failed; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>已撤销上次导入</source>
+        <translation>Last import undone</translation>
+    </message>
+</context>
+<context>
+    <name>SheetViewExport</name>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+</context>
+<context>
+    <name>Splitter</name>
+    <message>
+        <source>第 %1 个字段的结束引号后面还有字符</source>
+        <translation>Field %1 has characters after its closing quote</translation>
+    </message>
+    <message>
+        <source>第 %1 行开始的引号直到文件末尾都没有结束</source>
+        <translation>The quote opened on line %1 is not closed before the end of the file</translation>
+    </message>
+</context>
+<context>
     <name>SqlWrite</name>
     <message>
         <source>UPDATE 表 SET 列 = 值 WHERE 列 = 值 [AND ...]、DELETE FROM 表 WHERE ... 或 INSERT INTO 表 (列, ...) VALUES (值, ...)，值为引号中的文本、数字或 NULL</source>
@@ -1185,10 +1796,40 @@ Reason: %3</translation>
     </message>
 </context>
 <context>
+    <name>TableSheet</name>
+    <message>
+        <source>条件不能含有分号、注释或第二条语句: %1</source>
+        <translation>The condition must not contain semicolons, comments or a second statement: %1</translation>
+    </message>
+</context>
+<context>
     <name>Worker</name>
     <message>
         <source>数据库未连接</source>
         <translation>Not connected to a database</translation>
+    </message>
+</context>
+<context>
+    <name>XlsxSheetWriter</name>
+    <message>
+        <source>第 %1 行“%2”列的文本超过 %3 个字符，XLSX 单元格放不下；请导出为 CSV</source>
+        <translation>The text in row %1, column “%2” exceeds %3 characters and does not fit in an XLSX cell; export as CSV instead</translation>
+    </message>
+    <message>
+        <source>没有可导出的列</source>
+        <translation>No columns to export</translation>
+    </message>
+    <message>
+        <source>%1 行超过 XLSX 的 %2 行上限；请导出为 CSV</source>
+        <translation>%1 rows exceed the XLSX limit of %2 rows; export as CSV instead</translation>
+    </message>
+    <message>
+        <source>无法创建 XLSX 文件 %1</source>
+        <translation>Cannot create XLSX file %1</translation>
+    </message>
+    <message>
+        <source>无法写入 XLSX 文件 %1: %2</source>
+        <translation>Cannot write XLSX file %1: %2</translation>
     </message>
 </context>
 <context>
@@ -1382,10 +2023,6 @@ Reason: %3</translation>
         <translation>%1 findings</translation>
     </message>
     <message>
-        <source>确认删除以上 %1 条记录? [y/N] </source>
-        <translation>Delete the %1 records above? [y/N] </translation>
-    </message>
-    <message>
         <source>修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。</source>
         <translation>Repair refused: the link is read-only. A platform link has no logged-in platform user; repair over a direct link (--type and the other options).</translation>
     </message>
@@ -1422,10 +2059,6 @@ Reason: %3</translation>
         <translation>Warning: %1</translation>
     </message>
     <message>
-        <source>,可能未进行系统建模!</source>
-        <translation>; the system may not have been modelled yet!</translation>
-    </message>
-    <message>
         <source>无法检查 %1 / %2: %3</source>
         <translation>Cannot check %1 / %2: %3</translation>
     </message>
@@ -1436,6 +2069,93 @@ Reason: %3</translation>
     <message>
         <source>无法写出结果</source>
         <translation>Cannot write the results</translation>
+    </message>
+    <message>
+        <source>确认删除以上 %1 条记录?</source>
+        <translation>Delete the %1 records above?</translation>
+    </message>
+</context>
+<context>
+    <name>model_table</name>
+    <message>
+        <source>无法写出到标准输出</source>
+        <translation>Cannot write to standard output</translation>
+    </message>
+    <message>
+        <source>读取表 %1 失败: %2</source>
+        <translation>Failed to read table %1: %2</translation>
+    </message>
+    <message>
+        <source>已导出 %1 行到 %2</source>
+        <translation>Exported %1 rows to %2</translation>
+    </message>
+    <message>
+        <source>标准输出</source>
+        <translation>standard output</translation>
+    </message>
+    <message>
+        <source>%1（%2%3）
+%4
+</source>
+        <translation>%1 (%2%3)
+%4
+</translation>
+    </message>
+    <message>
+        <source>，检测</source>
+        <translation>, detected</translation>
+    </message>
+    <message>
+        <source>第 %1 行 拒绝: %2
+</source>
+        <translation>Line %1 refused: %2
+</translation>
+    </message>
+    <message>
+        <source>删除: %1
+</source>
+        <translation>Delete: %1
+</translation>
+    </message>
+    <message>
+        <source>文件中有表 %1 没有的列: %2；加 --ignore-unknown 忽略这些列</source>
+        <translation>The file has columns that table %1 does not have: %2; add --ignore-unknown to ignore them</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>没有需要写入的修改</source>
+        <translation>No changes to write</translation>
+    </message>
+    <message>
+        <source>确认写入以上修改? %1</source>
+        <translation>Write the changes above? %1</translation>
+    </message>
+    <message>
+        <source>未写入任何记录</source>
+        <translation>No records were written</translation>
+    </message>
+    <message>
+        <source>导入被拒绝: 日志服务无法启动，修改无法记录: %1</source>
+        <translation>Import refused: the log service could not start, so changes cannot be recorded: %1</translation>
+    </message>
+    <message>
+        <source>导入失败，未写入任何记录: %1</source>
+        <translation>Import failed, no records were written: %1</translation>
+    </message>
+    <message>
+        <source>已写入: 新增 %1，修改 %2，删除 %3</source>
+        <translation>Written: %1 added, %2 changed, %3 deleted</translation>
+    </message>
+    <message>
+        <source>导入被拒绝: 当前连接只读。平台连接下没有登录的平台用户，导入请用直连(--type 等参数)。</source>
+        <translation>Import refused: the current connection is read-only. No platform user is logged in on the platform connection; to import, use a direct connection (--type and related options).</translation>
+    </message>
+    <message>
+        <source>%1 行被拒绝，未写入任何记录（--skip-refused: 只写入其余的行）</source>
+        <translation>%1 lines refused, no records were written (--skip-refused: write only the other lines)</translation>
     </message>
 </context>
 <context>
@@ -1576,6 +2296,14 @@ Reason: %3</translation>
     <message>
         <source>修复成功</source>
         <translation>Repaired</translation>
+    </message>
+    <message>
+        <source>还没有检查结果可以导出</source>
+        <translation>No check results to export yet</translation>
+    </message>
+    <message>
+        <source>检查结果</source>
+        <translation>Check results</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,9 @@
 #include "OrvTableDataMgr.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDirIterator>
@@ -363,4 +366,26 @@ void answerMessageBox(QString *text, int timeoutMs)
             *text = box->windowTitle() + QLatin1Char('|') + box->text();
         box->button(box->standardButtons().testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes)->click();
     }, timeoutMs);
+}
+
+void answerExportDialog(const QString &path, bool whole, QString *message)
+{
+    const auto isExport = [](QWidget *w) {
+        return w->findChild<QLineEdit *>(QStringLiteral("lineEditFile")) && w->findChild<QRadioButton *>(QStringLiteral("radioWhole"));
+    };
+    answerModalMatching(isExport, [path, whole, message](QWidget *dlg) {
+        const bool xlsx = path.endsWith(QLatin1String(".xlsx"));
+        dlg->findChild<QRadioButton *>(QLatin1String(whole ? "radioWhole" : "radioShown"))->setChecked(true);
+        dlg->findChild<QRadioButton *>(QLatin1String(xlsx ? "radioXlsx" : "radioCsv"))->setChecked(true);
+        dlg->findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
+        // A file that is there already is replaced after a question.
+        if (QFileInfo::exists(path))
+            answerModal<QMessageBox>([message](QMessageBox *box) {
+                answerMessageBox(message);
+                box->button(QMessageBox::Yes)->click();
+            });
+        else
+            answerMessageBox(message);
+        qobject_cast<QDialog *>(dlg)->accept();
+    });
 }

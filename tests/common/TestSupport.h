@@ -104,3 +104,6 @@ void answerModalMatching(const std::function<bool(QWidget *)> &matches, const st
                          int timeoutMs = 10000);
 // Answers the next message box with OK (or Yes); "title|text" goes to *text.
 void answerMessageBox(QString *text, int timeoutMs = 10000);
+// Answers the next export dialog: writes the whole table or the rows shown to path, in the format
+// its suffix names; the closing message's "title|text" goes to *message.
+void answerExportDialog(const QString &path, bool whole, QString *message);

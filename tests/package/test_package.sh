@@ -47,12 +47,12 @@ done
 (cd "$build/root" && find config fileLogic tables etc style translations -type f ! -name ModelConfig.ini | sort) >"$tmp/built"
 (cd "$tmp/inst" && find config fileLogic tables etc style translations -type f | sort) >"$tmp/installed"
 diff -u "$tmp/built" "$tmp/installed" || fail "the installed root differs from the build tree's"
-for program in model_varnix model_check model_demo model_waiting_dlg; do
+for program in model_varnix model_check model_demo model_table model_waiting_dlg; do
   [ -x "$tmp/inst/bin/$program" ] || fail "bin/$program missing"
 done
 [ -s "$tmp/inst/data/demo.sqlite" ] || fail "no demo database"
 # model_varnix answers --version without a display as well.
-for program in model_demo model_check model_varnix; do
+for program in model_demo model_check model_table model_varnix; do
   [ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tmp/inst/bin/$program" --version)" = "$program $version" ] \
     || fail "$program --version"
 done

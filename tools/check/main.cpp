@@ -3,87 +3,26 @@
 // Exit status: 0 nothing found (or all of it repaired), 1 findings remain, 2 something could not
 // be done: the link, the definition file, an item that could not be checked, a refused or failed
 // repair, or writing the output.
-#include "AppLog.h"
+#include "CommandLine.h"
 #include "Common.h"
-#include "DbConnection.h"
-#include "ModelContext.h"
 #include "OrvTableDataMgr.h"
 #include "orvConfigCheck.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 #include <QXmlStreamWriter>
 
-#include <stdexcept>
-
 namespace {
 
-enum Exit { Clean = 0, FindingsRemain = 1, Trouble = 2 };
+enum Exit { Clean = 0, FindingsRemain = 1, Trouble = ModelCli::Trouble };
 
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-// One line on standard error, where everything but the findings goes.
-void say(const QString &line)
-{
-    err() << QStringLiteral("model_check: ") << line << '\n';
-    err().flush();
-}
-
-QString openLink(const QCommandLineParser &args)
-{
-    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    if (!args.isSet(QStringLiteral("type"))) {
-        // No platform user logs in here, so the link may read but not write.
-        mgr->setRight(OrvTableDataMgr::RIGHT_READONLY);
-        return mgr->initDBLink(DataBaseInterface::LINK_PLATFORM);
-    }
-    bool known = false;
-    const orv_dbms::EDbType type = DbConnection::typeFromName(args.value(QStringLiteral("type")), &known);
-    if (!known)
-        return QStringLiteral("unknown database type %1 (%2)").arg(args.value(QStringLiteral("type")), DbConnection::acceptedTypeNames());
-    bool portIsNumber = false;
-    const int port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
-    if (!portIsNumber || port < 0)
-        return QStringLiteral("--port takes a port number, not %1").arg(args.value(QStringLiteral("port")));
-    return mgr->initDBLink(DataBaseInterface::LINK_DIRECT, args.value(QStringLiteral("user")),
-                           args.value(QStringLiteral("password")), args.value(QStringLiteral("host")), port,
-                           args.value(QStringLiteral("database")), type);
-}
-
-// A value kept on its line: line breaks become escapes, and in TSV tabs and backslashes too, so
-// that every row can be split back into its fields.
-QString oneLine(const QString &value, bool tsv)
-{
-    QString out;
-    out.reserve(value.size());
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\': out += tsv ? QStringLiteral("\\\\") : QStringLiteral("\\"); break;
-        case '\t': out += tsv ? QStringLiteral("\\t") : QStringLiteral("\t"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case 0x85: case 0x2028: case 0x2029:
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            break;
-        default:
-            // Other control characters (ESC among them) would reach the terminal as commands.
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    return out;
-}
+using ModelCli::err;
+using ModelCli::oneLine;
+using ModelCli::say;
 
 // XML 1.0 cannot carry most control characters, even escaped.
 QString xmlText(const QString &value)
@@ -195,25 +134,6 @@ QByteArray asJUnit(const QList<const ST_CfgCheckType *> &groups)
     return bytes;
 }
 
-// False when standard output did not take all of it (a full disk, a closed pipe).
-bool writeOutput(const QByteArray &bytes)
-{
-    QFile out;
-    return out.open(1, QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
-}
-
-bool confirmed(int records)
-{
-    err() << QCoreApplication::translate("model_check", "确认删除以上 %1 条记录? [y/N] ").arg(records);
-    err().flush();
-    QTextStream in(stdin);
-    const QString line = in.readLine();
-    if (line.isNull())
-        err() << '\n'; // no answer at all: end the question's line
-    const QString answer = line.trimmed().toLower();
-    return answer == QLatin1String("y") || answer == QLatin1String("yes");
-}
-
 // Deletes the selected findings of the FUNC_DELETE items that ran, in one transaction.
 // False when the repair was refused or failed; declined, the findings simply remain.
 bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool askFirst)
@@ -222,11 +142,10 @@ bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool 
         say(QCoreApplication::translate("model_check", "修复被拒绝: 当前连接只读。平台连接下没有登录的平台用户，修复请用直连(--type 等参数)。"));
         return false;
     }
-    try {
-        // Every write leaves an audit record.
-        orv_public::StartLogSystem("MODEL", "model_check");
-    } catch (const std::exception &e) {
-        say(QCoreApplication::translate("model_check", "修复被拒绝: 日志服务无法启动，删除无法记录: %1").arg(QString::fromUtf8(e.what())));
+    // Every write leaves an audit record.
+    const QString auditError = ModelCli::startAudit("model_check");
+    if (!auditError.isEmpty()) {
+        say(QCoreApplication::translate("model_check", "修复被拒绝: 日志服务无法启动，删除无法记录: %1").arg(auditError));
         return false;
     }
     for (ST_CfgCheckItem *item : items)
@@ -240,7 +159,7 @@ bool repair(orvConfigCheck &engine, const QList<ST_CfgCheckItem *> &items, bool 
     say(QCoreApplication::translate("model_check", "将在一个事务中删除 %1 条记录:").arg(statements.size()));
     for (const QString &sql : statements)
         err() << QStringLiteral("  ") << oneLine(sql, false) << '\n';
-    if (askFirst && !confirmed(statements.size())) {
+    if (askFirst && !ModelCli::confirmed(QCoreApplication::translate("model_check", "确认删除以上 %1 条记录?").arg(statements.size()))) {
         say(QCoreApplication::translate("model_check", "未删除任何记录"));
         return true;
     }
@@ -260,8 +179,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("model_check"));
     QCoreApplication::setApplicationVersion(Common::getSoftwareVersion());
     Common::installTranslators();
-    // Standard error speaks UTF-8 like standard output, whatever the locale.
-    err().setCodec("UTF-8");
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Checks a configuration database. Without --type the platform's database configuration is used, "
@@ -275,19 +192,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("repair"), QStringLiteral("Delete the findings of the FUNC_DELETE items, in one transaction, after "
                                                   "printing the statements and asking (direct link only).")},
         {QStringLiteral("yes"), QStringLiteral("With --repair: do not ask.")},
-        {QStringLiteral("type"), QStringLiteral("Direct link: SQLite, MySQL, OpenGauss, KingBase or Oracle."), QStringLiteral("type")},
-        {QStringLiteral("host"), QStringLiteral("Server address."), QStringLiteral("host"), QStringLiteral("127.0.0.1")},
-        {QStringLiteral("port"), QStringLiteral("Server port."), QStringLiteral("port"), QStringLiteral("0")},
-        {QStringLiteral("user"), QStringLiteral("User."), QStringLiteral("user")},
-        {QStringLiteral("password"), QStringLiteral("Password."), QStringLiteral("password")},
-        {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file."), QStringLiteral("name")},
     });
-    // Exit status 1 means findings, so a bad command line must not end with QCommandLineParser's 1.
-    if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
-        say(parser.errorText().isEmpty() ? QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first())
-                                         : parser.errorText());
+    ModelCli::addLinkOptions(parser);
+    if (!ModelCli::parse(parser, 0))
         return Trouble;
-    }
     if (parser.isSet(help))
         parser.showHelp(Clean);
     if (parser.isSet(version))
@@ -321,13 +229,10 @@ int main(int argc, char *argv[])
         }
     }
 
-    QString error = openLink(parser);
-    QString detail;
-    if (error.isEmpty() && !ModelContext::check(error, &detail))
-        error += QCoreApplication::translate("model_check", ",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
+    const QString error = ModelCli::openLink(parser);
     if (!error.isEmpty()) {
         say(error);
-        delete OrvTableDataMgr::getInstance();
+        ModelCli::closeLink();
         return Trouble;
     }
 
@@ -354,7 +259,7 @@ int main(int argc, char *argv[])
         : format == QLatin1String("tsv")                      ? asTsv(groups)
         : format == QLatin1String("junit")                    ? asJUnit(groups)
                                                               : asText(groups);
-    if (!writeOutput(output)) {
+    if (!ModelCli::writeOutput(output)) {
         say(QCoreApplication::translate("model_check", "无法写出结果"));
         failed = true;
     }
@@ -364,7 +269,6 @@ int main(int argc, char *argv[])
     const bool remain = std::any_of(groups.begin(), groups.end(), [](const ST_CfgCheckType *t) {
         return std::any_of(t->lstItems.begin(), t->lstItems.end(), [](const ST_CfgCheckItem &i) { return !i.lstErrors.isEmpty(); });
     });
-    delete OrvTableDataMgr::getInstance();
-    orv_public::StopLogSystem();
+    ModelCli::closeLink();
     return failed ? Trouble : remain ? FindingsRemain : Clean;
 }

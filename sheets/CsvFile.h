@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// One record of a CSV file: its fields and the line it starts on. A record whose quoting is
+// broken keeps what could be read and says what is wrong.
+struct CsvRecord
+{
+    int line = 0;
+    QStringList fields;
+    QString problem;
+
+    // An empty line, which spreadsheet programs pass over too.
+    bool isBlank() const { return fields.size() == 1 && fields.first().isEmpty(); }
+};
+
+// A CSV file as spreadsheet programs save it: comma-separated, quoted as RFC 4180 says (line
+// breaks inside quotes included), in UTF-8 with or without a byte order mark or in GB18030,
+// which they write on Chinese systems. The encoding is detected unless one is asked for.
+class CsvFile
+{
+public:
+    // Records the format lets a file hold: a spreadsheet's rows.
+    static constexpr int MaxRecords = 1048576;
+    // The encodings that may be asked for.
+    static QStringList encodings();
+
+    // Reads and splits the file; error() says why it could not be read as CSV. An empty
+    // encoding asks for detection.
+    static CsvFile read(const QString &path, const QString &encoding = QString());
+    static CsvFile fromBytes(const QByteArray &bytes, const QString &encoding = QString());
+
+    bool ok() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    // What the text was read as, and whether that was detected rather than asked for.
+    QString encoding() const { return m_encoding; }
+    bool detected() const { return m_detected; }
+    const QVector<CsvRecord> &records() const { return m_records; }
+
+private:
+    void decodeAndSplit(const QByteArray &bytes, const QString &encoding);
+    QString decode(const QByteArray &bytes, const QString &encoding);
+    void split(const QString &text);
+
+    QString m_error;
+    QString m_encoding;
+    bool m_detected = false;
+    QVector<CsvRecord> m_records;
+};

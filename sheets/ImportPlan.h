@@ -1,0 +1,87 @@
+#pragma once
+
+#include "CsvFile.h"
+#include "DbRows.h"
+#include "ImportColumns.h"
+#include "SqlWrite.h"
+#include "TableDefinition.h"
+
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <QVector>
+
+// What importing a file into a table would do, row by row, before anything is written: which
+// records are new, which change (each cell old -> new), which stay, which are refused and why,
+// and, when asked, which rows of the table the file no longer has and would be deleted.
+class ImportPlan
+{
+public:
+    // In the order the preview lists them.
+    enum Kind { Deleted, Refused, Changed, New, Unchanged };
+    static constexpr int KindCount = 5;
+
+    struct Cell
+    {
+        int column; // in the definition
+        QString old;
+        QString value;
+    };
+    struct Row
+    {
+        Kind kind = Unchanged;
+        int line = 0;         // where the record starts in the file; 0 for a deleted row
+        QStringList key;      // as the table holds it, or as the file gives it for a new row
+        QVector<Cell> cells;  // changed: old -> new; new: the given values; deleted: the stored row
+        QString reason;       // refused: why
+    };
+    struct Options
+    {
+        bool deleteMissing = false; // rows of the table that the file does not have
+    };
+
+    // Compares the file's data records with the table's rows, read with every column of the
+    // definition in its order (TableSheet::read).
+    static ImportPlan build(const TableDefinition &definition, const QVector<CsvRecord> &records,
+                            const ImportColumns &columns, const DbRows &table, const Options &options);
+
+    const TableDefinition &definition() const { return m_definition; }
+    const QVector<Row> &rows() const { return m_rows; }
+    int count(Kind kind) const { return m_counts[kind]; }
+    int changedCells() const { return m_changedCells; }
+    // Whether applying would write anything.
+    bool hasWrites() const { return count(Changed) + count(New) + count(Deleted) > 0; }
+
+    static QString kindName(Kind kind);
+    // "新增 2  修改 3（4 个单元格）  未变 …": the counts of every kind.
+    QString summary() const;
+    // A row's change or reason in one text.
+    QString describe(const Row &row) const;
+
+    // The writes of the accepted rows: refused rows are never among them. Updates and deletes
+    // only find rows that still hold what was read.
+    QList<SqlWrite> writes() const { return writesOf(false); }
+    // The writes that put back what writes() changed, only where nobody changed it since.
+    QList<SqlWrite> undoWrites() const { return writesOf(true); }
+
+private:
+    Row readRecord(const CsvRecord &record, const ImportColumns &columns) const;
+    static void markDuplicates(QVector<Row> &rows, const QVector<QString> &keys);
+    QString storedKey(const QVariantList &stored) const;
+    void compareWithTable(QVector<Row> &rows, const QVector<QString> &keys, const DbRows &table) const;
+    void compareRow(Row &row, const QVariantList &stored) const;
+    void addDeleted(const DbRows &table, const QSet<QString> &inFile);
+    void addRow(const Row &row);
+
+    SqlWrite write(SqlWrite::Kind kind, const QStringList &key) const;
+    SqlWrite updated(const Row &row, bool undo) const;
+    SqlWrite inserted(const Row &row) const;
+    SqlWrite removed(const Row &row) const;
+    QList<SqlWrite> writesOf(bool undo) const;
+
+    TableDefinition m_definition;
+    QList<int> m_keyColumns;
+    QVector<Row> m_rows;
+    int m_counts[KindCount] = {};
+    int m_changedCells = 0;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CsvFile.h"
+#include "DbRows.h"
+#include "ImportColumns.h"
+#include "ImportPlan.h"
+#include "SqlWrite.h"
+
+#include <QDialog>
+#include <QList>
+
+class ImportPreviewModel;
+
+namespace Ui {
+class SheetImportDlg;
+}
+
+// Imports a CSV file into one table: reads the file and the table, previews per row what would
+// change (new, changed cell by cell, unchanged, refused and why, deleted), and on request
+// writes the accepted rows in one transaction through the library; the last import can be
+// undone while nobody changed its rows since.
+class SheetImportDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // table: the table offered first (letter case ignored); the first one when empty or unknown.
+    SheetImportDlg(const QString &table, QWidget *parent);
+    ~SheetImportDlg() override;
+
+    const ImportPlan &plan() const { return m_plan; }
+    ImportPreviewModel *preview() const { return m_preview; }
+    QString statusText() const;
+    bool canApply() const;
+    bool canUndo() const;
+
+public slots:
+    // Reads the file and the table again and compares them.
+    void onRead();
+    void onApply();
+    void onUndo();
+
+private slots:
+    void onBrowse();
+    void onSourceChanged();
+    void onReplan();
+    void onKindChanged();
+
+private:
+    void fillTables(const QString &table);
+    TableDefinition chosenDefinition() const;
+    // Empty text when file and table were read and the file's header fits the table.
+    QString readSources();
+    QString fileInfo() const;
+    QString applyRefusal() const;
+    bool confirmed(const QString &question);
+    void say(const QString &status, bool problem);
+    void updateState();
+
+    Ui::SheetImportDlg *ui;
+    ImportPreviewModel *m_preview;
+    CsvFile m_file;
+    ImportColumns m_columns;
+    DbRows m_table;
+    ImportPlan m_plan;
+    bool m_planned = false;
+    QList<SqlWrite> m_undo;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "SheetData.h"
+
+class QAction;
+class QTableView;
+class QWidget;
+
+// Exporting what a table view shows: the "导出…" entry and the sheets of its rows.
+namespace SheetViewExport {
+
+// The entry "导出…" with Ctrl+E on the window (its shortcut) and in the context menu of the
+// widget that shows the rows.
+QAction *addAction(QWidget *window, QWidget *rows);
+
+// Asks and exports the view's rows as shown (filter and sort as on screen, visible columns) or
+// the whole table (every row of the model behind the view, every column). header describes
+// every column of the model.
+void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColumn> &header, const QString &what,
+                const QString &baseName);
+
+} // namespace SheetViewExport

@@ -1,0 +1,787 @@
+// Spreadsheets in and out: CSV and XLSX writing, CSV reading, the import plan and its writes,
+// the audit trail's records, model_table and the dialogs.
+#include "TestSupport.h"
+
+#include "AppLog.h"
+#include "AuditTrail.h"
+#include "AuditTrailDlg.h"
+#include "CsvFile.h"
+#include "CsvWriter.h"
+#include "ImportColumns.h"
+#include "ImportPlan.h"
+#include "ImportPreviewModel.h"
+#include "MainWindow.h"
+#include "OrvDbDesign.h"
+#include "OrvPropertyPage.h"
+#include "OrvTableDataMgr.h"
+#include "SheetCells.h"
+#include "SheetExport.h"
+#include "SheetExportDlg.h"
+#include "SheetImportDlg.h"
+#include "TableSheet.h"
+#include "TextSheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextCodec>
+#include <QTimer>
+
+namespace {
+
+const QString kTable = QStringLiteral("fes_analog");
+
+TableDefinition definitionOf(const QString &table)
+{
+    return OrvTableDataMgr::getInstance()->definitionOfTable(table);
+}
+
+SheetColumn column(const char *description, const char *name, const char *sqlType = "varchar(64)")
+{
+    return {QString::fromUtf8(description), QLatin1String(name), ColumnKind::of(QLatin1String(sqlType), QString())};
+}
+
+QByteArray csvBytes(const SheetData &sheet, bool namesOnly = false)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const QString error = CsvWriter::write(sheet, namesOnly, &buffer);
+    return error.isEmpty() ? buffer.data() : "<error> " + error.toUtf8();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// The worksheet of an XLSX file as XML.
+QString sheetXml(const QString &path)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml")});
+    unzip.waitForFinished(30000);
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// The records' fields, one list per record.
+QList<QStringList> fieldsOf(const CsvFile &csv)
+{
+    QList<QStringList> fields;
+    for (const CsvRecord &r : csv.records())
+        fields.append(r.fields);
+    return fields;
+}
+
+// Every row of a table as texts, in key order.
+QList<QStringList> tableTexts(const QString &table)
+{
+    const DbRows rows = TableSheet::read(definitionOf(table));
+    QList<QStringList> texts;
+    for (int r = 0; r < rows.size(); ++r) {
+        QStringList row;
+        for (int c = 0; c < rows.rows.at(r).size(); ++c)
+            row.append(rows.text(r, c));
+        texts.append(row);
+    }
+    return texts;
+}
+
+ImportPlan planFor(const QString &table, const QByteArray &file, bool deleteMissing = false, QString *error = nullptr)
+{
+    const TableDefinition def = definitionOf(table);
+    const CsvFile csv = CsvFile::fromBytes(file);
+    const ImportColumns columns = ImportColumns::match(def, csv.records());
+    const DbRows rows = TableSheet::read(def);
+    if (error)
+        *error = !csv.ok() ? csv.error() : !columns.ok() ? columns.error : rows.error;
+    ImportPlan::Options options;
+    options.deleteMissing = deleteMissing;
+    return ImportPlan::build(def, csv.records(), columns, rows, options);
+}
+
+// The table as its own export writes it.
+QByteArray exportedCsv(const QString &table)
+{
+    const TableDefinition def = definitionOf(table);
+    return csvBytes(TableSheet(def, TableSheet::read(def)));
+}
+
+// CSV lines of a file, without its byte order mark.
+QStringList csvLines(const QByteArray &bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text.split(QStringLiteral("\r\n"));
+}
+
+QByteArray joinedCsv(const QStringList &lines)
+{
+    return lines.join(QStringLiteral("\r\n")).toUtf8();
+}
+
+// The line of a CSV export whose first field is the key; -1 when none.
+int lineOfKey(const QStringList &lines, const QString &key)
+{
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines.at(i).startsWith(key + QLatin1Char(',')))
+            return i;
+    return -1;
+}
+
+// Replaces a field of a line that holds no quoted field.
+void setField(QStringList &lines, int line, int field, const QString &value)
+{
+    QStringList fields = lines.at(line).split(QLatin1Char(','));
+    fields[field] = value;
+    lines[line] = fields.join(QLatin1Char(','));
+}
+
+QString firstKey(const QString &table)
+{
+    return tableTexts(table).value(0).value(0);
+}
+
+QStringList auditRecords(const TestRoot &root)
+{
+    return QString::fromUtf8(readFile(root.file(QStringLiteral("log/audit.log")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// Answers every message box with Yes (or OK) while it lives, keeping their texts.
+class Boxes : public QObject
+{
+public:
+    Boxes()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            texts << box->text();
+            QAbstractButton *yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        });
+        m_timer.start(10);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+struct ToolRun
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+ToolRun modelTable(const QStringList &args, const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    process.start(QStringLiteral(MODEL_BIN_DIR "/model_table"), args);
+    process.waitForStarted();
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+class SheetsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestRoot> m_root;
+
+    bool freshDemo(Backend backend, DbLinkParams *params = nullptr)
+    {
+        const QString error = openDemo(backend, QStringLiteral("sheets_test"), *m_root, DemoOptions(), params);
+        if (!error.isEmpty())
+            qWarning() << error;
+        return error.isEmpty();
+    }
+
+private slots:
+    void init()
+    {
+        m_root = std::make_unique<TestRoot>();
+        if (qEnvironmentVariableIsSet("MODEL_TEST_REQUIRE_SERVERS"))
+            QVERIFY2(TestServers::available(), "the test servers are not running");
+    }
+
+    void cleanup()
+    {
+        QVERIFY(!QApplication::activeModalWidget());
+        orv_public::StopLogSystem();
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
+        delete OrvTableDataMgr::getInstance();
+        m_root.reset();
+    }
+
+    // ---- Writing -------------------------------------------------------------------------
+
+    void csvQuotesAndGuardsFormulas()
+    {
+        TextSheet sheet({column("标签名", "TAG_NAME"), column("描述", "DESCRIPTION"), column("点号", "DOT_NO", "int")});
+        sheet.append({"007", "a,b", "-5"});
+        sheet.append({"=1+2", "say \"hi\"\nnext line", ""});
+        sheet.append({"'=x", " padded", "=3"});
+        sheet.append({"+a", "@b", "\tc"});
+        QCOMPARE(QString::fromUtf8(csvBytes(sheet)), QStringLiteral("标签名,描述,点号\r\nTAG_NAME,DESCRIPTION,DOT_NO\r\n"
+                                                                  "007,\"a,b\",-5\r\n"
+                                                                  "'=1+2,\"say \"\"hi\"\"\nnext line\",\r\n"
+                                                                  "''=x,\" padded\",'=3\r\n"
+                                                                  "'+a,'@b,'\tc\r\n"));
+        QVERIFY(csvBytes(sheet).startsWith("\xEF\xBB\xBF"));
+        QVERIFY(csvBytes(sheet, true).startsWith("\xEF\xBB\xBFTAG_NAME,DESCRIPTION,DOT_NO\r\n007,"));
+
+        // What the export guards, reading gives back whole.
+        const CsvFile back = CsvFile::fromBytes(csvBytes(sheet));
+        QVERIFY2(back.ok(), qPrintable(back.error()));
+        QStringList texts;
+        for (const CsvRecord &r : back.records().mid(2))
+            for (const QString &f : r.fields)
+                texts << SheetCells::unguarded(f);
+        QCOMPARE(texts, (QStringList{"007", "a,b", "-5", "=1+2", "say \"hi\"\nnext line", "", "'=x", " padded", "=3", "+a", "@b", "\tc"}));
+    }
+
+    void xlsxKeepsNumbersAndTexts()
+    {
+        TextSheet sheet({column("标签名", "TAG_NAME"), column("点号", "DOT_NO", "int"), column("系数", "COEFF", "decimal(14,4)"),
+                         column("权限", "PERM", "bigint")});
+        sheet.append({"007", "12", "1.5000", "1234567890123456789"});
+        sheet.append({"=HYPERLINK(\"x\")", "-3", "", "7"});
+        const QString path = m_root->file(QStringLiteral("out.xlsx"));
+        SheetExport::Options options;
+        options.format = SheetExport::Format::Xlsx;
+        QCOMPARE(SheetExport::writeFile(sheet, path, options), QString());
+        const QString xml = sheetXml(path);
+        QVERIFY2(xml.contains(QStringLiteral("<pane ySplit=\"2\" topLeftCell=\"A3\" activePane=\"bottomLeft\" state=\"frozen\"/>")), qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("<autoFilter ref=\"A2:D4\"/>")));
+        QVERIFY(xml.contains(QStringLiteral("<c r=\"A3\" s=\"2\" t=\"inlineStr\"><is><t>007</t></is></c>")));
+        QVERIFY(xml.contains(QStringLiteral("<c r=\"B3\"><v>12</v></c>")));
+        QVERIFY(xml.contains(QStringLiteral("<c r=\"C3\"><v>1.5</v></c>")));
+        // More digits than a spreadsheet keeps stay text, a formula-looking text too.
+        QVERIFY(xml.contains(QStringLiteral("<c r=\"D3\" s=\"2\" t=\"inlineStr\"><is><t>1234567890123456789</t></is></c>")));
+        QVERIFY(xml.contains(QStringLiteral("<t>=HYPERLINK(&quot;x&quot;)</t>")) || xml.contains(QStringLiteral("<t>=HYPERLINK(\"x\")</t>")));
+        QVERIFY(!xml.contains(QStringLiteral("<f>")));
+        QVERIFY(xml.contains(QStringLiteral("<c r=\"B4\"><v>-3</v></c>")));
+        QVERIFY(xml.contains(QStringLiteral("<col min=\"1\" max=\"1\" width=\"")));
+
+        options.namesOnly = true;
+        QCOMPARE(SheetExport::writeFile(sheet, path, options), QString());
+        QVERIFY(sheetXml(path).contains(QStringLiteral("<pane ySplit=\"1\"")));
+    }
+
+    void failedExportLeavesFilesAlone()
+    {
+        TextSheet sheet(SheetData::textColumns({"描述"}, {"DESCRIPTION"}));
+        sheet.append({QString(40000, QLatin1Char('x'))});
+        const QString path = m_root->file(QStringLiteral("kept.xlsx"));
+        writeFile(path, "before");
+        SheetExport::Options options;
+        options.format = SheetExport::Format::Xlsx;
+        const QString error = SheetExport::writeFile(sheet, path, options);
+        QVERIFY2(error.contains(QStringLiteral("32767")), qPrintable(error));
+        QCOMPARE(readFile(path), QByteArray("before"));
+        QVERIFY(!SheetExport::writeFile(sheet, m_root->path(), SheetExport::Options()).isEmpty());
+        QVERIFY(!SheetExport::writeFile(sheet, m_root->file(QStringLiteral("no/such/dir/x.csv")), SheetExport::Options()).isEmpty());
+    }
+
+    // ---- Reading -------------------------------------------------------------------------
+
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("error");
+        const QString text = QStringLiteral("标签名,描述\r\nA1,电流\r\n");
+        const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(text);
+        QTest::newRow("utf-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QString() << "UTF-8" << QString();
+        QTest::newRow("utf-8") << text.toUtf8() << QString() << "UTF-8" << QString();
+        QTest::newRow("gb18030 detected") << gb << QString() << "GB18030" << QString();
+        QTest::newRow("gb18030 asked") << gb << "GB18030" << "GB18030" << QString();
+        QTest::newRow("utf-8 asked of gb18030") << gb << "UTF-8" << "UTF-8" << "不属于该编码";
+        QTest::newRow("neither") << QByteArray("a,b\r\n\x81\x30\xFF\xFF\r\n") << QString() << QString() << "既不是 UTF-8 也不是 GB18030";
+        QTest::newRow("xlsx") << QByteArray("PK\x03\x04rest") << QString() << QString() << "XLSX";
+        QTest::newRow("xls") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest") << QString() << QString() << ".xls";
+        QTest::newRow("binary") << QByteArray("a,b\0c", 5) << QString() << QString() << "NUL";
+        QTest::newRow("empty") << QByteArray() << QString() << QString() << "空的";
+        QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString() << "UTF-8" << "空的";
+        QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << QString() << "UTF-8" << "只有空行";
+    }
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, asked);
+        QFETCH(QString, encoding);
+        QFETCH(QString, error);
+        const CsvFile csv = CsvFile::fromBytes(bytes, asked);
+        if (!error.isEmpty()) {
+            QVERIFY2(csv.error().contains(error), qPrintable(csv.error() + QLatin1Char('|') + csv.encoding()));
+            QVERIFY(csv.records().isEmpty());
+            return;
+        }
+        QVERIFY2(csv.ok(), qPrintable(csv.error()));
+        QCOMPARE(csv.encoding(), encoding);
+        QCOMPARE(fieldsOf(csv), (QList<QStringList>{{"标签名", "描述"}, {"A1", "电流"}}));
+    }
+
+    void quotingAndLines()
+    {
+        const CsvFile csv = CsvFile::fromBytes("a,\"b\r\nc\",d\n\"x\"\"y\",\"\"\r\n\"q\"tail,z\rlast,");
+        QVERIFY2(csv.ok(), qPrintable(csv.error()));
+        QCOMPARE(fieldsOf(csv), (QList<QStringList>{{"a", "b\r\nc", "d"}, {"x\"y", ""}, {"qtail", "z"}, {"last", ""}}));
+        QList<int> lines;
+        for (const CsvRecord &r : csv.records())
+            lines << r.line;
+        QCOMPARE(lines, (QList<int>{1, 3, 4, 5}));
+        QVERIFY(csv.records().at(0).problem.isEmpty());
+        QVERIFY2(csv.records().at(2).problem.contains(QStringLiteral("引号后面")), qPrintable(csv.records().at(2).problem));
+
+        const CsvFile open = CsvFile::fromBytes("a,b\r\nc,\"never\r\nclosed,d\r\n");
+        QVERIFY2(open.error().contains(QStringLiteral("第 2 行开始的引号")), qPrintable(open.error()));
+        QVERIFY(CsvFile::read(m_root->file(QStringLiteral("missing.csv"))).error().contains(QStringLiteral("不存在")));
+    }
+
+    void tooManyRecordsAreRefusedQuickly()
+    {
+        QByteArray bytes;
+        bytes.reserve((CsvFile::MaxRecords + 1) * 3);
+        for (int i = 0; i <= CsvFile::MaxRecords; ++i)
+            bytes += "1\r\n";
+        QElapsedTimer timer;
+        timer.start();
+        const CsvFile csv = CsvFile::fromBytes(bytes);
+        QVERIFY2(csv.error().contains(QStringLiteral("1,048,576")), qPrintable(csv.error()));
+        QVERIFY(csv.records().isEmpty());
+        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void headers()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const TableDefinition def = definitionOf(kTable);
+        const auto match = [&def](const QByteArray &bytes) { return ImportColumns::match(def, CsvFile::fromBytes(bytes).records()); };
+        const int unit = def.columns.findCol(QStringLiteral("UNIT"));
+
+        ImportColumns both = match("标签名,单位\r\nTAG_NAME,UNIT\r\nA,kV\r\n");
+        QCOMPARE(both.headerRows, 2);
+        QCOMPARE(both.ofField, (QVector<int>{0, unit}));
+        ImportColumns names = match("tag_name,Unit,extra,\r\nA,kV,1,\r\n");
+        QCOMPARE(names.headerRows, 1);
+        QCOMPARE(names.ofField, (QVector<int>{0, unit, -1, -1}));
+        QCOMPARE(names.unknown, QStringList{"extra"}); // an empty column without header passes unseen
+        QCOMPARE(match("标签名,单位\r\nA,kV\r\n").headerRows, 1);
+        QCOMPARE(match("描述,单位\r\n").error, QStringLiteral("文件中没有关键字列 标签名(TAG_NAME)"));
+        QVERIFY(match("TAG_NAME,UNIT,单位\r\n").error.contains(QStringLiteral("出现两次（第 2 列和第 3 列）")));
+        QVERIFY(match("TAG_NAME\tUNIT\r\n").error.contains(QStringLiteral("制表符")));
+        QCOMPARE(match("TAG_NAME,\r\nA,v\r\n").unknown, QStringList{"第 2 列（没有表头）"});
+    }
+
+    // ---- Import against each database ----------------------------------------------------
+
+    void roundTrip_data() { addBackendRows(); }
+    void roundTrip()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        orv_public::StartLogSystem("MODEL", "tst_sheets");
+        const QList<QStringList> before = tableTexts(kTable);
+        QStringList lines = csvLines(exportedCsv(kTable));
+        QCOMPARE(lines.size(), before.size() + 3); // two header rows and the empty text after the last CRLF
+
+        // Re-reading the export changes nothing, on every database's way of spelling numbers.
+        const ImportPlan same = planFor(kTable, joinedCsv(lines));
+        QCOMPARE(same.count(ImportPlan::Unchanged), before.size());
+        QVERIFY(!same.hasWrites());
+
+        const TableDefinition def = definitionOf(kTable);
+        const int desc = def.columns.findCol(QStringLiteral("DESCRIPTION"));
+        const int unit = def.columns.findCol(QStringLiteral("UNIT"));
+        const int coeff = def.columns.findCol(QStringLiteral("COEFF"));
+        setField(lines, 2, desc, QStringLiteral("=改过的描述"));
+        setField(lines, 3, unit, QStringLiteral("kV"));
+        setField(lines, 4, coeff, QStringLiteral("2.5"));
+        // As a spreadsheet program on a Chinese system saves it.
+        const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(lines.join(QStringLiteral("\r\n")));
+        const QString path = m_root->file(QStringLiteral("changed.csv"));
+        writeFile(path, gb);
+        const CsvFile csv = CsvFile::read(path);
+        QCOMPARE(csv.encoding(), QStringLiteral("GB18030"));
+        const ImportPlan plan = ImportPlan::build(def, csv.records(), ImportColumns::match(def, csv.records()), TableSheet::read(def), {});
+        QCOMPARE(plan.count(ImportPlan::Changed), 3);
+        QCOMPARE(plan.changedCells(), 3);
+        QCOMPARE(plan.count(ImportPlan::Unchanged), before.size() - 3);
+        QCOMPARE(plan.describe(plan.rows().at(0)), QStringLiteral("描述: %1 → =改过的描述").arg(before.at(0).at(desc)));
+
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        QList<QStringList> expected = before;
+        expected[0][desc] = QStringLiteral("=改过的描述");
+        expected[1][unit] = QStringLiteral("kV");
+        const QList<QStringList> after = tableTexts(kTable);
+        QCOMPARE(after.at(2).at(coeff).toDouble(), 2.5);
+        expected[2][coeff] = after.at(2).at(coeff);
+        QCOMPARE(after, expected);
+        const QStringList records = auditRecords(*m_root);
+        QCOMPARE(records.size(), 3);
+        const QJsonObject first = QJsonDocument::fromJson(records.first().toUtf8()).object();
+        QCOMPARE(first.value(QStringLiteral("action")).toString(), QStringLiteral("UPDATE"));
+        QCOMPARE(first.value(QStringLiteral("key")).toString(), before.at(0).at(0));
+        QCOMPARE(first.value(QStringLiteral("new")).toString(), QStringLiteral("=改过的描述"));
+        QCOMPARE(first.value(QStringLiteral("old")).toString(), before.at(0).at(desc));
+
+        // Undone as a whole; a second time finds the rows no longer as the import left them.
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.undoWrites()).error, QString());
+        QCOMPARE(tableTexts(kTable), before);
+        QVERIFY(!OrvTableDataMgr::getInstance()->executeWrites(plan.undoWrites()).error.isEmpty());
+        QCOMPARE(tableTexts(kTable), before);
+    }
+
+    void refusedRowsAreNeverWritten_data() { addBackendRows(); }
+    void refusedRowsAreNeverWritten()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QList<QStringList> before = tableTexts(kTable);
+        const QString a = before.at(0).at(0), b = before.at(1).at(0), c = before.at(2).at(0);
+        const QByteArray file = "TAG_NAME,DOT_NO,UNIT\r\n"
+                                + a.toUtf8() + ",99999999999,kV\r\n"    // 2: out of range
+                                + b.toUtf8() + ",7,kV\r\n"              // 3: key twice
+                                + b.toUtf8() + ",8,kV\r\n"              // 4
+                                ",9,kV\r\n"                              // 5: empty key
+                                + c.toUtf8() + ",9\r\n"                 // 6: too few fields
+                                "NEW.POINT,12,A\r\n"                     // 7: new
+                                + before.at(3).at(0).toUtf8() + ",,\r\n"; // 8: cells emptied
+        const ImportPlan plan = planFor(kTable, file);
+        QStringList reasons;
+        for (const ImportPlan::Row &row : plan.rows())
+            if (row.kind == ImportPlan::Refused)
+                reasons << QStringLiteral("%1 %2").arg(row.line).arg(row.reason);
+        QCOMPARE(reasons.size(), 5);
+        QVERIFY2(reasons.at(0).startsWith(QStringLiteral("2 “点号”(DOT_NO)不能保存值“99999999999”：超出范围")), qPrintable(reasons.at(0)));
+        QCOMPARE(reasons.at(1), QStringLiteral("3 关键字与第 4 行重复"));
+        QCOMPARE(reasons.at(2), QStringLiteral("4 关键字与第 3 行重复"));
+        QCOMPARE(reasons.at(3), QStringLiteral("5 关键字 标签名(TAG_NAME) 为空"));
+        QCOMPARE(reasons.at(4), QStringLiteral("6 有 2 个字段，表头有 3 个"));
+        QCOMPARE(plan.count(ImportPlan::New), 1);
+
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        QHash<QString, QStringList> after;
+        for (const QStringList &row : tableTexts(kTable))
+            after.insert(row.first(), row);
+        QCOMPARE(after.size(), before.size() + 1);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(after.value(before.at(r).first()), before.at(r));
+        QCOMPARE(after.value(before.at(3).first()).at(definitionOf(kTable).columns.findCol(QStringLiteral("DOT_NO"))), QString());
+        QVERIFY(after.contains(QStringLiteral("NEW.POINT")));
+
+        // The undo takes the new row away and gives the emptied cells back.
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.undoWrites()).error, QString());
+        QCOMPARE(tableTexts(kTable), before);
+    }
+
+    void missingRowsAreDeletedOnlyWhenAsked_data() { addBackendRows(); }
+    void missingRowsAreDeletedOnlyWhenAsked()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        orv_public::StartLogSystem("MODEL", "tst_sheets");
+        const QList<QStringList> before = tableTexts(kTable);
+        QStringList lines = csvLines(exportedCsv(kTable));
+        const QString gone1 = before.at(5).at(0), gone2 = before.at(9).at(0);
+        lines.removeAt(lineOfKey(lines, gone2));
+        lines.removeAt(lineOfKey(lines, gone1));
+        QCOMPARE(planFor(kTable, joinedCsv(lines)).count(ImportPlan::Deleted), 0);
+
+        const ImportPlan plan = planFor(kTable, joinedCsv(lines), true);
+        QCOMPARE(plan.count(ImportPlan::Deleted), 2);
+        QCOMPARE(plan.rows().at(0).kind, ImportPlan::Deleted);
+        QCOMPARE(plan.rows().at(0).key, QStringList{gone1});
+        QCOMPARE(plan.rows().at(1).key, QStringList{gone2});
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        QCOMPARE(tableTexts(kTable).size(), before.size() - 2);
+        const QStringList records = auditRecords(*m_root);
+        QCOMPARE(records.size(), 2);
+        QVERIFY(records.first().contains(QStringLiteral("\"action\":\"DELETE\"")));
+
+        // Put back with every value they held.
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.undoWrites()).error, QString());
+        QCOMPARE(tableTexts(kTable), before);
+    }
+
+    void undoKeepsWhatOthersChanged_data() { addBackendRows(); }
+    void undoKeepsWhatOthersChanged()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QString key = firstKey(kTable);
+        const ImportPlan plan = planFor(kTable, "TAG_NAME,UNIT\r\n" + key.toUtf8() + ",kV\r\nNEW.ONE,A\r\n");
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET UNIT = 'MW' WHERE TAG_NAME = '%1'").arg(key)}), QString());
+        const QList<QStringList> changed = tableTexts(kTable);
+        const QString error = OrvTableDataMgr::getInstance()->executeWrites(plan.undoWrites()).error;
+        QVERIFY2(error.contains(QStringLiteral("没有改动任何记录")), qPrintable(error));
+        QCOMPARE(tableTexts(kTable), changed);
+    }
+
+    void lockedColumnsAndReadOnlyUsers()
+    {
+        QFile source(m_root->file(QStringLiteral("tables/FES_ANALOG.xml")));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray xml = source.readAll();
+        source.close();
+        xml.replace(R"x(name="UNIT" sqlType="varchar(16)" valueType="String" editable="true")x",
+                    R"x(name="UNIT" sqlType="varchar(16)" valueType="String" editable="false")x");
+        m_root->writeFile(QStringLiteral("tables/FES_ANALOG.xml"), xml);
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QString key = firstKey(kTable);
+        const ImportPlan plan = planFor(kTable, "TAG_NAME,UNIT,DOT_NO\r\n" + key.toUtf8() + ",kV,5\r\nNEW.TWO,A,1\r\n");
+        QCOMPARE(plan.rows().at(0).reason, QStringLiteral("列 单位(UNIT) 不可修改"));
+        QCOMPARE(plan.count(ImportPlan::New), 1); // a new row may give every column
+
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        const QList<QStringList> before = tableTexts(kTable);
+        QVERIFY(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error.contains(QStringLiteral("没有修改权限")));
+        QCOMPARE(tableTexts(kTable), before);
+    }
+
+    // ---- The command line ----------------------------------------------------------------
+
+    void commandLine()
+    {
+        // Where the platform's database configuration points, for the read-only link without --type.
+        DbLinkParams p;
+        QCOMPARE(openDemo(Backend::SQLite, QStringLiteral("demo"), *m_root, DemoOptions(), &p), QString());
+        const QStringList link{"--type", "SQLite", "--database", p.database};
+        const QString csv = m_root->file(QStringLiteral("fa.csv"));
+        const QList<QStringList> before = tableTexts(kTable);
+
+        ToolRun run = modelTable(QStringList{"export", "--table", kTable, "--output", csv} + link);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QCOMPARE(readFile(csv), exportedCsv(kTable));
+        run = modelTable(QStringList{"export", "--table", kTable, "--format", "xlsx", "--where", "DOT_NO < 3", "--output",
+                                     m_root->file(QStringLiteral("fa.xlsx"))} + link);
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(sheetXml(m_root->file(QStringLiteral("fa.xlsx"))).contains(QStringLiteral("<autoFilter")));
+        run = modelTable(QStringList{"export", "--table", kTable, "--output", "-", "--names-only", "--where", "DOT_NO = 0"} + link);
+        QVERIFY2(run.code == 0 && run.out.startsWith(QStringLiteral("TAG_NAME,DESCRIPTION,")), qPrintable(run.err));
+
+        const QList<QPair<QStringList, QString>> troubles = {
+            {{"export", "--table", "no_such_table"}, "no table definition"},
+            {{"export", "--table", kTable, "--format", "ods"}, "unknown format"},
+            {{"export", "--table", kTable, "--where", "1=1; DELETE FROM fes_analog"}, "第二条语句"},
+            {{"export", "--table", kTable, "--file", csv}, "--file does not go with export"},
+            {{"import", "--table", kTable}, "import needs --file"},
+            {{"import", "--table", kTable, "--file", m_root->file(QStringLiteral("none.csv"))}, "不存在"},
+            {{"frobnicate", "--table", kTable}, "unknown command"},
+        };
+        for (const auto &t : troubles) {
+            run = modelTable(t.first + link);
+            QVERIFY2(run.code == 2 && run.err.contains(t.second), qPrintable(t.first.join(' ') + " -> " + run.err));
+        }
+        // Without --type the link is the platform's, read-only: no import.
+        run = modelTable({"import", "--table", kTable, "--file", csv});
+        QVERIFY2(run.code == 2 && run.err.contains(QStringLiteral("只读")), qPrintable(run.err));
+
+        QStringList lines = csvLines(readFile(csv));
+        setField(lines, 2, 9, QStringLiteral("kV"));
+        setField(lines, 3, 6, QStringLiteral("99999999999"));
+        lines.insert(4, QStringLiteral("X,,,,,,,,,,,extra"));
+        writeFile(csv, joinedCsv(lines));
+        const QStringList import{"import", "--table", kTable, "--file", csv};
+        run = modelTable(import + link + QStringList{"--dry-run"});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.out.contains(QStringLiteral("新增 0　修改 1（1 个单元格）　未变 %1　拒绝 2　删除 0").arg(before.size() - 2)), qPrintable(run.out));
+        QVERIFY(run.out.contains(QStringLiteral("第 4 行 拒绝: “点号”(DOT_NO)不能保存值“99999999999”")));
+        QVERIFY(run.out.contains(QStringLiteral("第 5 行 拒绝: 有 12 个字段，表头有 11 个")));
+        QCOMPARE(modelTable(import + link + QStringList{"--dry-run", "--skip-refused"}).code, 0);
+        run = modelTable(import + link + QStringList{"--skip-refused"}, "n\n");
+        QCOMPARE(run.code, 1);
+        QVERIFY(run.err.contains(QStringLiteral("未写入任何记录")));
+        QCOMPARE(tableTexts(kTable), before);
+        run = modelTable(import + link + QStringList{"--skip-refused", "--yes"});
+        QVERIFY2(run.code == 0 && run.err.contains(QStringLiteral("已写入: 新增 0，修改 1，删除 0")), qPrintable(run.err));
+        QCOMPARE(tableTexts(kTable).at(0).at(9), QStringLiteral("kV"));
+        QVERIFY(auditRecords(*m_root).first().contains(QStringLiteral("\"column\":\"UNIT\"")));
+
+        writeFile(csv, "TAG_NAME,OTHER\r\nA,1\r\n");
+        run = modelTable(import + link + QStringList{"--yes"});
+        QVERIFY2(run.code == 2 && run.err.contains(QStringLiteral("--ignore-unknown")), qPrintable(run.err));
+        run = modelTable(import + link + QStringList{"--yes", "--ignore-unknown"});
+        QVERIFY2(run.code == 0 && run.err.contains(QStringLiteral("新增 1")), qPrintable(run.err));
+    }
+
+    // ---- The dialogs ---------------------------------------------------------------------
+
+    void exportFromPage()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        m_root->writeFile(QStringLiteral("config/mainWindow.xml"),
+                          "<root><Item used=\"true\" text=\"前置\" id=\"PropertyPanel\" param=\"FES_ANALOG.xml\"/></root>");
+        MainWindow w;
+        w.show();
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->currentWidget());
+        QVERIFY(page);
+        QTRY_VERIFY(page->view()->model()->rowCount() > 0);
+        const QList<QStringList> rows = tableTexts(kTable);
+        const int matching = int(std::count_if(rows.begin(), rows.end(), [](const QStringList &row) {
+            return row.join(QLatin1Char(' ')).contains(QStringLiteral("QF01_I"), Qt::CaseInsensitive);
+        }));
+        QVERIFY(matching > 2 && matching < rows.size());
+        page->findChild<QLineEdit *>()->setText(QStringLiteral("QF01_I"));
+        QTRY_COMPARE(page->view()->model()->rowCount(), matching);
+        page->view()->sortByColumn(0, Qt::DescendingOrder);
+        QVERIFY(page->view()->actions().size() == 2);
+
+        const QString path = m_root->file(QStringLiteral("page.csv"));
+        QString message;
+        answerExportDialog(path, false, &message);
+        w.findChild<QAction *>(QStringLiteral("action_export"))->trigger();
+        QCOMPARE(message, QStringLiteral("消息|已导出 %1 行到 %2").arg(matching).arg(path));
+        QStringList lines = csvLines(readFile(path));
+        QCOMPARE(lines.size(), matching + 3);
+        QVERIFY(lines.at(2) > lines.at(3)); // as sorted on screen
+        QVERIFY(lines.at(2).contains(QStringLiteral("QF01_I")));
+
+        // Offered next to the last export, with the suffix of the format chosen.
+        Boxes boxes;
+        QString offered;
+        answerModal<SheetExportDlg>([&offered](SheetExportDlg *dlg) {
+            dlg->findChild<QRadioButton *>(QStringLiteral("radioWhole"))->setChecked(true);
+            dlg->findChild<QRadioButton *>(QStringLiteral("radioXlsx"))->setChecked(true);
+            offered = dlg->path();
+            dlg->accept();
+        });
+        w.findChild<QAction *>(QStringLiteral("action_export"))->trigger();
+        QVERIFY2(offered.startsWith(m_root->file(QStringLiteral("fes_analog_"))) && offered.endsWith(QStringLiteral(".xlsx")),
+                 qPrintable(offered));
+        QCOMPARE(boxes.texts.last(), QStringLiteral("已导出 %1 行到 %2").arg(rows.size()).arg(offered));
+        QVERIFY(sheetXml(offered).contains(QStringLiteral("<autoFilter ref=\"A2:K%1\"/>").arg(rows.size() + 2)));
+        w.hide();
+    }
+
+    void importDialog()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QList<QStringList> before = tableTexts(kTable);
+        QStringList lines = csvLines(exportedCsv(kTable));
+        setField(lines, 2, 9, QStringLiteral("kV"));
+        lines.insert(3, QStringLiteral("BAD,,,,,x,,,,,"));
+        const QString path = m_root->file(QStringLiteral("in.csv"));
+        writeFile(path, joinedCsv(lines));
+
+        SheetImportDlg dlg(kTable.toUpper(), nullptr);
+        QVERIFY(!dlg.canApply());
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
+        dlg.onRead();
+        QCOMPARE(dlg.plan().count(ImportPlan::Changed), 1);
+        QCOMPARE(dlg.plan().count(ImportPlan::Refused), 1);
+        QCOMPARE(dlg.preview()->rowCount(), before.size() + 1);
+        auto *kinds = dlg.findChild<QComboBox *>(QStringLiteral("comboBoxKind"));
+        kinds->setCurrentIndex(kinds->findData(int(ImportPlan::Refused)));
+        QCOMPARE(dlg.preview()->rowCount(), 1);
+        QVERIFY(dlg.preview()->index(0, ImportPreviewModel::ChangeColumn).data().toString().contains(QStringLiteral("不是整数")));
+        dlg.findChild<QCheckBox *>(QStringLiteral("checkBoxDeleteMissing"))->setChecked(true);
+        QCOMPARE(dlg.plan().count(ImportPlan::Deleted), 0);
+
+        Boxes boxes;
+        dlg.onApply();
+        QCOMPARE(boxes.texts.size(), 2);
+        QVERIFY2(boxes.texts.at(0).contains(QStringLiteral("被拒绝的 1 行不会写入")), qPrintable(boxes.texts.at(0)));
+        QCOMPARE(boxes.texts.at(1), QStringLiteral("已导入：新增 0，修改 1，删除 0"));
+        QCOMPARE(tableTexts(kTable).at(0).at(9), QStringLiteral("kV"));
+        QCOMPARE(dlg.plan().count(ImportPlan::Changed), 0); // read again
+        QVERIFY(dlg.canUndo());
+        dlg.onUndo();
+        QCOMPARE(boxes.texts.last(), QStringLiteral("已撤销上次导入"));
+        QCOMPARE(tableTexts(kTable), before);
+        QVERIFY(!dlg.canUndo());
+
+        // A file the table cannot take says why and offers nothing to apply.
+        writeFile(path, "DESCRIPTION\r\nx\r\n");
+        dlg.onRead();
+        QVERIFY2(dlg.statusText().contains(QStringLiteral("文件中没有关键字列")), qPrintable(dlg.statusText()));
+        QVERIFY(!dlg.canApply());
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        writeFile(path, joinedCsv(lines));
+        dlg.onRead();
+        QVERIFY(!dlg.canApply());
+    }
+
+    void changeRecords()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QDateTime now = QDateTime::currentDateTime();
+        const auto line = [](const QDateTime &time, const char *outcome, const char *account, const char *table, const char *key) {
+            return QStringLiteral("{\"time\":\"%1\",\"batch\":\"b\",\"outcome\":\"%2\",\"account\":\"%3\",\"link\":\"l\","
+                                  "\"action\":\"UPDATE\",\"table\":\"%4\",\"key_column\":\"TAG_NAME\",\"key\":\"%5\","
+                                  "\"column\":\"UNIT\",\"old\":null,\"new\":\"kV\"}\n")
+                .arg(time.toString(Qt::ISODateWithMs), QLatin1String(outcome), QLatin1String(account), QLatin1String(table),
+                     QLatin1String(key))
+                .toUtf8();
+        };
+        m_root->writeFile(QStringLiteral("log/audit.log.1"), line(now.addDays(-2), "committed", "engineer", "fes_analog", "OLD.ONE"));
+        m_root->writeFile(QStringLiteral("log/audit.log"),
+                          line(now.addSecs(-60), "committed", "engineer", "fes_analog", "STA01.A") + "not json\n"
+                              + line(now.addSecs(-50), "rolled back", "engineer", "fes_analog", "STA01.B")
+                              + line(now.addSecs(-40), "committed", "viewer", "analog", "STA02.C"));
+        QCOMPARE(AuditTrail::files(m_root->file(QStringLiteral("log"))),
+                 (QStringList{m_root->file(QStringLiteral("log/audit.log.1")), m_root->file(QStringLiteral("log/audit.log"))}));
+
+        AuditTrailDlg dlg(nullptr);
+        QCOMPARE(dlg.view()->model()->rowCount(), 2);
+        QVERIFY2(dlg.statusText().contains(QStringLiteral("1 行无法识别")), qPrintable(dlg.statusText()));
+        AuditTrail::Query q = dlg.query();
+        q.committedOnly = false;
+        q.account = QStringLiteral("engineer");
+        dlg.setQuery(q);
+        dlg.onQuery();
+        QCOMPARE(dlg.view()->model()->rowCount(), 2);
+        q.from = now.addDays(-3);
+        q.table = QStringLiteral("FES_ANALOG");
+        q.key = QStringLiteral("sta01");
+        dlg.setQuery(q);
+        dlg.onQuery();
+        QCOMPARE(dlg.view()->model()->rowCount(), 2);
+        QCOMPARE(dlg.view()->model()->index(1, AuditTrail::Outcome).data().toString(), QStringLiteral("rolled back"));
+
+        const QString path = m_root->file(QStringLiteral("audit.csv"));
+        QString message;
+        answerExportDialog(path, false, &message);
+        dlg.onExport();
+        QCOMPARE(message, QStringLiteral("消息|已导出 2 行到 %1").arg(path));
+        const QStringList lines = csvLines(readFile(path));
+        QCOMPARE(lines.at(1), QStringLiteral("time,outcome,account,action,table,key_column,key,column,old,new,reason,batch,link"));
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines.at(3).contains(QStringLiteral(",rolled back,engineer,UPDATE,fes_analog,TAG_NAME,STA01.B,UNIT,,kV,")));
+    }
+};
+
+QTEST_MAIN(SheetsTest)
+#include "tst_sheets.moc"
