@@ -31,6 +31,8 @@
 #include <QVariant>
 #include <QXmlStreamReader>
 
+#include <memory>
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
@@ -228,8 +230,17 @@ void MainWindow::onExport()
         orv_ui::information(this, tr("消息"), tr("当前页面没有可以导出的表格"));
         return;
     }
+    // The page reads its rows as they are shown: every one of them now, and the whole table
+    // through a model of its own, read as it is written out.
+    model->countNow();
+    const QString name = model->condition().isEmpty() ? model->definitionName()
+                                                      : Common::createViewName(model->definitionName(), model->condition());
+    std::unique_ptr<OrvTableModel> whole(OrvTableDataMgr::getInstance()->createOwnModel(name, nullptr));
+    if (whole)
+        whole->load(true);
     SheetViewExport::exportView(this, page->view(), SheetData::columnsOf(model->getHeadCols()),
-                                tr("%1（%2）").arg(model->tableDescription(), model->getTableName()), model->getTableName());
+                                tr("%1（%2）").arg(model->tableDescription(), model->getTableName()), model->getTableName(),
+                                whole.get());
 }
 
 void MainWindow::onImport()

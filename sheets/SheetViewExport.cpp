@@ -65,7 +65,7 @@ QAction *addAction(QWidget *window, QWidget *rows)
 }
 
 void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColumn> &header, const QString &what,
-                const QString &baseName)
+                const QString &baseName, const QAbstractItemModel *wholeModel)
 {
     const QAbstractItemModel *model = view->model();
     if (!model)
@@ -74,7 +74,7 @@ void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColu
     const ModelSheet shown(model, visibleRows(view), columns, picked(header, columns));
     // Behind a sorting or filtering proxy lies the whole table, in its own order.
     const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model);
-    const QAbstractItemModel *source = proxy && proxy->sourceModel() ? proxy->sourceModel() : model;
+    const QAbstractItemModel *source = wholeModel ? wholeModel : proxy && proxy->sourceModel() ? proxy->sourceModel() : model;
     const QVector<int> all = allOf(source->columnCount());
     const ModelSheet whole(source, allOf(source->rowCount()), all, picked(header, all));
     SheetExportDlg::run(parent, what, baseName, &shown, &whole);

@@ -2,6 +2,7 @@
 
 #include "SheetData.h"
 
+class QAbstractItemModel;
 class QAction;
 class QTableView;
 class QWidget;
@@ -14,9 +15,9 @@ namespace SheetViewExport {
 QAction *addAction(QWidget *window, QWidget *rows);
 
 // Asks and exports the view's rows as shown (filter and sort as on screen, visible columns) or
-// the whole table (every row of the model behind the view, every column). header describes
-// every column of the model.
+// the whole table (every row and column of whole, by default of the model behind the view).
+// header describes every column of the model.
 void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColumn> &header, const QString &what,
-                const QString &baseName);
+                const QString &baseName, const QAbstractItemModel *whole = nullptr);
 
 } // namespace SheetViewExport

@@ -10,7 +10,6 @@
 #include "InstallRoot.h"
 #include "MsgBus.h"
 #include "OrvLog.h"
-#include "OrvRowFilterProxy.h"
 #include "PasswordHash.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QSettings>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -345,57 +343,6 @@ private slots:
         orv_public::IniSettings nowhere(root.file(QStringLiteral("blocked/c.ini")));
         nowhere.setValue(QStringLiteral("a/b"), QStringLiteral("c"));
         QVERIFY(!nowhere.save().isEmpty());
-    }
-
-    void rowFilterProxy()
-    {
-        QStandardItemModel source(0, 2);
-        const QList<QPair<QString, QVariant>> rows = {{"b-10", 10}, {"A-9", 9}, {"c-100", 100}, {"x", QStringLiteral("n/a")}, {"ab", 2}};
-        for (const auto &r : rows) {
-            auto *number = new QStandardItem;
-            number->setData(r.second, Qt::DisplayRole);
-            source.appendRow({new QStandardItem(r.first), number});
-        }
-        OrvRowFilterProxy proxy;
-        proxy.setSourceModel(&source);
-        const auto shown = [&proxy](int column) {
-            QStringList texts;
-            for (int r = 0; r < proxy.rowCount(); ++r)
-                texts << proxy.index(r, column).data().toString();
-            return texts;
-        };
-        // Numbers sort as numbers, before texts.
-        proxy.sort(1);
-        QCOMPARE(shown(1), (QStringList{"2", "9", "10", "100", "n/a"}));
-        proxy.sort(1, Qt::DescendingOrder);
-        QCOMPARE(shown(1), (QStringList{"n/a", "100", "10", "9", "2"}));
-        proxy.sort(0);
-        // Letter case is ignored; a text never matches across two cells; one column narrows further.
-        proxy.setFilter(QStringLiteral("A"), -1);
-        QCOMPARE(shown(0), (QStringList{"A-9", "ab", "x"})); // "x" for the "n/a" in its other cell
-        proxy.setFilter(QStringLiteral("a-"), -1);
-        QCOMPARE(shown(0), QStringList{"A-9"});
-        proxy.setFilter(QStringLiteral("10"), 1);
-        QCOMPARE(shown(0), (QStringList{"b-10", "c-100"}));
-        proxy.setFilter(QStringLiteral("-10"), -1);
-        QCOMPARE(shown(0), (QStringList{"b-10", "c-100"}));
-        proxy.setFilter(QStringLiteral("9\x1f"), -1);
-        QCOMPARE(shown(0), QStringList());
-        // An edit keeps its row in place and is found by the next filter.
-        proxy.setFilter(QString(), -1);
-        QVERIFY(proxy.setData(proxy.index(0, 0), QStringLiteral("zz")));
-        QCOMPARE(source.item(1, 0)->text(), QStringLiteral("zz"));
-        QCOMPARE(shown(0).first(), QStringLiteral("zz"));
-        proxy.setFilter(QStringLiteral("ZZ"), 0);
-        QCOMPARE(proxy.rowCount(), 1);
-        QCOMPARE(proxy.mapToSource(proxy.index(0, 1)), source.index(1, 1));
-        QCOMPARE(proxy.mapFromSource(source.index(0, 0)), QModelIndex());
-        QCOMPARE(proxy.headerData(0, Qt::Vertical).toInt(), 1);
-        // A reset of the source keeps sort and filter.
-        source.removeRow(1);
-        QCOMPARE(proxy.rowCount(), 0);
-        proxy.setFilter(QString(), 0);
-        QCOMPARE(shown(0), (QStringList{"ab", "b-10", "c-100", "x"}));
     }
 
     void demoSizes()

@@ -615,6 +615,68 @@ private slots:
         QCOMPARE(seen, (QStringList{"db1|15432", "db2|5432", "::1|6000", "::1|5432"}));
     }
 
+    void pagedModel_data() { addBackendRows(); }
+    void pagedModel()
+    {
+        // A table of several windows: read as asked for, sorted and filtered by the database,
+        // edits kept by key through it all.
+        QFETCH(Backend, backend);
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(backend, QStringLiteral("tabmodel_pages"), m_root, DemoOptions::forPointCount(4000), &p), QString());
+        QCOMPARE(openLink(p), QString());
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME"));
+        QVERIFY(tags.size() > 3 * OrvTableModel::WindowRows);
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("ANALOG.xml"), this);
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const int seq = model->findCol(QStringLiteral("SEQ_NO"));
+
+        // Opened for a view: one window now, the count off the GUI thread.
+        QVERIFY(model->open());
+        QCOMPARE(model->rowCount(), int(OrvTableModel::WindowRows));
+        QVERIFY(model->canFetchMore(QModelIndex()));
+        QTRY_COMPARE(model->matchingRows(), tags.size());
+        QCOMPARE(model->rowCount(), tags.size());
+        QCOMPARE(model->totalRows(), tags.size());
+        for (int row : {0, 255, 256, 700, tags.size() - 1})
+            QCOMPARE(model->getRowData(row).at(tag), tags.at(row));
+
+        // A row read late is edited; the edit stays through another order and a filter.
+        const int late = tags.size() - 2;
+        QVERIFY(model->setData(model->index(late, desc), QStringLiteral("后来读到的行")));
+        model->sort(seq, Qt::DescendingOrder);
+        QTRY_COMPARE(model->matchingRows(), tags.size());
+        QCOMPARE(model->index(0, seq).data().toInt(), column(QStringLiteral("SELECT MAX(SEQ_NO) FROM analog")).first().toInt());
+        // Numbers in the order of numbers, not of texts.
+        for (int row = 1; row < 2 * OrvTableModel::WindowRows; ++row)
+            QVERIFY(model->index(row - 1, seq).data().toInt() >= model->index(row, seq).data().toInt());
+        const QString wanted = tags.at(late).mid(tags.at(late).indexOf(QLatin1Char('.'))).toLower();
+        model->setFilter(wanted, tag);
+        QTRY_VERIFY(model->matchingRows() >= 1);
+        QCOMPARE(model->matchingRows(), tags.filter(wanted, Qt::CaseInsensitive).size());
+        int found = -1;
+        for (int row = 0; row < model->rowCount(); ++row)
+            found = model->getRowData(row).at(tag) == tags.at(late) ? row : found;
+        QVERIFY(found >= 0);
+        QVERIFY(model->isEdited(found, desc));
+        QCOMPARE(model->index(found, desc).data().toString(), QStringLiteral("后来读到的行"));
+        model->setFilter(QStringLiteral("没有这样的文字"), -1);
+        QTRY_COMPARE(model->matchingRows(), 0);
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(model->totalRows(), tags.size());
+
+        // Saved by its key, whatever is shown.
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT DESCRIPTION FROM analog WHERE TAG_NAME = '%1'").arg(tags.at(late))),
+                 QStringList{"后来读到的行"});
+        // The library's own readers count at once and find rows in the database.
+        model->setFilter(QString(), -1);
+        QVERIFY(model->load(true));
+        QCOMPARE(model->rowCount(), tags.size());
+        QCOMPARE(OrvDbDesign().getFilterDatas(model, {{QStringLiteral("TAG_NAME"), tags.at(700)}}).value(tag), tags.at(700));
+        QVERIFY(OrvDbDesign().getFilterDatas(model, {{QStringLiteral("TAG_NAME"), QStringLiteral("nothing")}}).isEmpty());
+    }
+
     void writesAreAudited()
     {
         QVERIFY(link(Backend::SQLite));

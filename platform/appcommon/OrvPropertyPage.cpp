@@ -1,7 +1,7 @@
 #include "OrvPropertyPage.h"
 
+#include "OrvEditMarksProxy.h"
 #include "OrvMessage.h"
-#include "OrvRowFilterProxy.h"
 #include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
@@ -31,6 +31,7 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
         m_tabs->addTab(model->tableDescription().isEmpty() ? model->getTableName() : model->tableDescription());
         m_tabs->setTabToolTip(m_tabs->count() - 1, model->getTableName());
         connect(model, &QAbstractItemModel::dataChanged, this, &OrvPropertyPage::updateState);
+        connect(model, &OrvTableModel::countsChanged, this, &OrvPropertyPage::updateState);
         // Said after the editor has closed, never from inside its commit.
         connect(model, &OrvTableModel::editRefused, this, &OrvPropertyPage::onEditRefused, Qt::QueuedConnection);
     }
@@ -45,7 +46,7 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
     m_revert = new QPushButton(tr("撤销修改"), this);
     m_status = new QLabel(this);
 
-    m_proxy = new OrvRowFilterProxy(this);
+    m_proxy = new OrvEditMarksProxy(this);
     m_filterTimer = new QTimer(this);
     m_filterTimer->setSingleShot(true);
     m_filterTimer->setInterval(0);
@@ -116,9 +117,10 @@ void OrvPropertyPage::showEvent(QShowEvent *event)
 
 void OrvPropertyPage::refreshIfStale(OrvTableModel *model)
 {
+    // A page reads what it shows: the first rows now, the count off the GUI thread.
     if (!model->isLoaded()
         || (!model->hasPendingChanges() && model->loadedGeneration() != OrvTableDataMgr::getInstance()->dataGeneration()))
-        model->load(true);
+        model->open();
 }
 
 void OrvPropertyPage::onTablesChanged(const QStringList &tables)
@@ -133,7 +135,7 @@ void OrvPropertyPage::onTablesChanged(const QStringList &tables)
         if (model->hasPendingChanges())
             m_message = tr("表 %1 已被其他操作修改，保存前请核对或刷新").arg(model->getTableName());
         else if (isVisible() && model == currentModel())
-            model->load(true);
+            model->open();
         // Other tables are read again when they are shown.
     }
     updateState();
@@ -152,6 +154,8 @@ void OrvPropertyPage::onTableChanged(int index)
 
 void OrvPropertyPage::showModel(OrvTableModel *model)
 {
+    // The page's filter is the query's: set before the rows are read.
+    model->setFilter(QString(), -1);
     refreshIfStale(model);
     m_proxy->setSourceModel(model);
     const QList<int> shown = model->getShowCol(false);
@@ -176,7 +180,8 @@ void OrvPropertyPage::onFilterChanged()
 
 void OrvPropertyPage::applyFilter()
 {
-    m_proxy->setFilter(m_filter->text(), m_filterColumn->currentData().isValid() ? m_filterColumn->currentData().toInt() : -1);
+    if (OrvTableModel *model = currentModel())
+        model->setFilter(m_filter->text(), m_filterColumn->currentData().isValid() ? m_filterColumn->currentData().toInt() : -1);
     updateState();
 }
 
@@ -236,8 +241,7 @@ void OrvPropertyPage::onReload()
                                QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return;
-    // Off the GUI thread: a slow or frozen server leaves the window painting, with a wait dialog.
-    model->load([this](const QString &sql) { return OrvWaitPrgDlg::readRows(sql, this); });
+    model->open();
     if (m_proxy->sourceModel() != model)
         showModel(model);
     m_message.clear();
@@ -252,7 +256,8 @@ void OrvPropertyPage::updateState()
     m_revert->setEnabled(pending);
     QString text;
     if (model && m_proxy->sourceModel() == model) {
-        text = tr("%1: 共 %2 条记录，显示 %3 条").arg(model->getTableName()).arg(model->rowCount()).arg(m_proxy->rowCount());
+        const auto count = [this](int rows) { return rows >= 0 ? QString::number(rows) : tr("…"); };
+        text = tr("%1: 共 %2 条记录，显示 %3 条").arg(model->getTableName(), count(model->totalRows()), count(model->matchingRows()));
         if (pending)
             text += tr("；有未保存的修改");
         if (!model->lastError().isEmpty())

@@ -9,7 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class OrvRowFilterProxy;
+class OrvEditMarksProxy;
 class QTimer;
 class QTabBar;
 class QTableView;
@@ -62,7 +62,7 @@ private:
     QPushButton *m_revert = nullptr;
     QLabel *m_status = nullptr;
     QTableView *m_view = nullptr;
-    OrvRowFilterProxy *m_proxy = nullptr;
+    OrvEditMarksProxy *m_proxy = nullptr;
     // Keystrokes that arrive while the page is busy are filtered once, with the latest text.
     QTimer *m_filterTimer = nullptr;
     QString m_message;

@@ -129,25 +129,8 @@ bool OrvDbDesign::getThreeColumnResult(const QString &sql, QStringList &first, Q
 
 QStringList OrvDbDesign::getFilterDatas(OrvTableModel *model, const QMap<QString, QString> &values)
 {
-    if (!model)
-        return QStringList();
-    QList<QPair<int, QString>> wanted;
-    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        const int col = model->findCol(it.key());
-        if (col < 0)
-            return QStringList();
-        wanted.append({col, it.value()});
-    }
-    const int rows = model->rowCount();
-    for (int r = 0; r < rows; ++r) {
-        const QStringList row = model->getRowData(r);
-        bool match = true;
-        for (const auto &w : qAsConst(wanted))
-            match = match && row.at(w.first) == w.second;
-        if (match)
-            return row;
-    }
-    return QStringList();
+    // The database finds the row: the model need not read a table it shows in windows.
+    return model ? model->findRow(values) : QStringList();
 }
 
 int OrvDbDesign::permissionWord(const QString &text)

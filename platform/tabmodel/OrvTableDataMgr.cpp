@@ -363,18 +363,6 @@ DbConnection::BatchResult OrvTableDataMgr::executeWrites(const QList<SqlWrite> &
     return result;
 }
 
-DbRows OrvTableDataMgr::readOwn(const QString &sql)
-{
-    DbRows rows;
-    rows.sql = sql;
-    const QString name = DbConnection::uniqueName(QStringLiteral("orv_reader"));
-    rows.error = isLinked() ? DbConnection::open(linkParams(), name) : tr("数据库未连接");
-    if (rows.ok())
-        rows = OrvDbDesign(name).rows(sql);
-    DbConnection::close(name);
-    return rows;
-}
-
 QString OrvTableDataMgr::writesOfTexts(const QStringList &sqls, QList<SqlWrite> *writes)
 {
     writes->clear();

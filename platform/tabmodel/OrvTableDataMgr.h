@@ -74,9 +74,6 @@ public:
     // found before (a text that cannot be taken apart) is passed in as `refused`. Any thread.
     DbConnection::BatchResult runWrites(QSqlDatabase db, const QList<SqlWrite> &writes,
                                         const std::function<void(int)> &progress = {}, const QString &refused = QString());
-    // Reads the statement's rows over a connection of its own, opened like the link (after a
-    // failover on the server that now answers), and closed again. Any thread.
-    DbRows readOwn(const QString &sql);
     // Statement texts taken apart into writes; the reason when one of them cannot be checked
     // (its write then carries only its text).
     static QString writesOfTexts(const QStringList &sqls, QList<SqlWrite> *writes);

@@ -2,8 +2,37 @@
 
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
+#include "SqlText.h"
 
-#include <QMap>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QThreadPool>
+
+#include <algorithm>
+
+namespace {
+
+// Separates the values of a key in its id: a character nobody types.
+constexpr QChar kKeySeparator(0x1f);
+
+// Counts the rows of the statement over a connection of its own; -1 and error when it cannot.
+qint64 countOver(const DbLinkParams &params, const QString &sql, const QVariantList &values, QString *error)
+{
+    const QString name = DbConnection::uniqueName(QStringLiteral("orv_counter"));
+    *error = DbConnection::open(params, name);
+    qint64 rows = -1;
+    if (error->isEmpty()) {
+        const DbRows result = OrvDbDesign(name).rows(sql, values);
+        *error = result.error;
+        if (result.ok())
+            rows = result.text(0, 0).toLongLong();
+    }
+    DbConnection::close(name);
+    return rows;
+}
+
+} // namespace
 
 OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent)
     : QAbstractTableModel(parent)
@@ -12,59 +41,378 @@ OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &c
 {
 }
 
-QString OrvTableModel::selectStatement() const
-{
-    return m_def.selectStatement(m_condition);
-}
-
 bool OrvTableModel::load(bool)
 {
-    return load(RowReader());
+    m_counting = false;
+    m_edits.clear();
+    m_failedKey.clear();
+    reread(false);
+    return m_lastError.isEmpty();
 }
 
-bool OrvTableModel::load(const RowReader &read)
+bool OrvTableModel::open()
+{
+    m_counting = true;
+    m_edits.clear();
+    m_failedKey.clear();
+    reread(false);
+    return m_lastError.isEmpty();
+}
+
+void OrvTableModel::reread(bool keepTotal)
 {
     beginResetModel();
-    m_rows.clear();
-    m_original.clear();
-    m_failedCell = {-1, -1};
-    m_loaded = false;
-    if (read)
-        takeRows(read(selectStatement()));
-    else
-        ensureLoaded();
+    // Another order or filter leaves the table as it is.
+    requery(!m_counting, keepTotal ? m_total : -1);
     endResetModel();
-    return m_lastError.isEmpty();
+    if (m_counting && m_lastError.isEmpty() && m_matching < 0)
+        countLater(true);
+    // Without a filter the one count is both.
+    if (m_counting && m_lastError.isEmpty() && m_total < 0 && !m_filterText.isEmpty())
+        countLater(false);
+    emit countsChanged();
 }
 
 void OrvTableModel::ensureLoaded() const
 {
-    if (m_loaded)
-        return;
-    takeRows(OrvDbDesign().rows(selectStatement()));
+    if (!m_loaded)
+        requery(true, -1);
 }
 
-void OrvTableModel::takeRows(const DbRows &rows) const
+void OrvTableModel::requery(bool counted, int knownTotal) const
 {
     m_loaded = true;
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
-    m_lastError = rows.error;
-    m_rows.clear();
-    m_rows.reserve(rows.size());
+    ++m_ticket;
+    m_windows.clear();
+    m_windowUse.clear();
+    m_lastError.clear();
+    m_matching = -1;
+    m_total = knownTotal;
+    m_rowCount = 0;
+    if (!fetchWindow(0))
+        return;
+    const int first = m_windows.value(0).size();
+    // A first window that is not full holds the whole answer.
+    if (first < WindowRows)
+        m_matching = first;
+    if (m_total < 0 && m_matching >= 0 && m_filterText.isEmpty())
+        m_total = m_matching;
+    if (counted) {
+        for (bool filteredCount : {true, false}) {
+            int &count = filteredCount ? m_matching : m_total;
+            if (count >= 0)
+                continue;
+            const Query query = filtered(filteredCount);
+            const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
+                                                   query.values);
+            if (!rows.ok()) {
+                m_lastError = rows.error;
+                m_windows.clear();
+                return;
+            }
+            count = rows.text(0, 0).toInt();
+        }
+    }
+    m_rowCount = m_matching >= 0 ? m_matching : first;
+}
+
+OrvTableModel::Query OrvTableModel::filtered(bool withFilter) const
+{
+    QStringList parts;
+    Query query;
+    if (!m_condition.isEmpty())
+        parts.append(QLatin1Char('(') + m_condition + QLatin1Char(')'));
+    if (withFilter && !m_filterText.isEmpty()) {
+        // The text as shown, letter case ignored, in any of the columns or the one chosen.
+        const QString pattern = orv_sql::likePattern(m_filterText.toLower());
+        QStringList any;
+        for (int col = 0; col < m_def.columns.size(); ++col) {
+            if (m_filterColumn >= 0 && col != m_filterColumn)
+                continue;
+            any.append(QStringLiteral("LOWER(CAST(%1 AS %2)) LIKE ? ESCAPE '%3'")
+                           .arg(m_def.columns.at(col).sqlName, cellCast(), QString(QLatin1Char(orv_sql::LikeEscape))));
+            query.values.append(pattern);
+        }
+        parts.append(QLatin1Char('(') + any.join(QLatin1String(" OR ")) + QLatin1Char(')'));
+    }
+    if (!parts.isEmpty())
+        query.where = QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
+    return query;
+}
+
+QString OrvTableModel::cellCast() const
+{
+    return DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false))
+        ? QStringLiteral("CHAR")
+        : QStringLiteral("TEXT");
+}
+
+bool OrvTableModel::keysetOrder() const
+{
+    const QList<int> keys = m_def.columns.primaryKeyCols();
+    return !keys.isEmpty() && (m_sortColumn < 0 || (keys.size() == 1 && m_sortColumn == keys.first()));
+}
+
+QString OrvTableModel::orderBy() const
+{
+    const QList<int> keys = m_def.columns.primaryKeyCols();
+    const bool descending = m_sortOrder == Qt::DescendingOrder && m_sortColumn >= 0;
+    QStringList terms;
+    if (m_sortColumn >= 0 && !keysetOrder())
+        terms.append(m_def.columns.at(m_sortColumn).sqlName + (descending ? QStringLiteral(" DESC") : QString()));
+    // The key last, so that rows of equal cells come in one order on every database.
+    const bool keyDescending = descending && keysetOrder();
+    for (int k : keys)
+        terms.append(m_def.columns.at(k).sqlName + (keyDescending ? QStringLiteral(" DESC") : QString()));
+    if (terms.isEmpty())
+        terms.append(m_def.columns.first().sqlName);
+    return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
+}
+
+bool OrvTableModel::fetchWindow(int window) const
+{
+    Query query = filtered(true);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName);
+    const auto previous = m_windows.constFind(window - 1);
+    // In key order the next window starts after the last key read: no rows to skip over.
+    const bool afterKey = window > 0 && keysetOrder() && previous != m_windows.constEnd() && previous->size() == WindowRows;
+    if (afterKey) {
+        const QList<int> keys = m_def.columns.primaryKeyCols();
+        QStringList names, marks;
+        for (int k : keys) {
+            names.append(m_def.columns.at(k).sqlName);
+            marks.append(QStringLiteral("?"));
+            query.values.append(previous->last().at(k));
+        }
+        const bool descending = m_sortColumn >= 0 && m_sortOrder == Qt::DescendingOrder;
+        const QString condition = keys.size() == 1
+            ? QStringLiteral("%1 %2 ?").arg(names.first(), descending ? QStringLiteral("<") : QStringLiteral(">"))
+            : QStringLiteral("(%1) > (%2)").arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        query.where += (query.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + condition;
+    }
+    sql += query.where + orderBy() + QStringLiteral(" LIMIT %1").arg(WindowRows);
+    if (!afterKey && window > 0)
+        sql += QStringLiteral(" OFFSET %1").arg(qint64(window) * WindowRows);
+    const DbRows rows = OrvDbDesign().rows(sql, query.values);
+    if (!rows.ok()) {
+        m_lastError = rows.error;
+        return false;
+    }
+    QVector<QStringList> texts;
+    texts.reserve(rows.size());
     const int cols = m_def.columns.size();
     for (int r = 0; r < rows.size(); ++r) {
         QStringList row;
         row.reserve(cols);
-        for (int i = 0; i < cols; ++i)
-            row.append(rows.text(r, i));
-        m_rows.append(row);
+        for (int c = 0; c < cols; ++c)
+            row.append(rows.text(r, c));
+        texts.append(row);
     }
+    // Only a few windows are kept: a table of millions of rows is never held whole.
+    if (m_windows.size() >= CachedWindows) {
+        auto oldest = std::min_element(m_windowUse.constBegin(), m_windowUse.constEnd());
+        m_windows.remove(oldest.key());
+        m_windowUse.remove(oldest.key());
+    }
+    m_windows.insert(window, texts);
+    m_windowUse.insert(window, ++m_useClock);
+    return true;
+}
+
+const QStringList *OrvTableModel::storedRow(int row) const
+{
+    ensureLoaded();
+    if (row < 0 || row >= m_rowCount)
+        return nullptr;
+    const int window = row / WindowRows;
+    if (!m_windows.contains(window) && !fetchWindow(window))
+        return nullptr;
+    m_windowUse[window] = ++m_useClock;
+    const QVector<QStringList> &rows = m_windows[window];
+    const int index = row % WindowRows;
+    return index < rows.size() ? &rows.at(index) : nullptr;
+}
+
+void OrvTableModel::countLater(bool filteredCount)
+{
+    const Query query = filtered(filteredCount);
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where);
+    const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
+    const quint64 ticket = m_ticket;
+    const QVariantList values = query.values;
+    QPointer<OrvTableModel> self(this);
+    QThreadPool::globalInstance()->start([self, params, sql, values, ticket, filteredCount] {
+        QString error;
+        const qint64 rows = countOver(params, sql, values, &error);
+        // Handed over on the GUI thread, where the model may have gone meanwhile.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, ticket, filteredCount, rows, error] {
+            if (self)
+                self->countArrived(ticket, filteredCount, rows, error);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error)
+{
+    if (ticket != m_ticket)
+        return;
+    if (!error.isEmpty()) {
+        m_lastError = error;
+    } else if (filteredCount) {
+        m_matching = int(rows);
+        if (m_filterText.isEmpty())
+            m_total = m_matching;
+        growTo(m_matching);
+    } else {
+        m_total = int(rows);
+    }
+    emit countsChanged();
+}
+
+void OrvTableModel::growTo(int rows)
+{
+    if (rows > m_rowCount) {
+        beginInsertRows(QModelIndex(), m_rowCount, rows - 1);
+        m_rowCount = rows;
+        endInsertRows();
+    } else if (rows < m_rowCount) {
+        beginRemoveRows(QModelIndex(), rows, m_rowCount - 1);
+        m_rowCount = rows;
+        endRemoveRows();
+    }
+}
+
+bool OrvTableModel::countNow()
+{
+    if (!m_loaded) {
+        ensureLoaded();
+        return m_lastError.isEmpty();
+    }
+    for (bool filteredCount : {true, false}) {
+        if ((filteredCount ? m_matching : m_total) >= 0)
+            continue;
+        const Query query = filtered(filteredCount);
+        const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
+                                               query.values);
+        if (!rows.ok()) {
+            m_lastError = rows.error;
+            return false;
+        }
+        if (filteredCount) {
+            m_matching = rows.text(0, 0).toInt();
+            growTo(m_matching);
+        } else {
+            m_total = rows.text(0, 0).toInt();
+        }
+    }
+    // Counts still under way belong to this query too: the first answer stands.
+    ++m_ticket;
+    emit countsChanged();
+    return true;
+}
+
+void OrvTableModel::sort(int column, Qt::SortOrder order)
+{
+    if (column >= m_def.columns.size())
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    // The edits stay: only what is read changes.
+    if (m_loaded)
+        reread(true);
+}
+
+void OrvTableModel::setFilter(const QString &text, int column)
+{
+    if (text == m_filterText && column == m_filterColumn)
+        return;
+    m_filterText = text;
+    m_filterColumn = column;
+    if (m_loaded)
+        reread(true);
+}
+
+bool OrvTableModel::canFetchMore(const QModelIndex &parent) const
+{
+    // Until counted, the rows come a window at a time as the view scrolls down.
+    return !parent.isValid() && m_loaded && m_matching < 0 && m_rowCount > 0 && m_rowCount % WindowRows == 0;
+}
+
+void OrvTableModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const int window = m_rowCount / WindowRows;
+    if (!fetchWindow(window))
+        return;
+    const int read = m_windows.value(window).size();
+    if (read < WindowRows)
+        m_matching = m_rowCount + read;
+    if (read > 0)
+        growTo(m_rowCount + read);
+    if (m_matching >= 0)
+        emit countsChanged();
+}
+
+QStringList OrvTableModel::findRow(const QMap<QString, QString> &values)
+{
+    Query query = filtered(false);
+    QStringList conditions;
+    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
+        const int col = findCol(it.key());
+        if (col < 0)
+            return QStringList();
+        conditions.append(m_def.columns.at(col).sqlName + QStringLiteral(" = ?"));
+        query.values.append(it.value());
+    }
+    if (!conditions.isEmpty())
+        query.where += (query.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + conditions.join(QLatin1String(" AND "));
+    const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT 1")
+                                               .arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName, query.where,
+                                                    orderBy()),
+                                           query.values);
+    QStringList row;
+    if (!rows.ok()) {
+        m_lastError = rows.error;
+        return row;
+    }
+    for (int c = 0; rows.size() > 0 && c < m_def.columns.size(); ++c)
+        row.append(rows.text(0, c));
+    return row;
+}
+
+QString OrvTableModel::keyId(const QStringList &row) const
+{
+    return keyOf(row).join(kKeySeparator);
+}
+
+QStringList OrvTableModel::keyOf(const QStringList &row) const
+{
+    QStringList key;
+    for (int k : m_def.columns.primaryKeyCols())
+        key.append(row.value(k));
+    return key;
+}
+
+QStringList OrvTableModel::currentRow(int row) const
+{
+    const QStringList *stored = storedRow(row);
+    if (!stored)
+        return QStringList();
+    QStringList cells = *stored;
+    if (!m_edits.isEmpty()) {
+        const auto edit = m_edits.constFind(keyId(cells));
+        if (edit != m_edits.constEnd())
+            for (auto it = edit->current.constBegin(); it != edit->current.constEnd(); ++it)
+                cells[it.key()] = it.value();
+    }
+    return cells;
 }
 
 QStringList OrvTableModel::getRowData(int row)
 {
-    ensureLoaded();
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : QStringList();
+    return currentRow(row);
 }
 
 int OrvTableModel::rowCount(const QModelIndex &parent) const
@@ -72,7 +420,7 @@ int OrvTableModel::rowCount(const QModelIndex &parent) const
     if (parent.isValid())
         return 0;
     ensureLoaded();
-    return m_rows.size();
+    return m_rowCount;
 }
 
 int OrvTableModel::columnCount(const QModelIndex &parent) const
@@ -82,14 +430,20 @@ int OrvTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant OrvTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+    if (!index.isValid() || index.column() >= columnCount() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    const QString &text = m_rows.at(index.row()).at(index.column());
+    const QStringList *stored = storedRow(index.row());
+    if (!stored)
+        return QVariant();
+    QString text = stored->at(index.column());
+    if (!m_edits.isEmpty()) {
+        const auto edit = m_edits.constFind(keyId(*stored));
+        if (edit != m_edits.constEnd())
+            text = edit->current.value(index.column(), text);
+    }
     if (role == Qt::EditRole)
         return text;
-    if (role != Qt::DisplayRole)
-        return QVariant();
-    // Numbers come back as numbers so that sorting views order them numerically.
+    // Numbers come back as numbers so that views show them as such.
     return m_def.columns.at(index.column()).kind.displayValue(text);
 }
 
@@ -108,6 +462,9 @@ QString OrvTableModel::editRefusal(int column) const
     if (mgr->right() == OrvTableDataMgr::RIGHT_READONLY)
         return tr("当前用户没有修改权限");
     const ColMgrData &col = m_def.columns.at(column);
+    // Edits are kept and saved by the row's key.
+    if (m_def.columns.primaryKeyCols().isEmpty())
+        return tr("表 %1 没有主键，无法保存修改").arg(m_def.tableName);
     if (!col.editable)
         return tr("该列不可编辑");
     if (col.primaryKey && !mgr->isPrimaryEditable())
@@ -132,60 +489,83 @@ QString OrvTableModel::valueRefusal(int column, const QString &value) const
 
 bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
+    if (role != Qt::EditRole || !index.isValid() || index.column() >= columnCount())
         return false;
-    QString &cell = m_rows[index.row()][index.column()];
+    const QStringList *stored = storedRow(index.row());
+    if (!stored)
+        return false;
+    const int col = index.column();
+    const QString id = keyId(*stored);
     const QString text = value.toString();
-    if (cell == text)
+    const auto existing = m_edits.constFind(id);
+    const QString now = existing != m_edits.constEnd() ? existing->current.value(col, stored->at(col)) : stored->at(col);
+    if (now == text)
         return true;
-    QString refusal = editRefusal(index.column());
+    QString refusal = editRefusal(col);
     if (refusal.isEmpty())
-        refusal = valueRefusal(index.column(), text);
+        refusal = valueRefusal(col, text);
     if (!refusal.isEmpty()) {
         emit editRefused(refusal);
         return false;
     }
-    const QPair<int, int> key(index.row(), index.column());
-    if (!m_original.contains(key))
-        m_original.insert(key, cell);
-    if (key == m_failedCell)
-        m_failedCell = {-1, -1};
-    cell = text;
+    RowEdit &edit = m_edits[id];
+    if (edit.key.isEmpty())
+        edit.key = keyOf(*stored);
+    if (!edit.stored.contains(col))
+        edit.stored.insert(col, stored->at(col));
+    edit.current.insert(col, text);
+    if (id == m_failedKey && col == m_failedColumn)
+        m_failedKey.clear();
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }
 
+int OrvTableModel::rowOfKey(const QString &id) const
+{
+    for (auto it = m_windows.constBegin(); it != m_windows.constEnd(); ++it)
+        for (int r = 0; r < it->size(); ++r)
+            if (keyId(it->at(r)) == id)
+                return it.key() * WindowRows + r;
+    return -1;
+}
+
+bool OrvTableModel::isEdited(int row, int column) const
+{
+    const QStringList *stored = m_edits.isEmpty() ? nullptr : storedRow(row);
+    return stored && m_edits.value(keyId(*stored)).stored.contains(column);
+}
+
+QString OrvTableModel::storedValue(int row, int column) const
+{
+    const QStringList *stored = storedRow(row);
+    return stored ? stored->value(column) : QString();
+}
+
 QList<SqlWrite> OrvTableModel::pendingWrites() const
 {
-    // One statement per row, found by the key it has in the database, so that key edits
-    // and other edits of the same row cannot miss each other.
-    QMap<int, QList<int>> editedCols;
-    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
-        editedCols[it.key().first].append(it.key().second);
-
+    // One statement per edited row, found by the key it has in the database, so that key edits
+    // and other edits of the same row cannot miss each other; rows in key order.
+    QStringList ids = m_edits.keys();
+    std::sort(ids.begin(), ids.end());
     const QList<int> keys = m_def.columns.primaryKeyCols();
     QList<SqlWrite> writes;
-    for (auto it = editedCols.constBegin(); it != editedCols.constEnd(); ++it) {
-        const int row = it.key();
-        QList<int> cols = it.value();
-        std::sort(cols.begin(), cols.end());
+    for (const QString &id : ids) {
+        const RowEdit &edit = m_edits.value(id);
         SqlWrite w;
         w.kind = SqlWrite::Update;
         w.form = SqlWrite::Bound;
         w.table = m_def.tableName;
-        for (int col : cols)
-            w.cells.append({m_def.columns.at(col).sqlName, m_rows.at(row).at(col), m_original.value(qMakePair(row, col)), true});
-        for (int k : keys)
-            w.key.append({m_def.columns.at(k).sqlName, m_original.value(qMakePair(row, k), m_rows.at(row).at(k))});
+        for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it)
+            w.cells.append({m_def.columns.at(it.key()).sqlName, it.value(), edit.stored.value(it.key()), true});
+        for (int i = 0; i < keys.size(); ++i)
+            w.key.append({m_def.columns.at(keys.at(i)).sqlName, edit.key.value(i)});
         // Only over the values that were read: a value another session stored meanwhile is not
         // overwritten unseen, the save finds no row and fails. An empty cell was read from NULL,
         // or for a text column perhaps from ''.
-        for (int col : cols) {
-            const ColMgrData &column = m_def.columns.at(col);
-            if (column.primaryKey)
-                continue;
-            const QString stored = m_original.value(qMakePair(row, col));
-            w.guards.append({column.sqlName, stored.isEmpty() ? QVariant() : QVariant(stored), !column.kind.isNumeric()});
+        for (auto it = edit.stored.constBegin(); it != edit.stored.constEnd(); ++it) {
+            const ColMgrData &column = m_def.columns.at(it.key());
+            if (!column.primaryKey)
+                w.guards.append({column.sqlName, it->isEmpty() ? QVariant() : QVariant(*it), !column.kind.isNumeric()});
         }
         writes.append(w);
     }
@@ -194,8 +574,8 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
 
 QString OrvTableModel::saveChanges(const WriteRunner &run)
 {
-    m_failedCell = {-1, -1};
-    if (m_original.isEmpty())
+    m_failedKey.clear();
+    if (m_edits.isEmpty())
         return QString();
     if (m_def.columns.primaryKeyCols().isEmpty())
         return tr("表 %1 没有主键，无法保存修改").arg(m_def.tableName);
@@ -205,59 +585,41 @@ QString OrvTableModel::saveChanges(const WriteRunner &run)
 
 QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
 {
-    m_failedCell = {-1, -1};
+    m_failedKey.clear();
     if (!result.error.isEmpty()) {
         // The edits stay: the user mends the cell that was refused and saves again.
-        m_failedCell = failedCell(result);
-        if (m_failedCell.first >= 0) {
-            const QModelIndex idx = index(m_failedCell.first, m_failedCell.second);
-            emit dataChanged(idx, idx);
+        QStringList ids = m_edits.keys();
+        std::sort(ids.begin(), ids.end());
+        if (result.failedIndex >= 0 && result.failedIndex < ids.size()) {
+            m_failedKey = ids.at(result.failedIndex);
+            const RowEdit &edit = m_edits.value(m_failedKey);
+            const int named = result.failedColumn.isEmpty() ? -1 : findCol(result.failedColumn);
+            m_failedColumn = named >= 0 ? named : edit.current.firstKey();
+            const int row = rowOfKey(m_failedKey);
+            if (row >= 0)
+                emit dataChanged(index(row, m_failedColumn), index(row, m_failedColumn));
         }
         return result.error;
     }
-    m_original.clear();
+    // What was saved is what the database now holds: read it again, in the same order.
+    m_edits.clear();
+    reread(false);
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
     return QString();
 }
 
-QPair<int, int> OrvTableModel::failedCell(const DbConnection::BatchResult &result) const
+QPair<int, int> OrvTableModel::failedCell() const
 {
-    // pendingWrites() writes one statement per edited row, in row order.
-    QList<int> rows;
-    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
-        if (!rows.contains(it.key().first))
-            rows.append(it.key().first);
-    std::sort(rows.begin(), rows.end());
-    if (result.failedIndex < 0 || result.failedIndex >= rows.size())
-        return {-1, -1};
-    const int row = rows.at(result.failedIndex);
-    const int named = result.failedColumn.isEmpty() ? -1 : findCol(result.failedColumn);
-    if (named >= 0)
-        return {row, named};
-    int first = -1;
-    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it)
-        if (it.key().first == row && (first < 0 || it.key().second < first))
-            first = it.key().second;
-    return {row, first};
-}
-
-bool OrvTableModel::isEdited(int row, int column) const
-{
-    return m_original.contains(qMakePair(row, column));
-}
-
-QString OrvTableModel::storedValue(int row, int column) const
-{
-    return m_original.value(qMakePair(row, column));
+    const int row = m_failedKey.isEmpty() ? -1 : rowOfKey(m_failedKey);
+    return row >= 0 ? qMakePair(row, m_failedColumn) : qMakePair(-1, -1);
 }
 
 void OrvTableModel::revertChanges()
 {
-    m_failedCell = {-1, -1};
-    for (auto it = m_original.constBegin(); it != m_original.constEnd(); ++it) {
-        m_rows[it.key().first][it.key().second] = it.value();
-        const QModelIndex idx = index(it.key().first, it.key().second);
-        emit dataChanged(idx, idx, {Qt::DisplayRole, Qt::EditRole});
-    }
-    m_original.clear();
+    m_failedKey.clear();
+    if (m_edits.isEmpty())
+        return;
+    m_edits.clear();
+    if (m_rowCount > 0)
+        emit dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
 }

@@ -2,34 +2,52 @@
 
 #include "ColMgrDataList.h"
 #include "DbConnection.h"
-#include "DbRows.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QMap>
 #include <QPair>
 #include <QStringList>
+#include <QVariantList>
 #include <QVector>
 
 #include <functional>
 
 // The records of one table, or of the rows of it that meet a condition (a view), as an item
-// model. Rows are read on first use; edits are kept until saveChanges() writes them.
+// model over a table of any size: the database sorts and filters, and rows are read in windows
+// of WindowRows as they are asked for; a few windows are kept. Edits are kept by the row's key
+// until saveChanges() writes them, whatever is read, sorted or filtered meanwhile.
 class OrvTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    static constexpr int WindowRows = 256;
+    static constexpr int CachedWindows = 64;
+
     OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent);
 
-    // Reads the rows from the database (again). False on a database error.
+    // Reads the table again on this thread: the rows counted and the first window read (the
+    // others when asked for). Unsaved edits are dropped. False on a database error.
     bool load(bool force = true);
-    // The same with the rows read elsewhere (off the GUI thread, over a connection of its own):
-    // read gets the statement and gives its rows.
-    using RowReader = std::function<DbRows(const QString &sql)>;
-    bool load(const RowReader &read);
+    // The same for a table on screen: only the first window is read now; the rows are counted
+    // over a connection of their own, off this thread, and come in when counted (countsChanged).
+    bool open();
     bool isLoaded() const { return m_loaded; }
     quint64 loadedGeneration() const { return m_generation; }
+
+    // The rows in the header's order, and only those whose cell in column (every column when -1)
+    // holds the text, letter case ignored: both are part of the query. Unsaved edits stay.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    void setFilter(const QString &text, int column);
+    QString filterText() const { return m_filterText; }
+    int sortColumn() const { return m_sortColumn; }
+    // The rows meeting the filter, and the rows of the table or view: -1 while being counted.
+    int matchingRows() const { return m_matching; }
+    int totalRows() const { return m_total; }
+    // Counts now, on this thread, where the count has not come in yet (before every row is read).
+    bool countNow();
 
     QString getTableName() const { return m_def.tableName; }
     QString definitionName() const { return m_def.fileName; }
@@ -42,6 +60,9 @@ public:
     QStringList getDescList() const { return m_def.columns.getDescList(); }
     QList<int> getShowCol(bool all) const { return m_def.columns.getShowCol(all); }
     QString lastError() const { return m_lastError; }
+    // The first row (in key order) whose cells equal every given value, asked of the database;
+    // empty when none does.
+    QStringList findRow(const QMap<QString, QString> &values);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -49,12 +70,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
     // Why a cell may not be edited now; empty when it may.
     QString editRefusal(int column) const;
     // Why the value may not go into the column; empty when it may.
     QString valueRefusal(int column, const QString &value) const;
-    bool hasPendingChanges() const { return !m_original.isEmpty(); }
+    bool hasPendingChanges() const { return !m_edits.isEmpty(); }
     // Whether the cell holds an edit not yet saved, and the value the database holds for it.
     bool isEdited(int row, int column) const;
     QString storedValue(int row, int column) const;
@@ -65,29 +88,73 @@ public:
     // GUI thread under a wait dialog).
     using WriteRunner = std::function<DbConnection::BatchResult(const QList<SqlWrite> &)>;
     QString saveChanges(const WriteRunner &run = {});
-    // (row, column) of the cell the last save failed on; (-1, -1) when none.
-    QPair<int, int> failedCell() const { return m_failedCell; }
+    // (row, column) of the cell the last save failed on, among the rows read; (-1, -1) when none.
+    QPair<int, int> failedCell() const;
     void revertChanges();
 
 signals:
     // An edit was refused (no right, a locked column, a value that does not fit); the cell kept its value.
     void editRefused(const QString &reason);
+    // A count came in, or failed.
+    void countsChanged();
 
 private:
+    struct RowEdit
+    {
+        QStringList key;              // the row's key as stored
+        QMap<int, QString> stored;    // column -> the value stored before the edit
+        QMap<int, QString> current;   // column -> the value edited
+    };
+    struct Query
+    {
+        QString where;
+        QVariantList values;
+    };
+
     void ensureLoaded() const;
-    void takeRows(const DbRows &rows) const;
+    // Reads again in the way the model was opened (counted here, or counted off this thread);
+    // keepTotal: the table's count still holds (another order or filter).
+    void reread(bool keepTotal);
+    // Forgets what was read, keeps the edits; reads the first window. counted: count here too;
+    // knownTotal: the table's count when it still holds, else -1.
+    void requery(bool counted, int knownTotal) const;
+    Query filtered(bool withFilter) const;
+    QString orderBy() const;
+    bool keysetOrder() const;
+    bool fetchWindow(int window) const;
+    const QStringList *storedRow(int row) const;
+    void countLater(bool filteredCount);
+    void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error);
+    void growTo(int rows);
+    QString keyId(const QStringList &row) const;
+    QStringList keyOf(const QStringList &row) const;
+    // The row's cells with its edits.
+    QStringList currentRow(int row) const;
+    int rowOfKey(const QString &id) const;
     QList<SqlWrite> pendingWrites() const;
     QString finishSave(const DbConnection::BatchResult &result);
-    QPair<int, int> failedCell(const DbConnection::BatchResult &result) const;
-    QString selectStatement() const;
+    QString cellCast() const;
 
     TableDefinition m_def;
     QString m_condition;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QString m_filterText;
+    int m_filterColumn = -1;
+
     mutable bool m_loaded = false;
+    bool m_counting = false;      // opened for a view: counts come from off this thread
     mutable quint64 m_generation = 0;
-    mutable QVector<QStringList> m_rows;
+    mutable int m_rowCount = 0;   // rows the model offers: all once counted, else those read
+    mutable int m_matching = -1;
+    mutable int m_total = -1;
+    mutable quint64 m_ticket = 0; // counts of an earlier query are dropped
+    mutable QHash<int, QVector<QStringList>> m_windows;
+    mutable QHash<int, quint64> m_windowUse;
+    mutable quint64 m_useClock = 0;
     mutable QString m_lastError;
-    // (row, column) -> the value stored in the database before the edit
-    QHash<QPair<int, int>, QString> m_original;
-    QPair<int, int> m_failedCell{-1, -1};
+
+    QHash<QString, RowEdit> m_edits; // by keyId of the stored key
+    QString m_failedKey;
+    int m_failedColumn = -1;
 };

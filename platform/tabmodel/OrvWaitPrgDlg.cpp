@@ -1,6 +1,5 @@
 #include "OrvWaitPrgDlg.h"
 
-#include "OrvTableDataMgr.h"
 #include "Worker.h"
 
 #include <boost/bind/bind.hpp>
@@ -41,17 +40,6 @@ DbConnection::BatchResult OrvWaitPrgDlg::runWrites(const QList<SqlWrite> &writes
             [&result](const DbConnection::BatchResult &r) { result = r; }, Qt::BlockingQueuedConnection);
     wait.exec();
     return result;
-}
-
-DbRows OrvWaitPrgDlg::readRows(const QString &sql, QWidget *parent)
-{
-    DbRows rows;
-    OrvWaitPrgDlg wait([&rows, &sql] { rows = OrvTableDataMgr::getInstance()->readOwn(sql); }, parent);
-    wait.setLabelText(tr("正在读取，请稍候..."));
-    wait.setRange(0, 0);
-    wait.setValue(0); // shown once the read outlasts the delay
-    wait.exec();
-    return rows;
 }
 
 int OrvWaitPrgDlg::exec()

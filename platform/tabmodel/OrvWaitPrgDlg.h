@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DbConnection.h"
-#include "DbRows.h"
 #include "SqlWrite.h"
 
 #include <QProgressDialog>
@@ -24,8 +23,6 @@ public:
     // so the window keeps painting while a server is slow. The runner's whole outcome; a
     // worker that never reports counts as a failure.
     static DbConnection::BatchResult runWrites(const QList<SqlWrite> &writes, QWidget *parent);
-    // Reads the statement's rows the same way, over a connection of the job's own.
-    static DbRows readRows(const QString &sql, QWidget *parent);
 
     int exec() override;
 

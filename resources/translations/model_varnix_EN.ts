@@ -901,6 +901,17 @@ The text has the wrong format</translation>
     </message>
 </context>
 <context>
+    <name>OrvEditMarksProxy</name>
+    <message>
+        <source>数据库中的值: %1</source>
+        <translation>Value in the database: %1</translation>
+    </message>
+    <message>
+        <source>保存失败的单元格</source>
+        <translation>The save failed on this cell</translation>
+    </message>
+</context>
+<context>
     <name>OrvFesLinkDropFilter</name>
     <message>
         <source>拖入的数据不是前置测点</source>
@@ -1131,6 +1142,10 @@ Currently linked front-end point: %5</translation>
         <source>（第 %1 行“%2”）</source>
         <translation>(row %1, &quot;%2&quot;)</translation>
     </message>
+    <message>
+        <source>…</source>
+        <translation>…</translation>
+    </message>
 </context>
 <context>
     <name>OrvReadStatus</name>
@@ -1152,17 +1167,6 @@ Currently linked front-end point: %5</translation>
     <message>
         <source>替换为:</source>
         <translation>Replace with:</translation>
-    </message>
-</context>
-<context>
-    <name>OrvRowFilterProxy</name>
-    <message>
-        <source>数据库中的值: %1</source>
-        <translation>Value in the database: %1</translation>
-    </message>
-    <message>
-        <source>保存失败的单元格</source>
-        <translation>The save failed on this cell</translation>
     </message>
 </context>
 <context>
@@ -1297,10 +1301,6 @@ Statement: %3</translation>
     <message>
         <source>修改没有返回结果，数据库未确认修改。</source>
         <translation>The changes returned no result; the database did not confirm them.</translation>
-    </message>
-    <message>
-        <source>正在读取，请稍候...</source>
-        <translation>Reading, please wait...</translation>
     </message>
 </context>
 <context>
