@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -38,7 +39,11 @@ OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &c
     : QAbstractTableModel(parent)
     , m_def(definition)
     , m_condition(condition)
+    , m_countTimer(new QTimer(this))
 {
+    m_countTimer->setSingleShot(true);
+    m_countTimer->setInterval(CountDelayMs);
+    connect(m_countTimer, &QTimer::timeout, this, &OrvTableModel::startCounts);
 }
 
 bool OrvTableModel::load(bool)
@@ -65,12 +70,23 @@ void OrvTableModel::reread(bool keepTotal)
     // Another order or filter leaves the table as it is.
     requery(!m_counting, keepTotal ? m_total : -1);
     endResetModel();
-    if (m_counting && m_lastError.isEmpty() && m_matching < 0)
+    // Counted once the query has stood still a moment: a count may pass over every row, and
+    // keystrokes come faster than that.
+    if (m_counting && m_lastError.isEmpty() && (m_matching < 0 || m_total < 0))
+        m_countTimer->start();
+    emit countsChanged();
+}
+
+void OrvTableModel::startCounts()
+{
+    // One count at a time: the next starts when it has come in.
+    if (m_countRunning)
+        return;
+    if (m_matching < 0)
         countLater(true);
     // Without a filter the one count is both.
-    if (m_counting && m_lastError.isEmpty() && m_total < 0 && !m_filterText.isEmpty())
+    else if (m_total < 0 && !m_filterText.isEmpty())
         countLater(false);
-    emit countsChanged();
 }
 
 void OrvTableModel::ensureLoaded() const
@@ -124,28 +140,35 @@ OrvTableModel::Query OrvTableModel::filtered(bool withFilter) const
     if (!m_condition.isEmpty())
         parts.append(QLatin1Char('(') + m_condition + QLatin1Char(')'));
     if (withFilter && !m_filterText.isEmpty()) {
-        // The text as shown, letter case ignored, in any of the columns or the one chosen.
-        const QString pattern = orv_sql::likePattern(m_filterText.toLower());
-        QStringList any;
-        for (int col = 0; col < m_def.columns.size(); ++col) {
-            if (m_filterColumn >= 0 && col != m_filterColumn)
-                continue;
-            any.append(QStringLiteral("LOWER(CAST(%1 AS %2)) LIKE ? ESCAPE '%3'")
-                           .arg(m_def.columns.at(col).sqlName, cellCast(), QString(QLatin1Char(orv_sql::LikeEscape))));
-            query.values.append(pattern);
-        }
-        parts.append(QLatin1Char('(') + any.join(QLatin1String(" OR ")) + QLatin1Char(')'));
+        QStringList columns;
+        for (int col = 0; col < m_def.columns.size(); ++col)
+            if (m_filterColumn < 0 || col == m_filterColumn)
+                columns.append(m_def.columns.at(col).sqlName);
+        parts.append(textMatch(columns));
+        query.values.append(orv_sql::likePattern(m_filterText));
     }
     if (!parts.isEmpty())
         query.where = QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
     return query;
 }
 
-QString OrvTableModel::cellCast() const
+QString OrvTableModel::textMatch(const QStringList &columns) const
 {
-    return DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false))
-        ? QStringLiteral("CHAR")
-        : QStringLiteral("TEXT");
+    // One LIKE over the cells joined, not one per cell: a filter keystroke may have to pass over
+    // every row. The cells are joined by a character nobody types, so that a text never matches
+    // across two of them; letter case is ignored the database's way.
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    const QString separator = QStringLiteral("'\x1f'");
+    const QString escape = QStringLiteral(" ESCAPE '%1'").arg(QLatin1Char(orv_sql::LikeEscape));
+    if (DbConnection::isMySql(db))
+        return QStringLiteral("CONCAT_WS(%1, %2) COLLATE utf8mb4_general_ci LIKE ?%3").arg(separator, columns.join(QLatin1String(", ")), escape);
+    if (DbConnection::isPostgres(db))
+        return QStringLiteral("CONCAT_WS(%1, %2) ILIKE ?%3").arg(separator, columns.join(QLatin1String(", ")), escape);
+    // SQLite's LIKE ignores the case of Latin letters; its || makes text of numbers.
+    QStringList cells;
+    for (const QString &column : columns)
+        cells.append(QStringLiteral("COALESCE(%1, '')").arg(column));
+    return QStringLiteral("(%1) LIKE ?%2").arg(cells.join(QStringLiteral(" || %1 || ").arg(separator)), escape);
 }
 
 bool OrvTableModel::keysetOrder() const
@@ -242,6 +265,7 @@ void OrvTableModel::countLater(bool filteredCount)
     const quint64 ticket = m_ticket;
     const QVariantList values = query.values;
     QPointer<OrvTableModel> self(this);
+    m_countRunning = true;
     QThreadPool::globalInstance()->start([self, params, sql, values, ticket, filteredCount] {
         QString error;
         const qint64 rows = countOver(params, sql, values, &error);
@@ -255,8 +279,11 @@ void OrvTableModel::countLater(bool filteredCount)
 
 void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error)
 {
-    if (ticket != m_ticket)
+    m_countRunning = false;
+    if (ticket != m_ticket) {
+        startCounts();
         return;
+    }
     if (!error.isEmpty()) {
         m_lastError = error;
     } else if (filteredCount) {
@@ -267,6 +294,8 @@ void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows
     } else {
         m_total = int(rows);
     }
+    if (error.isEmpty())
+        startCounts();
     emit countsChanged();
 }
 

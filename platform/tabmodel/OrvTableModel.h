@@ -19,12 +19,16 @@
 // model over a table of any size: the database sorts and filters, and rows are read in windows
 // of WindowRows as they are asked for; a few windows are kept. Edits are kept by the row's key
 // until saveChanges() writes them, whatever is read, sorted or filtered meanwhile.
+class QTimer;
+
 class OrvTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     static constexpr int WindowRows = 256;
     static constexpr int CachedWindows = 64;
+    // Milliseconds a query stands still before its rows are counted.
+    static constexpr int CountDelayMs = 250;
 
     OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent);
 
@@ -123,6 +127,7 @@ private:
     bool keysetOrder() const;
     bool fetchWindow(int window) const;
     const QStringList *storedRow(int row) const;
+    void startCounts();
     void countLater(bool filteredCount);
     void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error);
     void growTo(int rows);
@@ -133,7 +138,8 @@ private:
     int rowOfKey(const QString &id) const;
     QList<SqlWrite> pendingWrites() const;
     QString finishSave(const DbConnection::BatchResult &result);
-    QString cellCast() const;
+    // The condition that the cells of the columns hold the filter text (bound to its ?).
+    QString textMatch(const QStringList &columns) const;
 
     TableDefinition m_def;
     QString m_condition;
@@ -153,6 +159,8 @@ private:
     mutable QHash<int, quint64> m_windowUse;
     mutable quint64 m_useClock = 0;
     mutable QString m_lastError;
+    QTimer *m_countTimer;
+    bool m_countRunning = false;
 
     QHash<QString, RowEdit> m_edits; // by keyId of the stored key
     QString m_failedKey;
