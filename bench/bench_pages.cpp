@@ -49,18 +49,6 @@ void reportSpread(const QString &name, QVector<double> ms)
     report(name + QStringLiteral("_median"), ms.at(ms.size() / 2), "ms", 2);
 }
 
-// The process's peak resident memory in MB.
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    return -1;
-}
-
 // Types the word one letter at a time, then erases it again; the time of each keystroke.
 QVector<double> typeAndErase(QLineEdit *filter, const QString &word)
 {

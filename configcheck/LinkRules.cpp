@@ -24,19 +24,15 @@ ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *, QStringList p)
     RuleQuery query;
     if (p.size() < 6)
         return query.result({});
-    // Each row is tag, description.
-    const QVector<RuleQuery::Row> points = query.rows(
-        QStringLiteral("SELECT %1,%2 FROM %3 WHERE POINT_PROPERTY = '0';").arg(p[1], p[2], p[0]), 2);
-    QStringList keys;
-    for (const RuleQuery::Row &row : points)
-        keys.append(p[0] + QLatin1Char('.') + row.at(0));
-    const QHash<QString, RuleQuery::Row> links = query.firstRows(p[3], QStringLiteral("KEY_ID_TAG"), {p[4], p[5]}, keys);
+    // Points whose link row names no front-end point: one join, the database's work.
+    const QString key = RuleQuery::concat({QStringLiteral("'%1.'").arg(p[0]), QStringLiteral("a.") + p[1]});
     QList<ST_CfgCheckError> found;
-    for (int i = 0; i < points.size(); ++i) {
-        const auto link = links.constFind(keys.at(i));
-        if (link != links.constEnd() && link->at(1) == QLatin1String("-1"))
-            found.append(finding(points.at(i).at(0), points.at(i).at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "未关联前置测点"))));
-    }
+    query.forEach(RuleQuery::sortedSelect({QStringLiteral("a.") + p[1], QStringLiteral("a.") + p[2]},
+                                          QStringLiteral("%1 a JOIN %2 m ON m.KEY_ID_TAG = %3").arg(p[0], p[3], key),
+                                          QStringLiteral("a.POINT_PROPERTY = '0' AND m.%1 = '-1'").arg(p[5])),
+                  [&found](const RuleQuery::Row &row) {
+                      found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "未关联前置测点"))));
+                  });
     return query.result(found);
 }
 
@@ -45,24 +41,28 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
     RuleQuery query;
     if (p.size() < 7)
         return query.result({});
-    // Each row is tag, link value, description.
-    const QVector<RuleQuery::Row> rows = query.rows(QStringLiteral("SELECT %1,%2,%3 FROM %4;").arg(p[2], p[1], p[3], p[0]), 3);
-    const QSet<QString> valid = query.keys(QStringLiteral("SELECT %1,%2 FROM %3;").arg(p[5], p[6], p[4]), 2);
-    if (query.failed())
-        return query.result({});
-    QList<ST_CfgCheckError> found;
-    const int n = rows.size();
+    // The database says of each row whether a row of the parent holds its link value (an empty
+    // value, or NULL read as one, is held by a parent whose key is empty or NULL); the rows are
+    // walked for the progress they report.
+    const QString held = QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM %1 v WHERE v.%2 = t.%3) OR (COALESCE(t.%3, '') = '' "
+                                        "AND EXISTS (SELECT 1 FROM %1 v WHERE v.%2 IS NULL OR v.%2 = '')) THEN '1' ELSE '0' END")
+                             .arg(p[4], p[5], p[1]);
+    const int n = query.count(p[0]);
+    int i = 0;
     int reported = -1;
-    for (int i = 0; i < n; ++i) {
-        // Each percent is reported once: a row-by-row signal would cost more than the check.
-        const int percent = int(qint64(i) * 100 / n);
-        if (percent != reported && engine)
-            emit engine->sigCheckProgress(percent);
-        reported = percent;
-        const RuleQuery::Row &row = rows.at(i);
-        if (!valid.contains(row.at(1)))
-            found.append(finding(row.at(0), row.at(2), p[1] + QStringLiteral(" = ") + row.at(1) + text(QT_TRANSLATE_NOOP("CfgCheckRules", " 不存在"))));
-    }
+    QList<ST_CfgCheckError> found;
+    query.forEach(RuleQuery::sortedSelect({QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1], QStringLiteral("t.") + p[3], held},
+                                          p[0] + QStringLiteral(" t"), QString(), 3),
+                  [&](const RuleQuery::Row &row) {
+                      // Each percent is reported once: a row-by-row signal would cost more than the check.
+                      const int percent = n > 0 ? int(qint64(i++) * 100 / n) : 0;
+                      if (percent != reported && engine)
+                          emit engine->sigCheckProgress(percent);
+                      reported = percent;
+                      if (row.at(3) == QLatin1String("0"))
+                          found.append(finding(row.at(0), row.at(2),
+                                               p[1] + QStringLiteral(" = ") + row.at(1) + text(QT_TRANSLATE_NOOP("CfgCheckRules", " 不存在"))));
+                  });
     return query.result(found);
 }
 
@@ -71,20 +71,18 @@ ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *, QStringList p)
     RuleQuery query;
     if (p.size() < 6)
         return query.result({});
-    // Each row is the referenced DI tag, description.
-    const QVector<RuleQuery::Row> rows = query.rows(QStringLiteral("SELECT %1,%2 FROM %3;").arg(p[1], p[2], p[0]), 2);
-    QStringList points;
-    for (const RuleQuery::Row &row : rows)
-        points.append(row.at(0));
-    const QHash<QString, RuleQuery::Row> flags = query.firstRows(p[3], kTagName, {p[4], p[5]}, points);
+    // Each row is the referenced DI tag, description, and whether the DI is missing.
     QList<ST_CfgCheckError> found;
-    for (const RuleQuery::Row &row : rows) {
-        const auto flag = flags.constFind(row.at(0));
-        if (flag == flags.constEnd())
-            found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不存在"))));
-        else if (flag->at(0) == QLatin1String("0"))
-            found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不可控"))));
-    }
+    const QString missing = QStringLiteral("CASE WHEN f.%1 IS NULL THEN 'missing' ELSE '' END").arg(kTagName);
+    query.forEach(RuleQuery::sortedSelect({QStringLiteral("r.") + p[1], QStringLiteral("r.") + p[2], missing},
+                                          QStringLiteral("%1 r LEFT JOIN %2 f ON f.%3 = r.%4").arg(p[0], p[3], kTagName, p[1]),
+                                          QStringLiteral("f.%1 IS NULL OR f.%2 = '0'").arg(kTagName, p[4]), 2),
+                  [&found](const RuleQuery::Row &row) {
+                      const bool missing = !row.at(2).isEmpty();
+                      found.append(finding(row.at(0), row.at(1),
+                                           missing ? text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不存在"))
+                                                   : text(QT_TRANSLATE_NOOP("CfgCheckRules", "DI点不可控"))));
+                  });
     return query.result(found);
 }
 
@@ -93,7 +91,8 @@ ST_CfgCheckResult checkPointIsExist(orvConfigCheck *, QStringList p)
     RuleQuery query;
     if (p.size() < 3)
         return query.result({});
-    const QVector<RuleQuery::Row> refs = query.rows(QStringLiteral("SELECT %1 FROM %3;").arg(p[1]).arg(p[0]), 1);
+    QVector<RuleQuery::Row> refs;
+    query.forEach(RuleQuery::sortedSelect({p[1]}, p[0]), [&refs](const RuleQuery::Row &row) { refs.append(row); });
     // table.TAG.attribute names row TAG of table: the tags wanted per table, tables in first-seen order.
     struct Target
     {

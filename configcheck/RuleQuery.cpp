@@ -1,11 +1,15 @@
 #include "RuleQuery.h"
 
+#include "DbConnection.h"
 #include "OrvDbDesign.h"
+#include "OrvTableDataMgr.h"
 #include "SqlText.h"
 
 #include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
-#include <algorithm>
 
 namespace CfgCheckRules {
 namespace {
@@ -14,6 +18,11 @@ namespace {
 // (three a character at most in UTF-8).
 constexpr int LookupChunk = 2000;
 constexpr int LookupChunkChars = 200000;
+
+QSqlDatabase link()
+{
+    return QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+}
 
 // One empty list per selected column, for read() to fill.
 QList<QStringList> emptyColumns(int count)
@@ -58,20 +67,58 @@ bool RuleQuery::read(const QString &sql, QList<QStringList> &columns)
     return ok;
 }
 
-QVector<RuleQuery::Row> RuleQuery::rows(const QString &sql, int columnCount)
+void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &)> &visit)
 {
-    QList<QStringList> columns = emptyColumns(columnCount);
-    QVector<Row> rows;
-    if (!read(sql, columns))
-        return rows;
-    rows.reserve(columns.first().size());
-    for (int r = 0; r < columns.first().size(); ++r) {
-        Row row;
-        for (const QStringList &column : qAsConst(columns))
-            row.append(column.at(r));
-        rows.append(row);
+    if (failed())
+        return;
+    // An embedded database is read through its own interface: Qt's per-cell variants would cost
+    // more than the rule itself.
+    QString error;
+    if (DbConnection::forEachSqliteRow(link(), sql, visit, &error)) {
+        if (!error.isEmpty())
+            fail(sql, error);
+        return;
     }
-    std::sort(rows.begin(), rows.end());
+    QSqlQuery query(link());
+    query.setForwardOnly(true);
+    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
+    if (!mgr->selectOnly(sql, query)) {
+        fail(sql, mgr->lastError());
+        return;
+    }
+    const int columns = query.record().count();
+    Row row;
+    while (query.next()) {
+        row.clear();
+        for (int c = 0; c < columns; ++c)
+            row.append(OrvDbDesign::cellText(query, c));
+        visit(row);
+    }
+    // Rows that stop coming because the link broke are no answer.
+    if (query.lastError().isValid())
+        fail(sql, query.lastError().text());
+    query.finish();
+}
+
+QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from, const QString &where, int sortColumns)
+{
+    QStringList order;
+    for (const QString &column : columns.mid(0, sortColumns))
+        order.append(DbConnection::textOrder(link(), column));
+    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+        .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
+             order.join(QLatin1Char(',')));
+}
+
+QString RuleQuery::concat(const QStringList &parts)
+{
+    return DbConnection::concat(link(), parts);
+}
+
+int RuleQuery::count(const QString &table)
+{
+    int rows = 0;
+    forEach(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), [&rows](const Row &row) { rows = row.at(0).toInt(); });
     return rows;
 }
 

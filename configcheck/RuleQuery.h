@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QVector>
 
+#include <functional>
+
 namespace CfgCheckRules {
 
 // A rule text through the translation layer.
@@ -19,9 +21,18 @@ class RuleQuery
 public:
     using Row = QStringList;
 
-    // The rows of a statement selecting columnCount columns (1 to 3), sorted by their values:
-    // without an order the databases return rows in different orders, and findings follow rows.
-    QVector<Row> rows(const QString &sql, int columnCount);
+    // Hands each row of the statement (its cells as texts, NULL as the empty text) to visit, in
+    // the statement's order, keeping none: a table is read once and never held whole.
+    void forEach(const QString &sql, const std::function<void(const Row &)> &visit);
+    // "SELECT <columns> FROM <from>" ordered by the columns as texts, the same way on every
+    // database: without an order they return rows in different orders, and findings follow rows.
+    // Columns past sortColumns (all when -1) are read but not sorted by.
+    static QString sortedSelect(const QStringList &columns, const QString &from, const QString &where = QString(),
+                                int sortColumns = -1);
+    // The database's text join, for conditions that build a key.
+    static QString concat(const QStringList &parts);
+    // The number of rows of a table (0 when the read failed).
+    int count(const QString &table);
     // The first column of a statement selecting columnCount columns, as a set.
     QSet<QString> keys(const QString &sql, int columnCount);
     // For each of keys that keyColumn of table holds (compared exactly, as the rules compare

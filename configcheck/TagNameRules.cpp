@@ -15,15 +15,27 @@ QString tagsOf(const QString &table, const QString &tagColumn = QStringLiteral("
     return QStringLiteral("SELECT %1,%2 FROM %3;").arg(tagColumn, QStringLiteral("DESCRIPTION"), table);
 }
 
-// Each row is tag, description.
-QVector<RuleQuery::Row> readRows(RuleQuery &query, const QString &table)
+// Each row is tag, description, by tag; streamed, never held.
+void forEachRow(RuleQuery &query, const QString &table, const std::function<void(const RuleQuery::Row &)> &visit)
 {
-    return query.rows(tagsOf(table), 2);
+    query.forEach(RuleQuery::sortedSelect({QStringLiteral("TAG_NAME"), QStringLiteral("DESCRIPTION")}, table), visit);
 }
 
 QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
 {
     return query.keys(tagsOf(table, column), 2);
+}
+
+// Where the n-th '.' of the text stands (n from 1); the text's length when it has fewer.
+int nthDot(const QString &text, int n)
+{
+    int at = -1;
+    for (int i = 0; i < n; ++i) {
+        at = text.indexOf(QLatin1Char('.'), at + 1);
+        if (at < 0)
+            return text.size();
+    }
+    return at;
 }
 
 class Findings
@@ -44,18 +56,20 @@ ST_CfgCheckResult checkUnderRtu(const QStringList &params, int fieldCount)
         return query.result({});
     const QSet<QString> rtus = readKeys(query, QStringLiteral("fes_rtu_para"));
     Findings f;
-    for (const RuleQuery::Row &row : readRows(query, params.first())) {
-        const QStringList fields = row.at(0).split(QLatin1Char('.'));
-        if (fields.size() < fieldCount) {
+    // Millions of rows: counted and cut, not split.
+    forEachRow(query, params.first(), [&](const RuleQuery::Row &row) {
+        const QString &tag = row.at(0);
+        const int fields = tag.count(QLatin1Char('.')) + 1;
+        if (fields < fieldCount) {
             f.add(row, structureError());
-        } else if (fields.size() > fieldCount) {
+        } else if (fields > fieldCount) {
             f.add(row, dotCountError());
         } else {
-            const QString rtu = fields.mid(0, 4).join(QLatin1Char('.'));
+            const QString rtu = tag.left(nthDot(tag, 4));
             if (!rtus.contains(rtu))
                 f.add(row, fieldError(rtu));
         }
-    }
+    });
     return query.result(f.list());
 }
 
@@ -80,25 +94,23 @@ void checkDottedTag(Findings &f, const RuleQuery::Row &row, int fieldCount, cons
 ST_CfgCheckResult checkChannelTagName()
 {
     RuleQuery query;
-    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("fes_channel_para"));
     const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
     const QSet<QString> subsystems = readKeys(query, QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (const RuleQuery::Row &row : rows)
-        checkDottedTag(f, row, 3, {&locations, &subsystems});
+    forEachRow(query, QStringLiteral("fes_channel_para"),
+               [&](const RuleQuery::Row &row) { checkDottedTag(f, row, 3, {&locations, &subsystems}); });
     return query.result(f.list());
 }
 
 ST_CfgCheckResult checkRtuTagName()
 {
     RuleQuery query;
-    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("fes_rtu_para"));
     const QSet<QString> channels = readKeys(query, QStringLiteral("fes_channel_para"), QStringLiteral("CHAN_NAME"));
     const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
     const QSet<QString> subsystems = readKeys(query, QStringLiteral("sys_model_sub_system_info"));
     Findings f;
-    for (const RuleQuery::Row &row : rows)
-        checkDottedTag(f, row, 4, {&locations, &subsystems, &channels});
+    forEachRow(query, QStringLiteral("fes_rtu_para"),
+               [&](const RuleQuery::Row &row) { checkDottedTag(f, row, 4, {&locations, &subsystems, &channels}); });
     return query.result(f.list());
 }
 
@@ -115,15 +127,14 @@ ST_CfgCheckResult checkFesDataBlockTagName(QStringList params)
 ST_CfgCheckResult checkDevGroupTagName()
 {
     RuleQuery query;
-    const QVector<RuleQuery::Row> rows = readRows(query, QStringLiteral("dev_group"));
     const QSet<QString> locations = readKeys(query, QStringLiteral("sys_model_location_info"));
     Findings f;
-    for (const RuleQuery::Row &row : rows) {
+    forEachRow(query, QStringLiteral("dev_group"), [&](const RuleQuery::Row &row) {
         if (row.at(0).contains(QLatin1Char('_')))
             f.add(row, text(QT_TRANSLATE_NOOP("CfgCheckRules", "含有禁止使用字符'_'")));
         else
             checkDottedTag(f, row, 2, {&locations});
-    }
+    });
     return query.result(f.list());
 }
 
@@ -132,11 +143,11 @@ ST_CfgCheckResult checkDevTagName()
     RuleQuery query;
     const QSet<QString> groups = readKeys(query, QStringLiteral("dev_group"));
     Findings f;
-    for (const RuleQuery::Row &row : readRows(query, QStringLiteral("dev_info"))) {
+    forEachRow(query, QStringLiteral("dev_info"), [&](const RuleQuery::Row &row) {
         const QString &tag = row.at(0);
         if (tag.split(QLatin1Char('.')).size() != 2) {
             f.add(row, structureError());
-            continue;
+            return;
         }
         const QStringList parts = tag.split(QLatin1Char('_'));
         if (parts.size() < 2)
@@ -145,7 +156,7 @@ ST_CfgCheckResult checkDevTagName()
             f.add(row, underscoreCountError());
         else if (!groups.contains(parts.at(0)))
             f.add(row, fieldError(parts.at(0)));
-    }
+    });
     return query.result(f.list());
 }
 
@@ -154,31 +165,31 @@ ST_CfgCheckResult checkDevPointTagName(QStringList params)
     RuleQuery query;
     if (params.isEmpty())
         return query.result({});
-    const QVector<RuleQuery::Row> rows = readRows(query, params.first());
     const QSet<QString> devices = readKeys(query, QStringLiteral("dev_info"));
     Findings f;
-    for (const RuleQuery::Row &row : rows) {
+    // Millions of rows: counted and cut, not split.
+    forEachRow(query, params.first(), [&](const RuleQuery::Row &row) {
         const QString &tag = row.at(0);
-        const QStringList parts = tag.split(QLatin1Char('_'));
-        if (parts.size() < 2) {
+        const int underscores = tag.count(QLatin1Char('_'));
+        if (underscores < 1) {
             f.add(row, structureError());
-            continue;
+            return;
         }
-        if (parts.size() > 2) {
+        if (underscores > 1) {
             f.add(row, underscoreCountError());
-            continue;
+            return;
         }
-        const QStringList fields = tag.split(QLatin1Char('.'));
-        if (fields.size() < 3) {
+        const int fields = tag.count(QLatin1Char('.')) + 1;
+        if (fields < 3) {
             f.add(row, structureError());
-            continue;
+            return;
         }
-        if (fields.size() > 3)
+        if (fields > 3)
             f.add(row, dotCountError());
-        const QString device = fields.at(0) + QLatin1Char('.') + fields.at(1);
+        const QString device = tag.left(nthDot(tag, 2));
         if (!devices.contains(device))
             f.add(row, fieldError(device));
-    }
+    });
     return query.result(f.list());
 }
 

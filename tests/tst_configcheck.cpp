@@ -368,7 +368,8 @@ private slots:
             QVERIFY2(r.strFailure.contains(QStringLiteral("NO_SUCH_COLUMN"), Qt::CaseInsensitive), qPrintable(r.strFailure));
             QVERIFY(r.strFailedQuery.contains(QStringLiteral("NO_SUCH_COLUMN")));
         }
-        QVERIFY(failed.first().strFailedQuery.endsWith(QStringLiteral("IN (...);")));
+        // A lookup in chunks of keys names its statement without the keys.
+        QVERIFY(failed.at(1).strFailedQuery.endsWith(QStringLiteral("IN (...);")));
     }
 
     void permissionRules()

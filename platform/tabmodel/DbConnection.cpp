@@ -582,6 +582,50 @@ QString prepare(QSqlDatabase &db)
     return QString();
 }
 
+QString concat(const QSqlDatabase &db, const QStringList &parts)
+{
+    // || is OR to MariaDB (its session leaves PIPES_AS_CONCAT out).
+    if (isMySql(db))
+        return QStringLiteral("CONCAT(%1)").arg(parts.join(QLatin1String(", ")));
+    return QLatin1Char('(') + parts.join(QLatin1String(" || ")) + QLatin1Char(')');
+}
+
+QString textOrder(const QSqlDatabase &db, const QString &expression)
+{
+    if (isMySql(db))
+        return QStringLiteral("COALESCE(CAST(%1 AS CHAR), '') COLLATE utf8mb4_nopad_bin").arg(expression);
+    if (isPostgres(db))
+        return QStringLiteral("COALESCE(CAST(%1 AS TEXT), '') COLLATE \"C\"").arg(expression);
+    return QStringLiteral("COALESCE(CAST(%1 AS TEXT), '')").arg(expression);
+}
+
+bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+                      QString *error)
+{
+    sqlite3 *sqlite = sqliteHandle(db);
+    if (!sqlite)
+        return false;
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(sqlite));
+        return true;
+    }
+    const int columns = sqlite3_column_count(stmt);
+    QStringList row;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        row.clear();
+        for (int c = 0; c < columns; ++c)
+            row.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                                         sqlite3_column_bytes(stmt, c)));
+        visit(row);
+    }
+    *error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(sqlite));
+    sqlite3_finalize(stmt);
+    return true;
+}
+
 bool isSqlite(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QSQLITE"); }
 bool isMySql(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QMYSQL"); }
 bool isPostgres(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QPSQL"); }

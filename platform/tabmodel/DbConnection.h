@@ -82,6 +82,17 @@ bool isLinkLost(const QSqlError &error);
 // for SQLite.
 QString serverInUse(const QSqlDatabase &db);
 
+// SQL of the connection's dialect: texts joined, and an ORDER BY term that sorts as QString
+// compares texts (by code point, NULL as the empty text, trailing blanks counted).
+QString concat(const QSqlDatabase &db, const QStringList &parts);
+QString textOrder(const QSqlDatabase &db, const QString &expression);
+
+// On an SQLite connection: hands each row of the statement (cells as texts, NULL as the empty
+// text) to visit, through SQLite's own interface, and says whether it failed in error; true.
+// On any other connection: false, nothing run.
+bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+                      QString *error);
+
 bool isSqlite(const QSqlDatabase &db);
 bool isMySql(const QSqlDatabase &db);
 bool isPostgres(const QSqlDatabase &db);

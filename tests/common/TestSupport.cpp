@@ -322,6 +322,17 @@ void useOffscreenPlatformByDefault()
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+double peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
 QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options)
 {
     QCommandLineParser parser;

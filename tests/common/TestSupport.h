@@ -90,6 +90,8 @@ struct IntOption
 };
 // Parses the program's options (and --help); the values in the order of the options.
 QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options);
+// The process's peak resident memory in MB, -1 where it cannot be read.
+double peakMegabytes();
 
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);
