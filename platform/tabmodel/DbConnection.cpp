@@ -208,6 +208,12 @@ bool mentions(const QString &text, std::initializer_list<const char *> words)
     return false;
 }
 
+// "db1:5432"
+QString serverName(const DbServer &server)
+{
+    return QStringLiteral("%1:%2").arg(server.host).arg(server.port);
+}
+
 QString notOfferedSentence(const QString &server, DbTls::Mode mode)
 {
     return QObject::tr("数据库服务器 %1 不提供加密连接，而加密连接设为“%2”，连接已拒绝").arg(server, DbTls::modeTitle(mode));
@@ -230,7 +236,7 @@ QString certificateFailure(const DbLinkParams &p)
         const TlsProbe::Result probe = TlsProbe::examine(probeProtocol(p), server, p.tls.trustedCaFile(),
                                                          p.tls.mode == DbTls::Verify, DbConnection::ConnectTimeoutSeconds);
         if (!probe.failure.isEmpty())
-            return certificateSentence(QStringLiteral("%1:%2").arg(server.host).arg(server.port), probe.failure);
+            return certificateSentence(serverName(server), probe.failure);
     }
     return QString();
 }
@@ -444,11 +450,13 @@ DbTls::Mode DbTls::modeFromName(const QString &name, bool *ok)
     const QString wanted = name.trimmed();
     for (const ModeName &m : kModes) {
         if (wanted.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0) {
-            *ok = true;
+            if (ok)
+                *ok = true;
             return m.mode;
         }
     }
-    *ok = false;
+    if (ok)
+        *ok = false;
     return Preferred;
 }
 
@@ -500,7 +508,7 @@ QString DbLinkParams::serverText() const
 {
     QStringList texts;
     for (const DbServer &server : servers())
-        texts.append(QStringLiteral("%1:%2").arg(server.host).arg(server.port));
+        texts.append(serverName(server));
     return texts.join(QStringLiteral(", "));
 }
 
@@ -629,7 +637,7 @@ QString mySqlTlsRefusal(const DbLinkParams &params, const DbServer &server)
         return QString();
     const TlsProbe::Result probe = TlsProbe::examine(TlsProbe::Protocol::MariaDb, server, params.tls.trustedCaFile(),
                                                      params.tls.mode == DbTls::Verify, ConnectTimeoutSeconds);
-    const QString name = QStringLiteral("%1:%2").arg(server.host).arg(server.port);
+    const QString name = serverName(server);
     if (!probe.reached)
         return QString(); // the driver's attempt says why
     if (!probe.offered)

@@ -1298,7 +1298,7 @@ Statement: %3</translation>
     </message>
     <message>
         <source>数据库配置 %1 中的加密方式“%2”无法识别，可用的方式: %3</source>
-        <translation>The encryption "%2" in the database configuration %1 is unknown; accepted: %3</translation>
+        <translation>The encryption &quot;%2&quot; in the database configuration %1 is unknown; accepted: %3</translation>
     </message>
     <message>
         <source>未加密</source>
@@ -1535,7 +1535,7 @@ Reason: %3</translation>
     </message>
     <message>
         <source>数据库服务器 %1 不提供加密连接，而加密连接设为“%2”，连接已拒绝</source>
-        <translation>The database server %1 offers no encryption, but encryption is set to "%2": link refused</translation>
+        <translation>The database server %1 offers no encryption, but encryption is set to &quot;%2&quot;: link refused</translation>
     </message>
     <message>
         <source>数据库服务器 %1 的证书未通过验证：%2，连接已拒绝</source>
@@ -1543,11 +1543,11 @@ Reason: %3</translation>
     </message>
     <message>
         <source>数据库服务器 %1 只接受加密连接，而加密连接设为“%2”</source>
-        <translation>The database server %1 accepts encrypted links only, but encryption is set to "%2"</translation>
+        <translation>The database server %1 accepts encrypted links only, but encryption is set to &quot;%2&quot;</translation>
     </message>
     <message>
         <source>数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误，或者服务器只接受加密连接（加密连接设为“%3”）</source>
-        <translation>The database server %1 refused the login of user %2: wrong user name or password, or the server accepts encrypted links only (encryption is set to "%3")</translation>
+        <translation>The database server %1 refused the login of user %2: wrong user name or password, or the server accepts encrypted links only (encryption is set to &quot;%3&quot;)</translation>
     </message>
     <message>
         <source>无法与数据库服务器 %1 建立加密连接</source>
