@@ -9,6 +9,8 @@
 #include "OrvTableDataMgr.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -63,6 +66,8 @@ LoginDlg::LoginDlg(QWidget *parent)
         grid->addWidget(new QLabel(rows.at(r).first, this), r, 0);
         grid->addWidget(rows.at(r).second, r, 1);
     }
+    addTlsRows(grid, rows.size());
+    loadTls(QStringLiteral("MySQL"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_login);
     buttons->addWidget(m_cancel);
@@ -107,6 +112,85 @@ void LoginDlg::onDbTypeChange(const QString &text)
     m_password->setText(setting(text + QStringLiteral("/login/psw"), QLatin1String(kDefaultPassword)));
     m_address->setText(setting(text + QStringLiteral("/login/ip"), QStringLiteral("127.0.0.1")));
     m_dbName->setText(setting(text + QStringLiteral("/login/dbname"), QStringLiteral("velm4100")));
+    loadTls(text);
+}
+
+void LoginDlg::addTlsRows(QGridLayout *grid, int firstRow)
+{
+    m_tlsMode = new QComboBox(this);
+    m_tlsMode->setObjectName(QStringLiteral("tlsModeBox"));
+    m_tlsMode->setView(new QListView(m_tlsMode));
+    for (DbTls::Mode mode : {DbTls::Off, DbTls::Preferred, DbTls::Required, DbTls::Verify})
+        m_tlsMode->addItem(DbTls::modeTitle(mode), int(mode));
+    m_tlsMode->setToolTip(tr("首选：服务器提供加密时加密，不检查证书\n必需：只用加密连接；给出CA证书时检查证书链\n"
+                             "验证服务器：只用加密连接，并检查证书链和主机名"));
+    grid->addWidget(new QLabel(tr("加密连接"), this), firstRow, 0);
+    grid->addWidget(m_tlsMode, firstRow, 1);
+    m_caFile = addFileRow(grid, firstRow + 1, tr("CA证书"), "caFileEdit");
+    m_certFile = addFileRow(grid, firstRow + 2, tr("客户端证书"), "certFileEdit");
+    m_keyFile = addFileRow(grid, firstRow + 3, tr("客户端私钥"), "keyFileEdit");
+    connect(m_tlsMode, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &LoginDlg::onTlsModeChange);
+}
+
+QLineEdit *LoginDlg::addFileRow(QGridLayout *grid, int row, const QString &label, const char *name)
+{
+    // Edit and button in one widget, enabled together.
+    auto *field = new QWidget(this);
+    auto *edit = new QLineEdit(field);
+    edit->setObjectName(QLatin1String(name));
+    edit->setPlaceholderText(tr("可不填"));
+    auto *browse = new QToolButton(field);
+    browse->setText(QStringLiteral("…"));
+    browse->setToolTip(tr("选择文件"));
+    connect(browse, &QToolButton::clicked, this, [this, edit, label] {
+        const QString file = QFileDialog::getOpenFileName(this, label, edit->text(), tr("证书和私钥 (*.pem *.crt *.cer *.key);;所有文件 (*)"));
+        if (!file.isEmpty())
+            edit->setText(QDir::toNativeSeparators(file));
+    });
+    auto *line = new QHBoxLayout(field);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(edit);
+    line->addWidget(browse);
+    grid->addWidget(new QLabel(label, this), row, 0);
+    grid->addWidget(field, row, 1);
+    return edit;
+}
+
+void LoginDlg::loadTls(const QString &type)
+{
+    bool known = false;
+    const DbTls::Mode mode = DbTls::modeFromName(setting(type + QStringLiteral("/login/tls"), DbTls::modeName(DbTls::Preferred)), &known);
+    m_tlsMode->setCurrentIndex(m_tlsMode->findData(int(known ? mode : DbTls::Preferred)));
+    m_caFile->setText(setting(type + QStringLiteral("/login/tlsca"), QString()));
+    m_certFile->setText(setting(type + QStringLiteral("/login/tlscert"), QString()));
+    m_keyFile->setText(setting(type + QStringLiteral("/login/tlskey"), QString()));
+    onTlsModeChange();
+}
+
+void LoginDlg::saveTls(orv_public::IniSettings &settings, const QString &type) const
+{
+    const DbTls tls = tlsInputs();
+    settings.setValue(type + QStringLiteral("/login/tls"), DbTls::modeName(tls.mode));
+    settings.setValue(type + QStringLiteral("/login/tlsca"), tls.caFile);
+    settings.setValue(type + QStringLiteral("/login/tlscert"), tls.certFile);
+    settings.setValue(type + QStringLiteral("/login/tlskey"), tls.keyFile);
+}
+
+DbTls LoginDlg::tlsInputs() const
+{
+    DbTls tls;
+    tls.mode = DbTls::Mode(m_tlsMode->currentData().toInt());
+    tls.caFile = m_caFile->text().trimmed();
+    tls.certFile = m_certFile->text().trimmed();
+    tls.keyFile = m_keyFile->text().trimmed();
+    return tls;
+}
+
+void LoginDlg::onTlsModeChange()
+{
+    const bool encrypted = m_tlsMode->currentData().toInt() != DbTls::Off;
+    for (QLineEdit *edit : {m_caFile, m_certFile, m_keyFile})
+        edit->parentWidget()->setEnabled(encrypted);
 }
 
 void LoginDlg::onLoad()
@@ -122,7 +206,7 @@ void LoginDlg::onLoad()
     const int port = m_port->text().toInt(nullptr, 10);
     OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
     QString error = mgr->initDBLink(DataBaseInterface::LINK_DIRECT, m_user->text(), m_password->text(),
-                                    m_address->text(), port, m_dbName->text(), type);
+                                    m_address->text(), port, m_dbName->text(), type, tlsInputs());
     if (error.isEmpty()) {
         QString reason;
         QString detail;
@@ -150,6 +234,7 @@ void LoginDlg::saveInputs()
     settings.setValue(prefix + QStringLiteral("/login/port"), m_port->text());
     settings.setValue(prefix + QStringLiteral("/login/dbname"), m_dbName->text());
     settings.setValue(QStringLiteral("login/dbtype"), prefix);
+    saveTls(settings, prefix);
     const QString error = settings.save();
     if (error.isEmpty())
         return;

@@ -3,8 +3,13 @@
 #include <QDialog>
 
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
+struct DbTls;
+namespace orv_public {
+class IniSettings;
+}
 
 // Connects the tool directly to a configuration database with typed-in parameters, remembered
 // per database type in ModelConfig.ini.
@@ -26,6 +31,12 @@ public slots:
 
 private:
     void saveInputs();
+    void addTlsRows(QGridLayout *grid, int firstRow);
+    QLineEdit *addFileRow(QGridLayout *grid, int row, const QString &label, const char *name);
+    void loadTls(const QString &type);
+    void saveTls(orv_public::IniSettings &settings, const QString &type) const;
+    DbTls tlsInputs() const;
+    void onTlsModeChange();
 
     QLineEdit *m_user = nullptr;
     QLineEdit *m_password = nullptr;
@@ -33,6 +44,10 @@ private:
     QLineEdit *m_port = nullptr;
     QComboBox *m_dbType = nullptr;
     QLineEdit *m_dbName = nullptr;
+    QComboBox *m_tlsMode = nullptr;
+    QLineEdit *m_caFile = nullptr;
+    QLineEdit *m_certFile = nullptr;
+    QLineEdit *m_keyFile = nullptr;
     QPushButton *m_login = nullptr;
     QPushButton *m_cancel = nullptr;
 };

@@ -7,8 +7,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 PACKAGES=(
   qtbase5-dev qttools5-dev
   libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql
-  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev libsqlite3-dev libpq-dev libmariadb-dev libxlsxwriter-dev
-  fonts-wqy-microhei
+  liblog4cplus-dev libnsl-dev libboost-dev libsodium-dev libsqlite3-dev libpq-dev libmariadb-dev libssl-dev libxlsxwriter-dev
+  fonts-wqy-microhei ca-certificates
 )
 while read -r command package _; do
   case $command in ''|'#'*) continue ;; esac

@@ -1,6 +1,7 @@
 #include "DbConnection.h"
 
 #include "ResponseWatchdog.h"
+#include "TlsProbe.h"
 
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -9,6 +10,7 @@
 #include <QVariant>
 
 #include <libpq-fe.h>
+#include <mysql.h>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -94,6 +96,55 @@ QString registerSqliteFunctions(QSqlDatabase &db)
     return QString();
 }
 
+struct ModeName
+{
+    DbTls::Mode mode;
+    const char *name;
+};
+
+// The first four are the tool's; the others libpq's words for the same.
+const ModeName kModes[] = {
+    {DbTls::Off, "off"},          {DbTls::Preferred, "preferred"}, {DbTls::Required, "required"},
+    {DbTls::Verify, "verify"},    {DbTls::Off, "disable"},         {DbTls::Preferred, "prefer"},
+    {DbTls::Required, "require"}, {DbTls::Verify, "verify-full"},
+};
+
+// Debian's bundle of the CA certificates the system trusts (package ca-certificates).
+const char *const kSystemCaFile = "/etc/ssl/certs/ca-certificates.crt";
+
+QString mySqlTlsOptions(const DbTls &tls)
+{
+    if (tls.mode == DbTls::Off)
+        return QString();
+    // Any SSL option has the driver ask for TLS; a CA file also has the chain checked during the
+    // handshake, before the login. An empty cipher list keeps the library's own.
+    const QString ca = tls.mode == DbTls::Preferred ? QString() : tls.trustedCaFile();
+    QStringList options{ca.isEmpty() ? QStringLiteral("SSL_CIPHER=") : QStringLiteral("SSL_CA=") + ca};
+    if (!tls.certFile.isEmpty())
+        options << QStringLiteral("SSL_CERT=") + tls.certFile << QStringLiteral("SSL_KEY=") + tls.keyFile;
+    return options.join(QLatin1Char(';'));
+}
+
+// A libpq value in quotes, so that blanks in a path survive.
+QString libpqValue(const QString &value)
+{
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString postgresTlsOptions(const DbTls &tls)
+{
+    static const char *const kSslModes[] = {"disable", "prefer", "require", "verify-full"};
+    QStringList options{QStringLiteral("sslmode=") + QLatin1String(kSslModes[tls.mode])};
+    const QString ca = tls.mode >= DbTls::Required ? tls.trustedCaFile() : QString();
+    if (!ca.isEmpty())
+        options << QStringLiteral("sslrootcert=") + libpqValue(ca);
+    if (tls.mode != DbTls::Off && !tls.certFile.isEmpty())
+        options << QStringLiteral("sslcert=") + libpqValue(tls.certFile) << QStringLiteral("sslkey=") + libpqValue(tls.keyFile);
+    return options.join(QLatin1Char(';'));
+}
+
 QString connectOptions(const DbLinkParams &params, const QList<DbServer> &servers)
 {
     const int limit = DbConnection::responseLimitSeconds();
@@ -102,9 +153,10 @@ QString connectOptions(const DbLinkParams &params, const QList<DbServer> &server
         // Found rows, not changed rows: an update that stores an unchanged value still found its row.
         // The client library's own limit lies just beyond the tool's, which says why it gave up.
         return QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1;MYSQL_OPT_READ_TIMEOUT=%2;MYSQL_OPT_WRITE_TIMEOUT=%2;"
-                              "CLIENT_FOUND_ROWS")
+                              "CLIENT_FOUND_ROWS;%3")
             .arg(DbConnection::ConnectTimeoutSeconds)
-            .arg(limit + 2);
+            .arg(limit + 2)
+            .arg(mySqlTlsOptions(params.tls));
     case orv_dbms::DB_OPENGAUSS:
     case orv_dbms::DB_KINGBASE: {
         // Pinned from the first statement on: the driver learns at connection time whether the
@@ -113,9 +165,10 @@ QString connectOptions(const DbLinkParams &params, const QList<DbServer> &server
         // accepts writes.
         QString options = QStringLiteral("connect_timeout=%1;keepalives=1;keepalives_idle=10;keepalives_interval=5;"
                                          "keepalives_count=3;tcp_user_timeout=%2;"
-                                         "options='-cclient_min_messages=warning -cstandard_conforming_strings=on'")
+                                         "options='-cclient_min_messages=warning -cstandard_conforming_strings=on';%3")
                               .arg(DbConnection::ConnectTimeoutSeconds)
-                              .arg(limit * 1000);
+                              .arg(limit * 1000)
+                              .arg(postgresTlsOptions(params.tls));
         if (servers.size() > 1) {
             QStringList ports;
             for (const DbServer &server : servers)
@@ -155,12 +208,75 @@ bool mentions(const QString &text, std::initializer_list<const char *> words)
     return false;
 }
 
+// "db1:5432"
+QString serverName(const DbServer &server)
+{
+    return QStringLiteral("%1:%2").arg(server.host).arg(server.port);
+}
+
+QString notOfferedSentence(const QString &server, DbTls::Mode mode)
+{
+    return QObject::tr("数据库服务器 %1 不提供加密连接，而加密连接设为“%2”，连接已拒绝").arg(server, DbTls::modeTitle(mode));
+}
+
+QString certificateSentence(const QString &server, const QString &reason)
+{
+    return QObject::tr("数据库服务器 %1 的证书未通过验证：%2，连接已拒绝").arg(server, reason);
+}
+
+TlsProbe::Protocol probeProtocol(const DbLinkParams &p)
+{
+    return p.type == orv_dbms::DB_MYSQL ? TlsProbe::Protocol::MariaDb : TlsProbe::Protocol::Postgres;
+}
+
+// libpq says only that the certificate failed: a look of its own finds out why.
+QString certificateFailure(const DbLinkParams &p)
+{
+    for (const DbServer &server : p.servers()) {
+        const TlsProbe::Result probe = TlsProbe::examine(probeProtocol(p), server, p.tls.trustedCaFile(),
+                                                         p.tls.mode == DbTls::Verify, DbConnection::ConnectTimeoutSeconds);
+        if (!probe.failure.isEmpty())
+            return certificateSentence(serverName(server), probe.failure);
+    }
+    return QString();
+}
+
+// MariaDB refuses a login in clear text to a server that wants TLS as it refuses a wrong password.
+bool mayWantTls(const DbLinkParams &p)
+{
+    const QList<DbServer> servers = p.servers();
+    return p.tls.mode == DbTls::Off && !servers.isEmpty()
+        && TlsProbe::examine(TlsProbe::Protocol::MariaDb, servers.first(), QString(), false, DbConnection::ConnectTimeoutSeconds).offered;
+}
+
+QString tlsFailureSentence(const DbLinkParams &p, const QString &text, const QString &code)
+{
+    const QString server = p.serverText();
+    if (mentions(text, {"no encryption"}))
+        return QObject::tr("数据库服务器 %1 只接受加密连接，而加密连接设为“%2”").arg(server, DbTls::modeTitle(p.tls.mode));
+    if (mentions(text, {"server does not support SSL"}))
+        return notOfferedSentence(server, p.tls.mode);
+    if (mentions(text, {"certificate verify failed", "does not match host name"})) {
+        const QString sentence = certificateFailure(p);
+        return sentence.isEmpty() ? certificateSentence(server, text.simplified()) : sentence;
+    }
+    if (code == QLatin1String("1045") && mayWantTls(p))
+        return QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误，或者服务器只接受加密连接（加密连接设为“%3”）")
+            .arg(server, p.user, DbTls::modeTitle(p.tls.mode));
+    if (code == QLatin1String("2026"))
+        return QObject::tr("无法与数据库服务器 %1 建立加密连接").arg(server);
+    return QString();
+}
+
 // Why a server link failed, as a sentence naming what failed.
 QString linkFailureSentence(const DbLinkParams &p, const QSqlError &error)
 {
     const QString text = errorText(error);
     const QString code = error.nativeErrorCode();
     const QString server = p.serverText();
+    const QString tls = tlsFailureSentence(p, text, code);
+    if (!tls.isEmpty())
+        return tls;
     if (code == QLatin1String("1045") || mentions(text, {"password authentication failed", "authentication failed"}))
         return QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误").arg(server, p.user);
     if (code == QLatin1String("1044"))
@@ -313,6 +429,49 @@ private:
 
 } // namespace
 
+QString DbTls::modeName(Mode mode)
+{
+    return QLatin1String(kModes[mode].name);
+}
+
+QString DbTls::modeTitle(Mode mode)
+{
+    switch (mode) {
+    case Off: return QObject::tr("关闭");
+    case Preferred: return QObject::tr("首选");
+    case Required: return QObject::tr("必需");
+    case Verify: return QObject::tr("验证服务器");
+    }
+    return QString();
+}
+
+DbTls::Mode DbTls::modeFromName(const QString &name, bool *ok)
+{
+    const QString wanted = name.trimmed();
+    for (const ModeName &m : kModes) {
+        if (wanted.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0) {
+            if (ok)
+                *ok = true;
+            return m.mode;
+        }
+    }
+    if (ok)
+        *ok = false;
+    return Preferred;
+}
+
+QString DbTls::acceptedModeNames()
+{
+    return QStringList{modeName(Off), modeName(Preferred), modeName(Required), modeName(Verify)}.join(QStringLiteral(", "));
+}
+
+QString DbTls::trustedCaFile() const
+{
+    if (!caFile.isEmpty() || mode != Verify)
+        return caFile;
+    return QLatin1String(kSystemCaFile);
+}
+
 QString DbLinkParams::typeName() const
 {
     const TypeName *t = findType(type);
@@ -349,7 +508,7 @@ QString DbLinkParams::serverText() const
 {
     QStringList texts;
     for (const DbServer &server : servers())
-        texts.append(QStringLiteral("%1:%2").arg(server.host).arg(server.port));
+        texts.append(serverName(server));
     return texts.join(QStringLiteral(", "));
 }
 
@@ -415,6 +574,24 @@ QString serverInUse(const QSqlDatabase &db)
     return QStringLiteral("%1:%2").arg(db.hostName()).arg(db.port());
 }
 
+QString tlsProtocol(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid())
+        return QString();
+    if (qstrcmp(handle.typeName(), "PGconn*") == 0) {
+        PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+        return conn && PQsslInUse(conn) ? QString::fromUtf8(PQsslAttribute(conn, "protocol")) : QString();
+    }
+    if (qstrcmp(handle.typeName(), "MYSQL*") == 0) {
+        MYSQL *mysql = *static_cast<MYSQL *const *>(handle.data());
+        const char *version = nullptr;
+        if (mysql && mysql_get_ssl_cipher(mysql) && mariadb_get_infov(mysql, MARIADB_CONNECTION_TLS_VERSION, &version) == 0 && version)
+            return QString::fromUtf8(version);
+    }
+    return QString();
+}
+
 QString driverName(orv_dbms::EDbType type)
 {
     const TypeName *t = findType(type);
@@ -452,6 +629,22 @@ QString acceptedTypeNames()
 
 namespace {
 
+// MariaDB's client library, as Qt drives it, logs in over clear text when a server offers no
+// TLS, and checks no host name: both are looked at before the driver connects.
+QString mySqlTlsRefusal(const DbLinkParams &params, const DbServer &server)
+{
+    if (params.type != orv_dbms::DB_MYSQL || params.tls.mode < DbTls::Required)
+        return QString();
+    const TlsProbe::Result probe = TlsProbe::examine(TlsProbe::Protocol::MariaDb, server, params.tls.trustedCaFile(),
+                                                     params.tls.mode == DbTls::Verify, ConnectTimeoutSeconds);
+    const QString name = serverName(server);
+    if (!probe.reached)
+        return QString(); // the driver's attempt says why
+    if (!probe.offered)
+        return notOfferedSentence(name, params.tls.mode);
+    return probe.failure.isEmpty() ? QString() : certificateSentence(name, probe.failure);
+}
+
 // Opens db on the server (or, for PostgreSQL, the hosts libpq chooses from) and pins its session.
 QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServer> &servers)
 {
@@ -465,12 +658,21 @@ QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServe
         db.setUserName(params.user);
         db.setPassword(params.password);
     }
+    const QString refused = mySqlTlsRefusal(params, servers.value(0));
+    if (!refused.isEmpty())
+        return refused;
     db.setConnectOptions(connectOptions(params, servers));
     if (!db.open()) {
         DbLinkParams tried = params;
         tried.host = db.hostName();
         tried.port = servers.value(0).port;
         return linkFailure(tried, db.lastError());
+    }
+    // Whatever a driver did, a link that must be encrypted is never used in clear text.
+    if (params.tls.mode >= DbTls::Required && tlsProtocol(db).isEmpty()) {
+        const QString server = serverInUse(db);
+        db.close();
+        return notOfferedSentence(server, params.tls.mode);
     }
     return prepare(db);
 }
@@ -510,6 +712,27 @@ QString connectLink(QSqlDatabase &db, const DbLinkParams &params)
     return openOn(db, params, servers);
 }
 
+QString tlsFileProblem(const DbTls &tls)
+{
+    if (tls.mode == DbTls::Off)
+        return QString();
+    if (tls.certFile.isEmpty() != tls.keyFile.isEmpty())
+        return QObject::tr("客户端证书和客户端私钥须一同给出");
+    const QPair<QString, QString> files[] = {
+        {QObject::tr("CA证书"), tls.trustedCaFile()},
+        {QObject::tr("客户端证书"), tls.certFile},
+        {QObject::tr("客户端私钥"), tls.keyFile},
+    };
+    for (const auto &file : files) {
+        // The drivers take their options as one text in which a semicolon separates them.
+        if (file.second.contains(QLatin1Char(';')))
+            return QObject::tr("%1文件的路径中不能有分号: %2").arg(file.first, file.second);
+        if (!file.second.isEmpty() && !QFileInfo(file.second).isReadable())
+            return QObject::tr("无法读取%1文件 %2").arg(file.first, file.second);
+    }
+    return QString();
+}
+
 QString checkOpenable(const DbLinkParams &params)
 {
     const QString driver = DbConnection::driverName(params.type);
@@ -522,7 +745,7 @@ QString checkOpenable(const DbLinkParams &params)
         return QObject::tr("数据库文件不存在: %1").arg(params.database);
     if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty())
         return QObject::tr("没有填写数据库服务器地址");
-    return QString();
+    return params.type == orv_dbms::DB_SQLITE ? QString() : tlsFileProblem(params.tls);
 }
 
 } // namespace

@@ -18,6 +18,31 @@ struct DbServer
     int port = 0;
 };
 
+// How a link to a database server is encrypted.
+struct DbTls
+{
+    enum Mode {
+        Off,       // clear text
+        Preferred, // encrypted when the server offers it, its certificate unchecked
+        Required,  // encrypted or refused; with a CA file the certificate chain is checked
+        Verify,    // encrypted, the certificate chain and the host name checked, or refused
+    };
+    Mode mode = Preferred;
+    QString caFile;   // trusted CA certificates; without one, Verify trusts the system's
+    QString certFile; // a client certificate, for servers that authenticate clients by it
+    QString keyFile;  // its private key
+
+    // "off", "preferred", "required", "verify"
+    static QString modeName(Mode mode);
+    // As the connection dialog and messages say it: 关闭, 首选, 必需, 验证服务器.
+    static QString modeTitle(Mode mode);
+    // Letter case ignored; "disabled", "on" and "verify-full" are accepted as well.
+    static Mode modeFromName(const QString &name, bool *ok);
+    static QString acceptedModeNames();
+    // The CA certificates a check trusts: the CA file, else the system's (Verify only).
+    QString trustedCaFile() const;
+};
+
 // What it takes to open one database link.
 struct DbLinkParams
 {
@@ -27,6 +52,7 @@ struct DbLinkParams
     QString user;
     QString password;
     QString database; // for SQLite the file path
+    DbTls tls;
 
     QString typeName() const;
     // "velm4100@127.0.0.1:3306 (MySQL)", without the password
@@ -92,6 +118,9 @@ QString textOrder(const QSqlDatabase &db, const QString &expression);
 // On any other connection: false, nothing run.
 bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
                       QString *error);
+
+// The TLS protocol of an encrypted server connection ("TLSv1.3"); empty when it is not encrypted.
+QString tlsProtocol(const QSqlDatabase &db);
 
 bool isSqlite(const QSqlDatabase &db);
 bool isMySql(const QSqlDatabase &db);

@@ -47,6 +47,27 @@ QString withPorts(const QStringList &hosts, const QStringList &ports)
     return servers.join(QLatin1Char(','));
 }
 
+// The encryption of the [database] section: tls, tls_ca, tls_cert, tls_key; relative files are
+// taken from the folder of the file.
+DbTls tlsSettings(const orv_public::IniSettings &ini, QString *error)
+{
+    DbTls tls;
+    const QString mode = ini.value(QStringLiteral("database/tls"), DbTls::modeName(DbTls::Preferred));
+    bool known = false;
+    tls.mode = DbTls::modeFromName(mode, &known);
+    if (!known && error && error->isEmpty())
+        *error = OrvTableDataMgr::tr("数据库配置 %1 中的加密方式“%2”无法识别，可用的方式: %3").arg(ini.path(), mode, DbTls::acceptedModeNames());
+    const QDir folder = QFileInfo(ini.path()).absoluteDir();
+    auto file = [&](const char *key) {
+        const QString name = ini.value(QStringLiteral("database/") + QLatin1String(key));
+        return name.isEmpty() ? name : folder.absoluteFilePath(name);
+    };
+    tls.caFile = file("tls_ca");
+    tls.certFile = file("tls_cert");
+    tls.keyFile = file("tls_key");
+    return tls;
+}
+
 } // namespace
 
 DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
@@ -81,14 +102,16 @@ DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
         p.host = withPorts(p.host.split(QLatin1Char(',')), ports);
     p.user = ini.value(QStringLiteral("database/user"));
     p.password = ini.value(QStringLiteral("database/password"));
+    p.tls = tlsSettings(ini, error);
     return p;
 }
 
 QString OrvTableDataMgr::initDBLink(DataBaseInterface::LinkType linkType, const QString &user,
                                     const QString &password, const QString &host, int port,
-                                    const QString &dbName, orv_dbms::EDbType dbType)
+                                    const QString &dbName, orv_dbms::EDbType dbType, const DbTls &tls)
 {
     DbLinkParams p;
+    p.tls = tls;
     p.type = dbType;
     p.user = user;
     p.password = password;
@@ -179,6 +202,10 @@ QString OrvTableDataMgr::getDbInfo() const
         if (m_params.servers().size() > 1)
             inUse.host = DbConnection::serverInUse(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
         link = tr("数据库:%1").arg(inUse.describe());
+        if (m_params.type != orv_dbms::DB_SQLITE) {
+            const QString protocol = DbConnection::tlsProtocol(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
+            link += QLatin1Char(' ') + (protocol.isEmpty() ? tr("未加密") : tr("已加密(%1)").arg(protocol));
+        }
     }
     return m_extraDbInfo + link;
 }

@@ -38,7 +38,8 @@ public:
     ~OrvTableDataMgr() override;
 
     QString initDBLink(DataBaseInterface::LinkType linkType, const QString &user, const QString &password,
-                       const QString &host, int port, const QString &dbName, orv_dbms::EDbType dbType);
+                       const QString &host, int port, const QString &dbName, orv_dbms::EDbType dbType,
+                       const DbTls &tls = DbTls());
     QString initDBLink(DataBaseInterface::LinkType linkType);
     void onSysQuit();
     bool isLinked() const;

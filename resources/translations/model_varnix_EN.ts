@@ -551,6 +551,42 @@
         <source>消息</source>
         <translation>Message</translation>
     </message>
+    <message>
+        <source>首选：服务器提供加密时加密，不检查证书
+必需：只用加密连接；给出CA证书时检查证书链
+验证服务器：只用加密连接，并检查证书链和主机名</source>
+        <translation>Preferred: encrypted when the server offers it, certificate not checked
+Required: encrypted links only; the certificate chain is checked when a CA certificate is given
+Verify server: encrypted links only, certificate chain and host name checked</translation>
+    </message>
+    <message>
+        <source>加密连接</source>
+        <translation>Encryption</translation>
+    </message>
+    <message>
+        <source>CA证书</source>
+        <translation>CA certificate</translation>
+    </message>
+    <message>
+        <source>客户端证书</source>
+        <translation>Client certificate</translation>
+    </message>
+    <message>
+        <source>客户端私钥</source>
+        <translation>Client key</translation>
+    </message>
+    <message>
+        <source>可不填</source>
+        <translation>optional</translation>
+    </message>
+    <message>
+        <source>选择文件</source>
+        <translation>Choose a file</translation>
+    </message>
+    <message>
+        <source>证书和私钥 (*.pem *.crt *.cer *.key);;所有文件 (*)</source>
+        <translation>Certificates and keys (*.pem *.crt *.cer *.key);;All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -1264,6 +1300,18 @@ Statement: %3</translation>
         <source>数据库连接中断，修改未完成</source>
         <translation>Database connection lost; the changes were not made</translation>
     </message>
+    <message>
+        <source>数据库配置 %1 中的加密方式“%2”无法识别，可用的方式: %3</source>
+        <translation>The encryption &quot;%2&quot; in the database configuration %1 is unknown; accepted: %3</translation>
+    </message>
+    <message>
+        <source>未加密</source>
+        <translation>not encrypted</translation>
+    </message>
+    <message>
+        <source>已加密(%1)</source>
+        <translation>encrypted (%1)</translation>
+    </message>
 </context>
 <context>
     <name>OrvTableModel</name>
@@ -1484,6 +1532,98 @@ Reason: %3</translation>
     <message>
         <source>提交事务时数据库连接中断，无法确认修改是否已经保存，请刷新后核对: %1</source>
         <translation>The database connection was lost while committing; it is not known whether the changes were saved. Refresh and check: %1</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 不提供加密连接，而加密连接设为“%2”，连接已拒绝</source>
+        <translation>The database server %1 offers no encryption, but encryption is set to &quot;%2&quot;: link refused</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 的证书未通过验证：%2，连接已拒绝</source>
+        <translation>The certificate of the database server %1 failed verification: %2. Link refused</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 只接受加密连接，而加密连接设为“%2”</source>
+        <translation>The database server %1 accepts encrypted links only, but encryption is set to &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误，或者服务器只接受加密连接（加密连接设为“%3”）</source>
+        <translation>The database server %1 refused the login of user %2: wrong user name or password, or the server accepts encrypted links only (encryption is set to &quot;%3&quot;)</translation>
+    </message>
+    <message>
+        <source>无法与数据库服务器 %1 建立加密连接</source>
+        <translation>Cannot set up an encrypted link to the database server %1</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>首选</source>
+        <translation>Preferred</translation>
+    </message>
+    <message>
+        <source>必需</source>
+        <translation>Required</translation>
+    </message>
+    <message>
+        <source>验证服务器</source>
+        <translation>Verify server</translation>
+    </message>
+    <message>
+        <source>客户端证书和客户端私钥须一同给出</source>
+        <translation>A client certificate and its client key go together: give both or neither</translation>
+    </message>
+    <message>
+        <source>CA证书</source>
+        <translation>CA certificate</translation>
+    </message>
+    <message>
+        <source>客户端证书</source>
+        <translation>Client certificate</translation>
+    </message>
+    <message>
+        <source>客户端私钥</source>
+        <translation>Client key</translation>
+    </message>
+    <message>
+        <source>%1文件的路径中不能有分号: %2</source>
+        <translation>The path of the %1 file must not contain a semicolon: %2</translation>
+    </message>
+    <message>
+        <source>无法读取%1文件 %2</source>
+        <translation>Cannot read the %1 file %2</translation>
+    </message>
+    <message>
+        <source>证书已过期</source>
+        <translation>the certificate has expired</translation>
+    </message>
+    <message>
+        <source>证书尚未生效</source>
+        <translation>the certificate is not valid yet</translation>
+    </message>
+    <message>
+        <source>证书上的主机名与连接地址 %1 不符</source>
+        <translation>the certificate does not name the address %1 (wrong host name)</translation>
+    </message>
+    <message>
+        <source>证书不是由所信任的CA签发（未知的CA）</source>
+        <translation>the certificate was not issued by a trusted CA (unknown CA)</translation>
+    </message>
+    <message>
+        <source>证书无效（%1）</source>
+        <translation>the certificate is invalid (%1)</translation>
+    </message>
+    <message>
+        <source>无法读取CA证书文件 %1</source>
+        <translation>Cannot read the CA certificate file %1</translation>
+    </message>
+    <message>
+        <source>TLS握手失败（%1）</source>
+        <translation>the TLS handshake failed (%1)</translation>
+    </message>
+    <message>
+        <source>服务器没有出示证书</source>
+        <translation>the server presented no certificate</translation>
     </message>
 </context>
 <context>

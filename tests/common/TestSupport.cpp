@@ -101,25 +101,7 @@ namespace {
 
 const QHash<QString, QString> &serverValues()
 {
-    static const QHash<QString, QString> values = [] {
-        QHash<QString, QString> v;
-        const QString path = qEnvironmentVariable("MODEL_TEST_SERVERS_ENV");
-        QFile file(path);
-        if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return v;
-        QTextStream in(&file);
-        while (!in.atEnd()) {
-            const QString line = in.readLine().trimmed();
-            const int eq = line.indexOf(QLatin1Char('='));
-            if (eq <= 0)
-                continue;
-            QString value = line.mid(eq + 1);
-            if (value.size() >= 2 && (value.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char('"'))))
-                value = value.mid(1, value.size() - 2);
-            v.insert(line.left(eq), value);
-        }
-        return v;
-    }();
+    static const QHash<QString, QString> values = serversEnv(qEnvironmentVariable("MODEL_TEST_SERVERS_ENV"));
     return values;
 }
 
@@ -145,6 +127,26 @@ QString runAdmin(Backend backend, const QStringList &sqls, const TestRoot &root,
 }
 
 } // namespace
+
+QHash<QString, QString> serversEnv(const QString &path)
+{
+    QHash<QString, QString> values;
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return values;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        QString value = line.mid(eq + 1);
+        if (value.size() >= 2 && (value.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char('"'))))
+            value = value.mid(1, value.size() - 2);
+        values.insert(line.left(eq), value);
+    }
+    return values;
+}
 
 bool TestServers::available()
 {
@@ -201,15 +203,20 @@ QString TestServers::createDatabase(Backend backend, const QString &database, co
     return QString();
 }
 
-QString replicaServers(QStringList args, const QString &stateDir)
+QString replicaServers(const QStringList &args, const QString &stateDir)
 {
-    args.prepend(QStringLiteral(MODEL_SOURCE_DIR "/tests/servers/replicaservers.sh"));
+    return serverScript(QStringLiteral("replicaservers.sh"), args, stateDir);
+}
+
+QString serverScript(const QString &script, QStringList args, const QString &stateDir)
+{
+    args.prepend(QStringLiteral(MODEL_SOURCE_DIR "/tests/servers/") + script);
     args.append(stateDir);
-    QProcess script;
-    script.setProcessChannelMode(QProcess::MergedChannels);
-    script.start(QStringLiteral("bash"), args);
-    if (!script.waitForFinished(120000) || script.exitCode() != 0)
-        return args.join(QLatin1Char(' ')) + QStringLiteral(": ") + QString::fromLocal8Bit(script.readAll());
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("bash"), args);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        return args.join(QLatin1Char(' ')) + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAll());
     return QString();
 }
 
@@ -252,7 +259,7 @@ QString openDemo(Backend backend, const QString &database, const TestRoot &root,
 QString openLink(const DbLinkParams &p)
 {
     return OrvTableDataMgr::getInstance()->initDBLink(DataBaseInterface::LINK_DIRECT, p.user, p.password, p.host,
-                                                      p.port, p.database, p.type);
+                                                      p.port, p.database, p.type, p.tls);
 }
 
 QString runOnLink(const QStringList &sqls)

@@ -54,9 +54,13 @@ public:
     static QString createDatabase(Backend backend, const QString &database, const TestRoot &root, int port = 0);
 };
 
-// Runs tests/servers/replicaservers.sh (the servers of the lost-link and failover tests) with
-// the arguments and the state folder; the script's output when it failed, empty on success.
-QString replicaServers(QStringList args, const QString &stateDir);
+// Runs a script of tests/servers with the arguments and the state folder; the script's output
+// when it failed, empty on success.
+QString serverScript(const QString &script, QStringList args, const QString &stateDir);
+// replicaservers.sh: the servers of the lost-link and failover tests.
+QString replicaServers(const QStringList &args, const QString &stateDir);
+// The variables of the servers.env file such a script writes.
+QHash<QString, QString> serversEnv(const QString &path);
 
 // A fresh demo database of the backend; empty text on success.
 QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,

@@ -96,7 +96,7 @@ done
 ! has ./opt/ || fail "the package owns /opt"
 ! grep -q ' ./opt/model_varnix/etc/' "$tmp/files" || fail "the package ships configuration below /opt"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql liblog4cplus fonts-wqy-microhei libsodium; do
+for dep in libqt5sql5-sqlite libqt5sql5-mysql libqt5sql5-psql liblog4cplus fonts-wqy-microhei libsodium libssl3 ca-certificates; do
   case "$depends" in *"$dep"*) ;; *) fail "the package does not depend on $dep: $depends" ;; esac
 done
 dpkg-deb -x "$deb" "$tmp/x"

@@ -32,20 +32,10 @@ server_pid() {
   if [ "$kind" = mariadb ]; then cat "$base/mariadb1/mysqld.pid"; else head -1 "$base/pgsql1/data/postmaster.pid"; fi
 }
 
-load_state() {
-  env_file="$1/servers.env"
-  # shellcheck disable=SC1090
-  . "$env_file"
-  base=$MODEL_TEST_SERVER_BASE
-}
-
 case ${1:?action} in
   start)
     state=${2:?state directory}
-    mkdir -p "$state"
-    [ -f "$state/servers.env" ] && "$0" stop "$state"
-    base=$(mktemp -d /tmp/model_replicaservers.XXXXXX)
-    chmod 755 "$base"
+    new_base "$state" replicaservers
     mariadb_start "$base/mariadb1" "$mysql_port"
     mariadb_start "$base/mariadb2" "$((mysql_port + 1))"
     postgres_start "$base/pgsql1" "$pg_port"

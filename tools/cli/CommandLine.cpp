@@ -4,6 +4,7 @@
 #include "DbConnection.h"
 #include "ModelContext.h"
 #include "OrvTableDataMgr.h"
+#include "TlsOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -41,6 +42,7 @@ void addLinkOptions(QCommandLineParser &parser)
         {QStringLiteral("password"), QStringLiteral("Password."), QStringLiteral("password")},
         {QStringLiteral("database"), QStringLiteral("Database name, or the SQLite file."), QStringLiteral("name")},
     });
+    addTlsOptions(parser);
 }
 
 bool parse(QCommandLineParser &parser, int positional)
@@ -70,9 +72,13 @@ QString openDirectLink(const QCommandLineParser &args)
     const int port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
     if (!portIsNumber || port < 0)
         return QStringLiteral("--port takes a port number, not %1").arg(args.value(QStringLiteral("port")));
+    DbTls tls;
+    const QString tlsError = readTlsOptions(args, &tls);
+    if (!tlsError.isEmpty())
+        return tlsError;
     return OrvTableDataMgr::getInstance()->initDBLink(DataBaseInterface::LINK_DIRECT, args.value(QStringLiteral("user")),
                                                       args.value(QStringLiteral("password")), args.value(QStringLiteral("host")),
-                                                      port, args.value(QStringLiteral("database")), type);
+                                                      port, args.value(QStringLiteral("database")), type, tls);
 }
 
 } // namespace
@@ -83,6 +89,9 @@ QString openLink(const QCommandLineParser &args)
     QString error;
     if (args.isSet(QStringLiteral("type"))) {
         error = openDirectLink(args);
+    } else if (tlsOptionsSet(args)) {
+        error = QStringLiteral("--tls, --tls-ca, --tls-cert and --tls-key go with --type; the platform's database takes "
+                               "them from database.ini");
     } else {
         // No platform user logs in here, so the link may read but not write.
         mgr->setRight(OrvTableDataMgr::RIGHT_READONLY);

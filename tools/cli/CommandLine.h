@@ -18,7 +18,7 @@ QTextStream &err();
 // One line on standard error, behind the program's name.
 void say(const QString &line);
 
-// --type, --host, --port, --user, --password, --database.
+// --type, --host, --port, --user, --password, --database and the encryption options.
 void addLinkOptions(QCommandLineParser &parser);
 // Parses the command line; false after saying what is wrong. Positional arguments beyond
 // `positional` are wrong.

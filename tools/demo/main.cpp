@@ -4,6 +4,7 @@
 #include "DbConnection.h"
 #include "DemoGenerator.h"
 #include "InstallRoot.h"
+#include "TlsOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -132,6 +133,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("list-defects"), QStringLiteral("Print the defects a seeded system holds (rule, table, tag, reason) as TSV; "
                                                         "no database is written.")},
     });
+    ModelCli::addTlsOptions(parser);
     // Before anything is dropped, the whole command line must make sense.
     if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         err() << "model_demo: " << (parser.errorText().isEmpty() ? QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first())
@@ -169,6 +171,11 @@ int main(int argc, char *argv[])
     params.port = port;
     params.user = parser.value(QStringLiteral("user"));
     params.password = parser.value(QStringLiteral("password"));
+    const QString tlsError = ModelCli::readTlsOptions(parser, &params.tls);
+    if (!tlsError.isEmpty()) {
+        err() << "model_demo: " << tlsError << "\n";
+        return Trouble;
+    }
     if (isSystemDatabase(params.type, params.database)) {
         err() << "model_demo: " << params.database << " is a database of the server itself\n";
         return Trouble;
