@@ -1,5 +1,7 @@
 #include "OrvPropertyPage.h"
 
+#include "ColumnWidths.h"
+#include "PageActions.h"
 #include "OrvMessage.h"
 #include "OrvRowFilterProxy.h"
 #include "OrvFesLinkDropFilter.h"
@@ -16,6 +18,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent)
@@ -83,6 +86,8 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
     connect(m_revert, &QPushButton::clicked, this, &OrvPropertyPage::onRevert);
     connect(m_view, &QTableView::doubleClicked, this, &OrvPropertyPage::onCellActivated);
     connect(new OrvFesLinkDropFilter(this), &OrvFesLinkDropFilter::sigLinked, this, &OrvPropertyPage::updateState);
+    new PageActions(this, m_save, reload, m_filter);
+    m_widths = new ColumnWidths(m_view);
     updateState();
 }
 
@@ -100,6 +105,28 @@ QString OrvPropertyPage::statusText() const
 bool OrvPropertyPage::hasUnsavedChanges() const
 {
     return std::any_of(m_models.begin(), m_models.end(), [](OrvTableModel *m) { return m->hasPendingChanges(); });
+}
+
+QStringList OrvPropertyPage::unsavedTables() const
+{
+    QStringList tables;
+    for (OrvTableModel *model : m_models)
+        if (model->hasPendingChanges())
+            tables.append(model->getTableName());
+    return tables;
+}
+
+bool OrvPropertyPage::saveAllChanges()
+{
+    for (int i = 0; i < m_models.size(); ++i) {
+        if (!m_models.at(i)->hasPendingChanges())
+            continue;
+        m_tabs->setCurrentIndex(i);
+        onSave();
+        if (m_models.at(i)->hasPendingChanges())
+            return false;
+    }
+    return true;
 }
 
 void OrvPropertyPage::showEvent(QShowEvent *event)
@@ -165,6 +192,7 @@ void OrvPropertyPage::showModel(OrvTableModel *model)
     }
     m_filterColumn->blockSignals(false);
     m_view->resizeColumnsToContents();
+    m_widths->apply(model->getTableName());
     m_message.clear();
     applyFilter();
 }
@@ -187,6 +215,9 @@ void OrvPropertyPage::onCellActivated(const QModelIndex &index)
         return;
     m_message = model->editRefusal(m_proxy->mapToSource(index).column());
     updateState();
+    // Said where the user looks, not only in the status line.
+    if (!m_message.isEmpty())
+        QToolTip::showText(m_view->viewport()->mapToGlobal(m_view->visualRect(index).center()), m_message, m_view);
 }
 
 void OrvPropertyPage::onSave()

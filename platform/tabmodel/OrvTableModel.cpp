@@ -148,6 +148,8 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     const QPair<int, int> key(index.row(), index.column());
     if (!m_original.contains(key))
         m_original.insert(key, cell);
+    else if (m_original.value(key) == text)
+        m_original.remove(key); // back to what is stored: no longer an edit
     if (key == m_failedCell)
         m_failedCell = {-1, -1};
     cell = text;
