@@ -10,11 +10,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int ClearColumn = 3;
+constexpr int ReasonWidth = 200;
+// A column of long texts takes at most this much; its tooltip and a drag show the rest.
+constexpr int MaxFittedWidth = 460;
 }
 
 orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
@@ -86,6 +90,24 @@ void orvErrorListDlg::refresh()
         tick->setCheckState(m_item->bCanRepair ? Qt::Checked : Qt::Unchecked);
         m_table->setItem(row, ClearColumn, tick);
     }
+    fitColumns();
+}
+
+void orvErrorListDlg::fitColumns()
+{
+    // Tags and descriptions are read whole where the screen has room: the dialog grows for them.
+    int needed = ReasonWidth + m_table->verticalHeader()->width() + 2 * m_table->frameWidth() + 60;
+    for (int c : {0, 1}) {
+        m_table->resizeColumnToContents(c);
+        m_table->setColumnWidth(c, qMin(m_table->columnWidth(c), MaxFittedWidth));
+        needed += m_table->columnWidth(c);
+    }
+    if (!m_table->isColumnHidden(ClearColumn))
+        needed += m_table->columnWidth(ClearColumn);
+    const QScreen *screen = this->screen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : needed;
+    if (needed > width())
+        resize(qMin(needed, room), height());
 }
 
 void orvErrorListDlg::onSelAll()
