@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -95,11 +96,13 @@ void orvErrorListDlg::refresh()
 
 void orvErrorListDlg::fitColumns()
 {
-    // Tags and descriptions are read whole where the screen has room: the dialog grows for them.
-    int needed = ReasonWidth + m_table->verticalHeader()->width() + 2 * m_table->frameWidth() + 60;
-    for (int c : {0, 1}) {
+    // Tags, descriptions and reasons are read whole where the screen has room: the dialog grows for them.
+    const QMargins margins = layout()->contentsMargins();
+    int needed = m_table->verticalHeader()->sizeHint().width() + 2 * m_table->frameWidth() + margins.left() + margins.right()
+        + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int c : {0, 1, 2}) {
         m_table->resizeColumnToContents(c);
-        m_table->setColumnWidth(c, qMin(m_table->columnWidth(c), MaxFittedWidth));
+        m_table->setColumnWidth(c, qBound(c == 2 ? ReasonWidth : 0, m_table->columnWidth(c), MaxFittedWidth));
         needed += m_table->columnWidth(c);
     }
     if (!m_table->isColumnHidden(ClearColumn))

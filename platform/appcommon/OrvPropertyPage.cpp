@@ -1,13 +1,13 @@
 #include "OrvPropertyPage.h"
 
 #include "ColumnWidths.h"
-#include "PageActions.h"
 #include "OrvMessage.h"
 #include "OrvRowFilterProxy.h"
 #include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
+#include "PageActions.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -18,7 +18,6 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent)
@@ -215,9 +214,12 @@ void OrvPropertyPage::onCellActivated(const QModelIndex &index)
         return;
     m_message = model->editRefusal(m_proxy->mapToSource(index).column());
     updateState();
-    // Said where the user looks, not only in the status line.
-    if (!m_message.isEmpty())
-        QToolTip::showText(m_view->viewport()->mapToGlobal(m_view->visualRect(index).center()), m_message, m_view);
+    // A read-only user is told once in a box; afterwards the status line says it.
+    static bool toldReadOnly = false;
+    if (!toldReadOnly && OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY) {
+        toldReadOnly = true;
+        orv_ui::information(this, tr("只读"), m_message);
+    }
 }
 
 void OrvPropertyPage::onSave()
