@@ -156,6 +156,8 @@ void orvConfigCheckDlg::enterState(State state, const QString &buttonText, Page 
         m_repairableSince.start();
     m_state = state;
     m_mainButton->setText(buttonText);
+    // A longer text ("Repair ticked items") widens the button instead of being cut.
+    m_mainButton->setMinimumWidth(m_mainButton->sizeHint().width());
     m_pages->setCurrentIndex(page);
 }
 
