@@ -3,6 +3,7 @@
 #include "Common.h"
 #include "OrvTableDataMgr.h"
 #include "AccessRules.h"
+#include "LinkPlaceRules.h"
 #include "LinkRules.h"
 #include "TagNameRules.h"
 
@@ -44,6 +45,8 @@ void orvConfigCheck::initFuncMap()
         {QStringLiteral("FUNC_CHECK_LOCK_PARAM_IS_CONTROL"), FUNC_CHECK_LOCK_PARAM_IS_CONTROL},
         {QStringLiteral("FUNC_CHECK_POINT_IS_EXIST"), FUNC_CHECK_POINT_IS_EXIST},
         {QStringLiteral("FUNC_CHECK_ACCESS"), FUNC_CHECK_ACCESS},
+        {QStringLiteral("FUNC_CHECK_FES_LINKED_TWICE"), FUNC_CHECK_FES_LINKED_TWICE},
+        {QStringLiteral("FUNC_CHECK_LINK_ACROSS_PLACES"), FUNC_CHECK_LINK_ACROSS_PLACES},
     };
     mapRepairFunc = {
         {QStringLiteral("FUNC_NULL"), FUNC_NULL},
@@ -63,7 +66,9 @@ int neededParams(int nRule)
     case orvConfigCheck::FUNC_CHECK_DEV_POINT_LINK_FES:
     case orvConfigCheck::FUNC_CHECK_LOCK_PARAM_IS_CONTROL: return 6;
     case orvConfigCheck::FUNC_CHECK_LINK: return 7;
-    case orvConfigCheck::FUNC_CHECK_POINT_IS_EXIST: return 3;
+    case orvConfigCheck::FUNC_CHECK_POINT_IS_EXIST:
+    case orvConfigCheck::FUNC_CHECK_LINK_ACROSS_PLACES: return 3;
+    case orvConfigCheck::FUNC_CHECK_FES_LINKED_TWICE: return 2;
     default: return 0;
     }
 }
@@ -163,6 +168,8 @@ ST_CfgCheckResult orvConfigCheck::runRule(const ST_CfgCheckItem &item)
     case FUNC_CHECK_LOCK_PARAM_IS_CONTROL: return checkLockParamIsControl(this, item.lstParams);
     case FUNC_CHECK_POINT_IS_EXIST: return checkPointIsExist(this, item.lstParams);
     case FUNC_CHECK_ACCESS: return checkAccess(this);
+    case FUNC_CHECK_FES_LINKED_TWICE: return checkFesLinkedTwice(item.lstParams);
+    case FUNC_CHECK_LINK_ACROSS_PLACES: return checkLinkAcrossPlaces(item.lstParams);
     default: return {};
     }
 }

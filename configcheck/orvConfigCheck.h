@@ -28,6 +28,8 @@ public:
         FUNC_CHECK_LOCK_PARAM_IS_CONTROL = 10,
         FUNC_CHECK_POINT_IS_EXIST = 11,
         FUNC_CHECK_ACCESS = 12,
+        FUNC_CHECK_FES_LINKED_TWICE = 13,
+        FUNC_CHECK_LINK_ACROSS_PLACES = 14,
     };
     enum RepairRule { FUNC_NULL = 0, FUNC_DELETE = 1 };
 
@@ -56,6 +58,8 @@ public:
 
     // The statements a repair of the items would run, in order.
     QStringList repairStatements(const QList<ST_CfgCheckItem *> &items) const;
+    // The deletions behind them.
+    static QList<SqlWrite> repairWrites(const QList<ST_CfgCheckItem *> &items) { return plannedDeletions(items); }
 
     QList<ST_CfgCheckType> lstTypes;
     QMap<QString, int> mapCheckFunc;

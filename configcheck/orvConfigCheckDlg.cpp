@@ -5,6 +5,7 @@
 #include "DefinitionText.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
+#include "RepairSummary.h"
 #include "SheetExportDlg.h"
 #include "SheetViewExport.h"
 #include "checkListItem.h"
@@ -155,6 +156,8 @@ void orvConfigCheckDlg::enterState(State state, const QString &buttonText, Page 
         m_repairableSince.start();
     m_state = state;
     m_mainButton->setText(buttonText);
+    // A longer text ("Repair ticked items") widens the button instead of being cut.
+    m_mainButton->setMinimumWidth(m_mainButton->sizeHint().width());
     m_pages->setCurrentIndex(page);
 }
 
@@ -315,10 +318,16 @@ void orvConfigCheckDlg::repairTicked()
     for (treeCheckWidget *tick : qAsConst(m_treeChecks))
         if (tick->isChecked())
             ticked.append(tick->checkItem());
-    closeErrorLists([&ticked](ST_CfgCheckItem *item) { return ticked.contains(item); });
     for (ST_CfgCheckItem *item : qAsConst(ticked))
         for (ST_CfgCheckError &e : item->lstErrors)
             e.bSelected = true;
+    if (!confirmRepair(ticked)) {
+        for (ST_CfgCheckItem *item : qAsConst(ticked))
+            for (ST_CfgCheckError &e : item->lstErrors)
+                e.bSelected = false;
+        return;
+    }
+    closeErrorLists([&ticked](ST_CfgCheckItem *item) { return ticked.contains(item); });
     bool repaired = false;
     {
         BusyRun busy(m_mainButton);
@@ -385,9 +394,11 @@ void orvConfigCheckDlg::placeErrorList(QWidget *dlg) const
 void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
 {
     auto *from = qobject_cast<orvErrorListDlg *>(sender());
-    closeErrorLists([pCheckData](ST_CfgCheckItem *item) { return item == pCheckData; }, from);
+    const bool confirmed = pCheckData && confirmRepair({pCheckData});
+    if (confirmed)
+        closeErrorLists([pCheckData](ST_CfgCheckItem *item) { return item == pCheckData; }, from);
     bool repaired = false;
-    {
+    if (confirmed) {
         BusyRun busy(m_mainButton);
         repaired = m_engine->repairItem(pCheckData);
     }
@@ -398,7 +409,26 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
     if (from && !repaired)
         from->refresh();
     showResults();
-    onMsg(repaired ? tr("修复成功") + QLatin1Char('\n') + deletedText() : repairFailure());
+    if (confirmed)
+        onMsg(repaired ? tr("修复成功") + QLatin1Char('\n') + deletedText() : repairFailure());
+}
+
+bool orvConfigCheckDlg::confirmRepair(const QList<ST_CfgCheckItem *> &items)
+{
+    const QList<SqlWrite> deletions = orvConfigCheck::repairWrites(items);
+    if (deletions.isEmpty())
+        return true;
+    QMessageBox box(QMessageBox::Question, tr("确认删除"),
+                    tr("将在一个事务中删除 %1 条记录：").arg(deletions.size()) + QLatin1Char('\n')
+                        + RepairSummary::lines(deletions).join(QLatin1Char('\n')) + QLatin1Char('\n') + tr("删除后不能撤销。确定删除吗？"),
+                    QMessageBox::Yes | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Yes)->setText(tr("删除"));
+    box.button(QMessageBox::Cancel)->setText(tr("取消"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    // Wide enough that a table's line and its tags stay on one line.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: 520px; }"));
+    return box.exec() == QMessageBox::Yes;
 }
 
 void orvConfigCheckDlg::onExport()

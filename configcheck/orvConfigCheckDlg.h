@@ -68,6 +68,8 @@ private:
     // An item whose check failed: its reason instead of findings, nothing to repair.
     void addFailedItem(QTreeWidgetItem *groupNode, const ST_CfgCheckItem &item);
     void repairTicked();
+    // Asks before the selected findings of the items are deleted, naming the count per table.
+    bool confirmRepair(const QList<ST_CfgCheckItem *> &items);
     QString deletedText() const;
     QString repairFailure() const;
     void placeErrorList(QWidget *dlg) const;

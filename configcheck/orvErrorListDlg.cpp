@@ -10,11 +10,16 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int ClearColumn = 3;
+constexpr int ReasonWidth = 200;
+// A column of long texts takes at most this much; its tooltip and a drag show the rest.
+constexpr int MaxFittedWidth = 460;
 }
 
 orvErrorListDlg::orvErrorListDlg(ST_CfgCheckItem *pCheckData, QWidget *parent)
@@ -86,6 +91,26 @@ void orvErrorListDlg::refresh()
         tick->setCheckState(m_item->bCanRepair ? Qt::Checked : Qt::Unchecked);
         m_table->setItem(row, ClearColumn, tick);
     }
+    fitColumns();
+}
+
+void orvErrorListDlg::fitColumns()
+{
+    // Tags, descriptions and reasons are read whole where the screen has room: the dialog grows for them.
+    const QMargins margins = layout()->contentsMargins();
+    int needed = m_table->verticalHeader()->sizeHint().width() + 2 * m_table->frameWidth() + margins.left() + margins.right()
+        + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int c : {0, 1, 2}) {
+        m_table->resizeColumnToContents(c);
+        m_table->setColumnWidth(c, qBound(c == 2 ? ReasonWidth : 0, m_table->columnWidth(c), MaxFittedWidth));
+        needed += m_table->columnWidth(c);
+    }
+    if (!m_table->isColumnHidden(ClearColumn))
+        needed += m_table->columnWidth(ClearColumn);
+    const QScreen *screen = this->screen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : needed;
+    if (needed > width())
+        resize(qMin(needed, room), height());
 }
 
 void orvErrorListDlg::onSelAll()

@@ -29,6 +29,8 @@ public slots:
     void onExport();
 
 private:
+    void fitColumns();
+
     ST_CfgCheckItem *m_item;
     QTableWidget *m_table = nullptr;
     QList<QPushButton *> m_buttons;

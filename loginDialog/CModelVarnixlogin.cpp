@@ -27,7 +27,13 @@ bool CModelVarnixlogin::login()
 
 void CModelVarnixlogin::onChangeToDirectLink()
 {
-    if (m_connectionDlg->exec() != 0) {
+    // A typo must not end the program: the dialog comes back with what was typed until the link
+    // opens or the user cancels.
+    bool accepted = false;
+    do
+        accepted = m_connectionDlg->exec() != 0;
+    while (!accepted && m_connectionDlg->lastAttemptFailed());
+    if (accepted) {
         m_loggedIn = true;
         m_directLink = true;
     }

@@ -207,21 +207,54 @@ void LoginDlg::onLoad()
     OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
     QString error = mgr->initDBLink(DataBaseInterface::LINK_DIRECT, m_user->text(), m_password->text(),
                                     m_address->text(), port, m_dbName->text(), type, tlsInputs());
+    DbConnection::LinkField field = mgr->lastLinkField();
     if (error.isEmpty()) {
         QString reason;
         QString detail;
-        if (!checkModelContext(reason, &detail))
+        if (!checkModelContext(reason, &detail)) {
             error = reason + tr(",可能未进行系统建模!") + (detail.isEmpty() ? QString() : QLatin1Char('\n') + detail);
+            field = DbConnection::LinkField::Database;
+        }
     }
-    if (error.isEmpty()) {
+    m_failed = !error.isEmpty();
+    if (!m_failed) {
         waiting.close();
         accept();
     } else {
         mgr->onSysQuit();
         waiting.close();
-        orv_ui::information(this, tr("登录失败"), tr("失败原因:") + QLatin1Char('\n') + error);
+        orv_ui::information(this, tr("登录失败"), tr("失败原因:") + QLatin1Char('\n') + error + markFailedField(field));
     }
     saveInputs();
+}
+
+void LoginDlg::reject()
+{
+    m_failed = false;
+    QDialog::reject();
+}
+
+QString LoginDlg::markFailedField(DbConnection::LinkField field)
+{
+    using F = DbConnection::LinkField;
+    QList<QPair<QString, QWidget *>> fields;
+    switch (field) {
+    case F::Type: fields = {{tr("数据库类型"), m_dbType}}; break;
+    case F::Server: fields = {{tr("IP地址"), m_address}, {tr("端口"), m_port}}; break;
+    case F::Credentials: fields = {{tr("密码"), m_password}, {tr("用户"), m_user}}; break;
+    case F::User: fields = {{tr("用户"), m_user}}; break;
+    case F::Database: fields = {{tr("数据库名称"), m_dbName}}; break;
+    case F::Tls: fields = {{tr("加密连接"), m_tlsMode}}; break;
+    case F::None: return QString();
+    }
+    QStringList names;
+    for (const auto &f : fields)
+        names.append(f.first);
+    QWidget *first = fields.first().second;
+    first->setFocus();
+    if (auto *edit = qobject_cast<QLineEdit *>(first))
+        edit->selectAll();
+    return QLatin1Char('\n') + tr("请检查：%1").arg(names.join(tr("、")));
 }
 
 void LoginDlg::saveInputs()

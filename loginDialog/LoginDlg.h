@@ -11,6 +11,10 @@ namespace orv_public {
 class IniSettings;
 }
 
+namespace DbConnection {
+enum class LinkField;
+}
+
 // Connects the tool directly to a configuration database with typed-in parameters, remembered
 // per database type in ModelConfig.ini.
 class LoginDlg : public QDialog
@@ -25,9 +29,14 @@ public:
     static bool checkModelContext(QString &reason, QString *detail = nullptr);
     static QString settingsPath();
 
+    // True when the last run ended because the link could not be opened, not because the user
+    // cancelled: the caller shows the dialog again with what was typed.
+    bool lastAttemptFailed() const { return m_failed; }
+
 public slots:
     void onLoad();
     void onDbTypeChange(const QString &text);
+    void reject() override;
 
 private:
     void saveInputs();
@@ -37,6 +46,8 @@ private:
     void saveTls(orv_public::IniSettings &settings, const QString &type) const;
     DbTls tlsInputs() const;
     void onTlsModeChange();
+    // Names the fields to correct after the reason, and puts the cursor into the first of them.
+    QString markFailedField(DbConnection::LinkField field);
 
     QLineEdit *m_user = nullptr;
     QLineEdit *m_password = nullptr;
@@ -50,4 +61,5 @@ private:
     QLineEdit *m_keyFile = nullptr;
     QPushButton *m_login = nullptr;
     QPushButton *m_cancel = nullptr;
+    bool m_failed = false;
 };

@@ -13,8 +13,10 @@
 #include "OrvPropertyPage.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "QuitQuestion.h"
 #include "SheetImportDlg.h"
 #include "SheetViewExport.h"
+#include "WindowMemory.h"
 #include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
 
@@ -46,6 +48,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_status = new QLabel(this);
     statusBar()->addPermanentWidget(m_status, 0);
     onPermentStatus(OrvTableDataMgr::getInstance()->getDbInfo());
+    showReadOnlyBadge();
 
     // Hidden unless the engineer switches them on in ModelConfig.ini ([ui] showBatchEditors=true).
     const bool editors = Common::modelConfig().boolValue(QStringLiteral("ui/showBatchEditors"), false);
@@ -69,6 +72,31 @@ MainWindow::MainWindow(QWidget *parent)
             [this](const QString &text) { statusBar()->showMessage(text, LinkStatusMs); });
 
     OrvMsgContrl::getInstance()->installMainWindow(this);
+    WindowMemory::restoreGeometry(this);
+    showLastPage();
+}
+
+void MainWindow::showReadOnlyBadge()
+{
+    if (OrvTableDataMgr::getInstance()->right() != OrvTableDataMgr::RIGHT_READONLY)
+        return;
+    auto *badge = new QLabel(tr("只读"), this);
+    badge->setObjectName(QStringLiteral("readOnlyBadge"));
+    badge->setToolTip(tr("当前用户没有修改权限：可以查看，不能修改"));
+    badge->setStyleSheet(QStringLiteral("QLabel { color: white; background: #b05a00; padding: 1px 6px; border-radius: 3px; }"));
+    statusBar()->addPermanentWidget(badge, 0);
+}
+
+void MainWindow::showLastPage()
+{
+    const int page = WindowMemory::lastPage(m_pages);
+    if (page < 0)
+        return;
+    for (QAction *action : ui->mainToolBar->actions())
+        if (action->isCheckable() && action->data().toInt() == page) {
+            action->setChecked(true);
+            onActionGrpTrigger(action);
+        }
 }
 
 MainWindow::~MainWindow()
@@ -255,20 +283,36 @@ void MainWindow::onChangeRecords()
     showEditor(new AuditTrailDlg(this));
 }
 
-bool MainWindow::hasUnsavedEdits() const
+QStringList MainWindow::unsavedTables() const
 {
-    const QList<OrvPropertyPage *> pages = m_pages->findChildren<OrvPropertyPage *>();
-    return std::any_of(pages.begin(), pages.end(), [](const OrvPropertyPage *p) { return p->hasUnsavedChanges(); });
+    QStringList tables;
+    for (const OrvPropertyPage *page : m_pages->findChildren<OrvPropertyPage *>())
+        tables.append(page->unsavedTables());
+    return tables;
+}
+
+bool MainWindow::saveAllPages()
+{
+    for (OrvPropertyPage *page : m_pages->findChildren<OrvPropertyPage *>()) {
+        if (!page->hasUnsavedChanges())
+            continue;
+        // A save that fails is shown on its page.
+        m_pages->setCurrentWidget(page);
+        if (!page->saveAllChanges())
+            return false;
+    }
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    auto answer = orv_ui::information(this, tr("消息"), tr("确定退出软件"), QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::No && hasUnsavedEdits())
-        answer = orv_ui::information(this, tr("消息"), tr("有未保存的修改，退出将放弃这些修改。仍要退出吗？"),
-                                     QMessageBox::Yes | QMessageBox::No);
-    if (answer == QMessageBox::No)
+    const QuitQuestion::Answer answer = QuitQuestion::ask(this, unsavedTables());
+    if (answer == QuitQuestion::Stay || (answer == QuitQuestion::SaveAndQuit && !saveAllPages())) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    const QString error = WindowMemory::save(this, m_pages);
+    if (!error.isEmpty())
+        ORV_LOG_ERROR(tr("无法保存窗口设置: %1").arg(error));
+    event->accept();
 }

@@ -29,8 +29,6 @@ public:
 
     QStackedWidget *pages() const { return m_pages; }
     QString statusText() const;
-    // True when a page holds edits not yet saved.
-    bool hasUnsavedEdits() const;
 
 public slots:
     void onActionGrpTrigger(QAction *action);
@@ -52,6 +50,11 @@ protected:
 
 private:
     void showEditor(QDialog *editor);
+    // The pages' tables with unsaved edits, and saving them all before quitting.
+    QStringList unsavedTables() const;
+    bool saveAllPages();
+    void showReadOnlyBadge();
+    void showLastPage();
     // Export and import in the context menus of the pages' tables.
     void offerSheetsOnPages();
 

@@ -24,12 +24,13 @@ QString e(const QString &value)
 
 DbRows PointCascade::locations()
 {
-    return choices(QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO;"), kDescription, QStringLiteral("LOCATION_ID"));
+    // In the order of their numbers: the databases return rows in orders of their own.
+    return choices(QStringLiteral("SELECT * FROM SYS_MODEL_LOCATION_INFO ORDER BY LOCATION_ID;"), kDescription, QStringLiteral("LOCATION_ID"));
 }
 
 DbRows PointCascade::subsystems()
 {
-    return choices(QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3);"), kDescription,
+    return choices(QStringLiteral("SELECT * FROM SYS_MODEL_SUB_SYSTEM_INFO WHERE SUB_SYSTEM_ID not in (1,2,3) ORDER BY SUB_SYSTEM_ID;"), kDescription,
                    QStringLiteral("SUB_SYSTEM_ID"));
 }
 

@@ -71,6 +71,7 @@ void OrvBackPointPatch::buildTabs()
         m_tabs->addTab(m_views[t], tr(kTabTexts[t]));
     }
     ui->verticalLayout_table->addWidget(m_tabs);
+    ui->label_rowCount->watch(m_views[0]);
 }
 
 QString OrvBackPointPatch::modelFile(int nPointType, int nTab)
@@ -184,6 +185,7 @@ void OrvBackPointPatch::onSearchTextChanged(const QString &)
 
 void OrvBackPointPatch::onTabChanged(int)
 {
+    ui->label_rowCount->watch(patchView());
     resetFilters();
 }
 

@@ -25,6 +25,7 @@ OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
         OrvPatchTable::prepareCombo(combo);
     m_model = new QStandardItemModel(this);
     OrvPatchTable::prepareView(ui->tableView, m_model);
+    ui->label_rowCount->watch(ui->tableView);
 
     fillList(ui->comboBox_location, tr("位置"), PointCascade::locations(), true);
     fillList(ui->comboBox_subSystem, tr("专业"), PointCascade::subsystems(), false);

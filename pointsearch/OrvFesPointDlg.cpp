@@ -35,12 +35,23 @@ void fillCombo(QComboBox *combo, const DbRows &choices)
         combo->addItem(entry.at(0).toString(), entry.at(1));
 }
 
+// Descriptions repeat from device to device: the tag stands beside each, by its last part (the
+// rest is the RTU's, the same for the whole list); the tooltip has it whole.
 void fillList(QListWidget *list, const DbRows &choices)
 {
     for (const QVariantList &entry : choices.rows) {
-        auto *item = new QListWidgetItem(entry.at(0).toString(), list);
+        const QString description = entry.at(0).toString();
+        const QString tag = entry.at(1).toString();
+        auto *item = new QListWidgetItem(OrvFesPointDlg::tr("%1（%2）").arg(description, tag.section(QLatin1Char('.'), -1)), list);
         item->setData(Qt::UserRole, entry.at(1));
+        item->setData(OrvFesPointDlg::DescriptionRole, description);
+        item->setToolTip(entry.at(1).toString());
     }
+}
+
+QString description(const QListWidgetItem *item)
+{
+    return item->data(OrvFesPointDlg::DescriptionRole).toString();
 }
 
 } // namespace
@@ -156,7 +167,7 @@ void OrvFesPointDlg::onLocationAndSubsystemChange()
         const QSignalBlocker blocker(m_rtu);
         m_rtu->clear();
         m_devices->clear();
-        m_points->clear();
+        clearPoints();
         if (location.isEmpty() || subsystem.isEmpty())
             return;
         const DbRows rtus = PointCascade::searchRtus(location, subsystem);
@@ -170,7 +181,7 @@ void OrvFesPointDlg::onRtuChanged()
 {
     const QString rtu = m_rtu->currentData(Qt::UserRole).toString();
     m_devices->clear();
-    m_points->clear();
+    clearPoints();
     if (rtu.isEmpty())
         return;
     const DbRows devices = PointCascade::rtuDevices(rtu);
@@ -183,15 +194,23 @@ void OrvFesPointDlg::onTextChanged(const QString &text)
 {
     for (int i = 0; i < m_devices->count(); ++i) {
         QListWidgetItem *item = m_devices->item(i);
-        const bool hide = !item->text().contains(text, Qt::CaseInsensitive);
+        const bool hide = !description(item).contains(text, Qt::CaseInsensitive);
         if (item->isHidden() != hide)
             item->setHidden(hide);
     }
 }
 
-void OrvFesPointDlg::onPointTypeChanged()
+void OrvFesPointDlg::clearPoints()
 {
     m_points->clear();
+    // The tag shown belongs to a point no longer listed.
+    m_tagName->clear();
+    m_tagName->setToolTip(QString());
+}
+
+void OrvFesPointDlg::onPointTypeChanged()
+{
+    clearPoints();
     const QListWidgetItem *device = m_devices->currentItem();
     if (!device)
         return;
@@ -205,8 +224,12 @@ void OrvFesPointDlg::onPointTypeChanged()
 
 void OrvFesPointDlg::onPointClieck(QListWidgetItem *item)
 {
-    if (item)
-        m_tagName->setText(itemData(item));
+    if (!item)
+        return;
+    m_tagName->setText(itemData(item));
+    // A long tag is read from its start; the tooltip holds it whole.
+    m_tagName->setCursorPosition(0);
+    m_tagName->setToolTip(itemData(item));
 }
 
 QStringList OrvFesPointDlg::getDragStrings() const
@@ -214,6 +237,6 @@ QStringList OrvFesPointDlg::getDragStrings() const
     const QString table = pointTable(m_pointType->currentData(Qt::UserRole).toInt());
     QStringList strings;
     for (const QListWidgetItem *item : m_points->selectedItems())
-        strings.append(orv_fes_drag::join(table, itemData(item), item->text()));
+        strings.append(orv_fes_drag::join(table, itemData(item), description(item)));
     return strings;
 }

@@ -17,6 +17,9 @@ class OrvFesPointDlg : public QDialog
 {
     Q_OBJECT
 public:
+    // The list entries show "description（tag）"; the description alone is under this role.
+    static constexpr int DescriptionRole = Qt::UserRole + 1;
+
     explicit OrvFesPointDlg(QWidget *parent = nullptr);
 
     // "table;tag;description" of every selected point, in selectedItems() order.
@@ -35,6 +38,7 @@ private:
     void buildLayout();
     void fillBoxes();
     void connectSlots();
+    void clearPoints();
 
     QComboBox *m_location = nullptr;
     QComboBox *m_subsystem = nullptr;

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QJsonArray>
+#include <QMessageBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -87,6 +88,19 @@ QByteArray rtuLink(const char *des, const char *rtuKey = "TAG_NAME")
 }
 
 } // namespace
+
+// Answers the question before a repair with 删除 (question gets its text), and the message after
+// it with OK (result gets "title|text").
+void answerRepair(QString *question, QString *result)
+{
+    answerModal<QMessageBox>([question, result](QMessageBox *box) {
+        if (question)
+            *question = box->text();
+        if (result)
+            answerMessageBox(result);
+        box->button(QMessageBox::Yes)->click();
+    });
+}
 
 class ConfigCheckTest : public QObject
 {
@@ -218,7 +232,7 @@ private slots:
         for (const ST_CfgCheckType &t : shipped.lstTypes)
             for (const ST_CfgCheckItem &i : t.lstItems)
                 rules.insert(i.nCheckRule);
-        QCOMPARE(rules.size(), 12); // every rule is exercised
+        QCOMPARE(rules.size(), 14); // every rule is exercised
         QVERIFY(!rules.contains(0));
     }
 
@@ -560,6 +574,21 @@ private slots:
         // Only the first item stays ticked.
         qobject_cast<treeCheckWidget *>(dlg.resultsTree()->itemWidget(group->child(1), 3))->checkBox()->setChecked(false);
         const int before = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size();
+        // The repair asks first, naming the count per table and the first tags; 取消 is the default
+        // and deletes nothing.
+        QString question;
+        answerModal<QMessageBox>([&](QMessageBox *box) {
+            question = box->text();
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Cancel));
+            box->defaultButton()->click();
+        });
+        dlg.mainButton()->click();
+        QVERIFY2(question.startsWith(QStringLiteral("将在一个事务中删除 3 条记录：\nfes_analog（前置模拟量）：3 条 — "))
+                     && question.count(QStringLiteral(", ")) == 2,
+                 qPrintable(question));
+        QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
+        QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size(), before);
+        answerRepair(nullptr, nullptr);
         dlg.mainButton()->click();
         QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateFinished));
         QCOMPARE(dlg.pages()->currentIndex(), int(orvConfigCheckDlg::DonePage));
@@ -582,6 +611,7 @@ private slots:
         QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size(), before);
         // A moment later the button repairs.
         QTest::qWait(orvConfigCheckDlg::RepairHoldOffMs + 100);
+        answerRepair(nullptr, nullptr);
         QTest::mouseClick(dlg.mainButton(), Qt::LeftButton);
         QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateFinished));
         QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog;")).size(), before - 3);
@@ -620,7 +650,7 @@ private slots:
         // Row 1 ("STA01.PSCADA1_QF01.P92.X") is repaired alone.
         const QString tag = table->item(1, 0)->text();
         table->item(1, 3)->setCheckState(Qt::Checked);
-        answerMessageBox(&message);
+        answerRepair(nullptr, &message);
         list->onClear();
         QCOMPARE(message, QStringLiteral("消息|修复成功\n已删除 1 条记录"));
         QCOMPARE(table->rowCount(), 2);
@@ -652,15 +682,19 @@ private slots:
         QTreeWidgetItem *node = dlg.resultsTree()->topLevelItem(0)->child(0);
         dlg.resultsTree()->itemWidget(node, 2)->findChild<QPushButton *>()->click();
         orvErrorListDlg *list = dlg.openErrorLists().first();
+        // Declined, the list shows its rows again and nothing is said.
+        answerModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Cancel)->click(); });
+        list->onClear();
+        QCOMPARE(list->table()->rowCount(), 3);
         QString message;
-        answerMessageBox(&message);
+        answerRepair(nullptr, &message);
         list->onClear();
         QVERIFY2(message.startsWith(QStringLiteral("消息|修复失败，未删除任何记录\n")) && message.contains(QStringLiteral("points are locked")),
                  qPrintable(message));
         QCOMPARE(list->table()->rowCount(), 3);
         QCOMPARE(dlg.resultsTree()->topLevelItem(0)->child(0)->text(1), QStringLiteral("3"));
 
-        answerMessageBox(&message);
+        answerRepair(nullptr, &message);
         dlg.mainButton()->click();
         QVERIFY2(message.startsWith(QStringLiteral("消息|修复失败，未删除任何记录\n")), qPrintable(message));
         QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
@@ -725,7 +759,7 @@ private slots:
         dlg.mainButton()->click();
         QSignalSpy dbErrors(OrvTableDataMgr::getInstance(), &OrvTableDataMgr::dbError);
         QString message;
-        answerMessageBox(&message);
+        answerRepair(nullptr, &message);
         dlg.mainButton()->click();
         QVERIFY2(message.startsWith(QStringLiteral("消息|修复失败，未删除任何记录\n")) && message.contains(QStringLiteral("points are locked")),
                  qPrintable(message));
@@ -749,7 +783,10 @@ private slots:
         orvConfigCheckDlg dlg;
         dlg.mainButton()->click();
         QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));
+        QString question;
+        answerRepair(&question, nullptr);
         dlg.mainButton()->click();
+        QVERIFY2(question.startsWith(QStringLiteral("将在一个事务中删除 3 条记录：")), qPrintable(question));
         QCOMPARE(dlg.pages()->currentIndex(), int(orvConfigCheckDlg::DonePage));
         QCOMPARE(dlg.doneText()->text(), QStringLiteral("已删除 3 条记录"));
         QCOMPARE(rowCount(QStringLiteral("fes_analog")), before - 3);
@@ -770,7 +807,7 @@ private slots:
         const QString gone = dlg.engine()->lstTypes.first().lstItems.first().lstErrors.at(1).strTagName;
         QCOMPARE(exec({QStringLiteral("DELETE FROM fes_analog WHERE TAG_NAME = '%1';").arg(gone)}), QString());
         QString message;
-        answerMessageBox(&message);
+        answerRepair(nullptr, &message);
         dlg.mainButton()->click();
         QVERIFY2(message.startsWith(QStringLiteral("消息|修复失败，未删除任何记录\n")) && message.contains(gone), qPrintable(message));
         QCOMPARE(rowCount(QStringLiteral("fes_analog")), before - 1);
@@ -1049,10 +1086,33 @@ private slots:
         m_root->writeFile(QStringLiteral("data/precious.sqlite"), "not to be touched");
         const Run list = tool("model_demo", {"--list-defects", "--database", m_root->file(QStringLiteral("data/precious.sqlite"))});
         QCOMPARE(list.code, 0);
-        QCOMPARE(list.out.count(QLatin1Char('\n')), 32);
+        QCOMPARE(list.out.count(QLatin1Char('\n')), 34);
         QFile precious(m_root->file(QStringLiteral("data/precious.sqlite")));
         QVERIFY(precious.open(QIODevice::ReadOnly));
         QCOMPARE(precious.readAll(), QByteArray("not to be touched"));
+    }
+
+    // --create-database makes the database on the server first, and refuses the server's own.
+    void demoCreatesItsDatabase()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        for (Backend backend : {Backend::MariaDB, Backend::PostgreSQL}) {
+            const DbLinkParams p = TestServers::params(backend, QStringLiteral("demo_created"), *m_root);
+            const QStringList link{"--type", p.typeName(), "--host", p.host, "--port", QString::number(p.port), "--user", p.user,
+                                   "--password", p.password};
+            const QString system = backend == Backend::MariaDB ? QStringLiteral("mysql") : QStringLiteral("template1");
+            QCOMPARE(tool("model_demo", link + QStringList{"--create-database", "--database", system}).code, 2);
+            Run created = tool("model_demo", link + QStringList{"--create-database", "--database", p.database});
+            QVERIFY2(created.code == 0, qPrintable(created.err));
+            // A second run finds it there and fills it again.
+            created = tool("model_demo", link + QStringList{"--create-database", "--database", p.database});
+            QVERIFY2(created.code == 0, qPrintable(created.err));
+            QCOMPARE(openLink(p), QString());
+            QCOMPARE(column(QStringLiteral("SELECT LOCATION_ID FROM SYS_MODEL_LOCATION_INFO ORDER BY LOCATION_ID;")),
+                     (QStringList{"1", "2", "3"}));
+            OrvTableDataMgr::getInstance()->onSysQuit();
+        }
     }
 
     void dialogSaysWhatItCannotCheck()

@@ -11,20 +11,26 @@
 #include "OrvFesPointDlg.h"
 #include "OrvFesPointPatch.h"
 #include "OrvInputDlg.h"
+#include "OrvPropertyPage.h"
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
 #include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
 #include "orvErrorListDlg.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -101,6 +107,22 @@ private:
         QVERIFY2(found.isEmpty(), qPrintable(name + QStringLiteral(": ") + found.join(QStringLiteral("; "))));
     }
 
+    // Looks at the next message box the way look() looks at a window, then presses button in it;
+    // what it found goes to *found.
+    void lookAtNextBox(const QString &name, QMessageBox::StandardButton button, QStringList *found)
+    {
+        answerModal<QMessageBox>([=](QMessageBox *box) {
+            QTest::qWait(50);
+            const QString dir = qEnvironmentVariable("MODEL_SCREENSHOT_DIR");
+            if (!dir.isEmpty())
+                box->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+            *found << problems(box);
+            if (hasChinese(box->text()))
+                *found << QStringLiteral("Chinese: ") + box->text();
+            (box->button(button) ? box->button(button) : box->escapeButton())->click();
+        });
+    }
+
 private slots:
     void initTestCase()
     {
@@ -136,6 +158,16 @@ private slots:
         MainWindow window;
         window.resize(1280, 720);
         look(&window, QStringLiteral("main-window"));
+        // Closing with an unsaved edit asks once, with its three answers.
+        if (auto *page = qobject_cast<OrvPropertyPage *>(window.pages()->currentWidget())) {
+            OrvTableModel *model = page->currentModel();
+            QVERIFY(model->setData(model->index(0, model->findCol(QStringLiteral("DESCRIPTION"))), QStringLiteral("x")));
+            QStringList found;
+            lookAtNextBox(QStringLiteral("quit-question"), QMessageBox::Cancel, &found);
+            QVERIFY(!window.close());
+            QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
+            model->revertChanges();
+        }
         OrvFesPointDlg search(&window);
         look(&search, QStringLiteral("fes-point-search"));
         QDialog browser;
@@ -173,6 +205,26 @@ private slots:
         item.lstErrors = {error};
         orvErrorListDlg errors(&item, nullptr);
         look(&errors, QStringLiteral("error-list"));
+
+        // The question before a repair deletes.
+        item.nRepairRule = 1;
+        item.lstParams = QStringList{QStringLiteral("fes_analog"), QStringLiteral("DESCRIPTION"), QStringLiteral("TAG_NAME")};
+        item.lstErrors.first().bSelected = true;
+        QStringList found;
+        lookAtNextBox(QStringLiteral("repair-question"), QMessageBox::Cancel, &found);
+        check.OnRepairItem(&item);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
+    }
+
+    // Last: a failed connection drops the link the other windows read.
+    void failedConnectionNamesTheField()
+    {
+        LoginDlg direct;
+        direct.findChild<QComboBox *>(QStringLiteral("dbTypeBox"))->setCurrentText(QStringLiteral("Oracle"));
+        QStringList found;
+        lookAtNextBox(QStringLiteral("direct-login-failed"), QMessageBox::Ok, &found);
+        direct.findChild<QPushButton *>(QStringLiteral("loginButton"))->click();
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
     }
 };
 

@@ -244,7 +244,8 @@ private slots:
             QCOMPARE(dlg.exec(), int(QDialog::Rejected));
             // The tool's reason first, then the database's own on the next line.
             QVERIFY2(message.startsWith(QStringLiteral("登录失败|失败原因:\n数据库查询域失败,可能未进行系统建模!\n"))
-                         && message.count(QLatin1Char('\n')) == 2 && message.contains(QStringLiteral("sys_model_domain_info"), Qt::CaseInsensitive),
+                         && message.count(QLatin1Char('\n')) == 3 && message.contains(QStringLiteral("sys_model_domain_info"), Qt::CaseInsensitive)
+                         && message.endsWith(QStringLiteral("\n请检查：数据库名称")),
                      qPrintable(message));
             QVERIFY(!mgr()->isLinked());
             p.database = QStringLiteral("login_direct");
@@ -355,6 +356,47 @@ private slots:
         QVERIFY(login.isDirectLink());
         QCOMPARE(mgr()->loginUser(), QString());
         QVERIFY(!mgr()->getDbInfo().startsWith(QStringLiteral("账号")));
+    }
+
+    // A wrong password brings the connection dialog back with what was typed and names the field
+    // to correct; only cancelling it ends the login.
+    void wrongPasswordReturnsToTheConnectionDialog()
+    {
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        DbLinkParams p;
+        QCOMPARE(createDemoDatabase(Backend::MariaDB, QStringLiteral("login_retry"), *m_root, DemoOptions(), &p), QString());
+        for (bool correctIt : {true, false}) {
+            CModelVarnixlogin login;
+            QString message;
+            QString typedAgain;
+            answerModal<CLoginDlg>([&](CLoginDlg *dlg) {
+                answerModal<LoginDlg>([&](LoginDlg *direct) {
+                    DbLinkParams wrong = p;
+                    wrong.password = QStringLiteral("typo");
+                    fillConnection(direct, wrong, QStringLiteral("MySQL"));
+                    answerMessageBox(&message);
+                    click(direct, "loginButton");
+                    answerModal<LoginDlg>([&](LoginDlg *again) {
+                        typedAgain = field(again, "passwordEdit") + QLatin1Char('|') + field(again, "dbNameEdit");
+                        if (!correctIt) {
+                            again->reject();
+                            return;
+                        }
+                        setField(again, "passwordEdit", p.password);
+                        click(again, "loginButton");
+                    });
+                });
+                click(dlg, "directButton");
+            });
+            QCOMPARE(login.login(), correctIt);
+            QCOMPARE(login.isDirectLink(), correctIt);
+            QVERIFY2(message.contains(QStringLiteral("用户名或密码错误")) && message.endsWith(QStringLiteral("\n请检查：密码、用户")),
+                     qPrintable(message));
+            QCOMPARE(typedAgain, QStringLiteral("typo|") + p.database);
+            QCOMPARE(mgr()->isLinked(), correctIt);
+            QVERIFY(!login.connectionDialog()->lastAttemptFailed());
+        }
     }
 
     void corruptSettingsGiveDefaults()

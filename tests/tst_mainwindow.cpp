@@ -12,6 +12,8 @@
 #include "orvDevPointWidget.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -233,25 +235,171 @@ private slots:
         QVERIFY(question.contains(QStringLiteral("未保存的修改")));
         QVERIFY(model->hasPendingChanges());
 
-        // Closing asks twice while an edit is unsaved; No to the second keeps the window.
+        // Closing asks once while an edit is unsaved, and 取消 (the default) keeps window and edit.
         QStringList questions;
         answerModal<QMessageBox>([&](QMessageBox *box) {
             questions << box->text();
-            answerModal<QMessageBox>([&](QMessageBox *second) {
-                questions << second->text();
-                second->button(QMessageBox::No)->click();
-            });
-            box->button(QMessageBox::Yes)->click();
+            QCOMPARE(box->defaultButton()->text(), QStringLiteral("取消"));
+            box->defaultButton()->click();
         });
         QVERIFY(!w.close());
-        QCOMPARE(questions.size(), 2);
-        QCOMPARE(questions.first(), QStringLiteral("确定退出软件"));
-        QVERIFY(questions.last().contains(QStringLiteral("未保存的修改")));
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions.first().contains(QStringLiteral("REPORT_TYPE_INFO")) && questions.first().contains(QStringLiteral("未保存的修改")),
+                 qPrintable(questions.first()));
+        QVERIFY(model->hasPendingChanges());
 
         answerModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         reload->click();
         QVERIFY(!model->hasPendingChanges());
         QCOMPARE(model->getRowData(1).at(desc), QStringLiteral("x"));
+    }
+
+    // Quitting with unsaved edits: 保存并退出 writes them (and stays when the save fails),
+    // 放弃修改并退出 leaves the database as it was.
+    void quittingSavesOrDiscards()
+    {
+        writeDefinition(R"(<r><Item used="true" text="报表" id="PropertyPanel" param="REPORT_TYPE_INFO.xml"/></r>)");
+        for (const char *answer : {"saveAndQuit", "discardAndQuit"}) {
+            MainWindow w;
+            w.show();
+            auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+            OrvTableModel *model = page->currentModel();
+            const int desc = model->findCol(QStringLiteral("REPORT_DESC"));
+            const int name = model->findCol(QStringLiteral("REPORT_NAME"));
+            const QString report = model->getRowData(0).at(name);
+            QVERIFY(model->setData(model->index(0, desc), QString::fromLatin1(answer)));
+            answerModal<QMessageBox>([answer](QMessageBox *box) { box->findChild<QPushButton *>(QLatin1String(answer))->click(); });
+            QVERIFY(w.close());
+            QStringList stored;
+            OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT REPORT_DESC FROM REPORT_TYPE_INFO WHERE REPORT_NAME = '%1';").arg(report), stored);
+            QCOMPARE(stored.value(0) == QLatin1String(answer), qstrcmp(answer, "saveAndQuit") == 0);
+        }
+
+        MainWindow w;
+        w.show();
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        OrvTableModel *model = page->currentModel();
+        const int id = model->findCol(QStringLiteral("REPORT_ID"));
+        w.setPrimaryKeyEditable(true);
+        QVERIFY(model->setData(model->index(0, id), model->getRowData(1).at(id))); // a key taken twice
+        QString failure;
+        answerModal<QMessageBox>([&](QMessageBox *box) {
+            answerMessageBox(&failure);
+            box->findChild<QPushButton *>(QStringLiteral("saveAndQuit"))->click();
+        });
+        QVERIFY(!w.close());
+        QVERIFY2(failure.startsWith(QStringLiteral("保存失败|")), qPrintable(failure));
+        QVERIFY(w.isVisible() && model->hasPendingChanges());
+        page->onRevert();
+    }
+
+    // Ctrl+C copies the selected cells as tab-separated text (the header with whole rows), Ctrl+Z
+    // takes back the last unsaved cell edit, Ctrl+F goes to the filter; the context menu lists them.
+    void pageKeyboard()
+    {
+        writeDefinition(R"(<r><Item used="true" text="报表" id="PropertyPanel" param="REPORT_TYPE_INFO.xml"/></r>)");
+        MainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        QTableView *view = page->view();
+        QAbstractItemModel *proxy = view->model();
+        OrvTableModel *model = page->currentModel();
+        const int name = model->findCol(QStringLiteral("REPORT_NAME"));
+        const int desc = model->findCol(QStringLiteral("REPORT_DESC"));
+        view->setFocus();
+
+        view->selectionModel()->select(QItemSelection(proxy->index(0, name), proxy->index(1, desc)), QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QString expected = proxy->index(0, name).data().toString() + QLatin1Char('\t') + proxy->index(0, desc).data().toString() + QLatin1Char('\n')
+            + proxy->index(1, name).data().toString() + QLatin1Char('\t') + proxy->index(1, desc).data().toString() + QLatin1Char('\n');
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+        view->selectRow(0);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QVERIFY2(lines.first().contains(QStringLiteral("报表名称\t")) || lines.first().contains(QLatin1Char('\t')), qPrintable(lines.first()));
+        QCOMPARE(lines.at(1).split(QLatin1Char('\t')).size(), lines.first().split(QLatin1Char('\t')).size());
+
+        // Two edits through the editor; Ctrl+Z takes back the second, then the first, then nothing.
+        const QString before = proxy->index(0, desc).data().toString();
+        for (const QString &text : {QStringLiteral("一"), QStringLiteral("二")}) {
+            view->setCurrentIndex(proxy->index(0, desc));
+            view->edit(proxy->index(0, desc));
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY2(editor, QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "no focus");
+            editor->setText(text);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_COMPARE(proxy->index(0, desc).data().toString(), text); // committed once the editor has closed
+        }
+        QCOMPARE(proxy->index(0, desc).data().toString(), QStringLiteral("二"));
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(proxy->index(0, desc).data().toString(), QStringLiteral("一"));
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(proxy->index(0, desc).data().toString(), before);
+        QVERIFY(!model->hasPendingChanges());
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(proxy->index(0, desc).data().toString(), before);
+
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(page->findChild<QLineEdit *>()->hasFocus());
+        QStringList menu;
+        for (QAction *a : view->actions())
+            if (!a->isSeparator())
+                menu << a->text() + QLatin1Char('=') + a->shortcut().toString();
+        QCOMPARE(menu, (QStringList{"保存=Ctrl+S", "刷新=F5", "筛选=Ctrl+F", "复制=Ctrl+C", "撤销上次单元格修改=Ctrl+Z", "导出…=Ctrl+E", "导入…="}));
+        const QList<QPushButton *> buttons = page->findChildren<QPushButton *>();
+        QVERIFY(std::any_of(buttons.begin(), buttons.end(), [](QPushButton *b) { return b->toolTip() == QStringLiteral("保存 (Ctrl+S)"); }));
+    }
+
+    // Size, position, the page shown and column widths come back at the next start.
+    void windowRemembersItsPlace()
+    {
+        writeDefinition(R"(<r><Item used="true" text="一" id="PropertyPanel" param="REPORT_TYPE_INFO.xml"/>
+                           <Item used="true" text="二" id="PropertyPanel" param="HMI_TYPE_INFO.xml"/></r>)");
+        {
+            MainWindow w;
+            w.show();
+            QCOMPARE(w.pages()->currentIndex(), 0);
+            w.setGeometry(40, 50, 900, 600);
+            toolBarActions(w).at(1)->trigger();
+            auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(1));
+            page->view()->setColumnWidth(1, 333);
+            answerMessageBox(nullptr);
+            QVERIFY(w.close());
+        }
+        MainWindow w;
+        QCOMPARE(w.size(), QSize(900, 600));
+        QCOMPARE(w.pages()->currentIndex(), 1);
+        QVERIFY(toolBarActions(w).at(1)->isChecked());
+        w.show();
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(1));
+        QCOMPARE(page->view()->columnWidth(1), 333);
+    }
+
+    // A read-only user sees it all the time, and is told in a box at the first attempt to edit a cell.
+    void readOnlyIsShown()
+    {
+        writeDefinition(R"(<r><Item used="true" text="报表" id="PropertyPanel" param="REPORT_TYPE_INFO.xml"/></r>)");
+        {
+            MainWindow w;
+            QVERIFY(!w.findChild<QLabel *>(QStringLiteral("readOnlyBadge")));
+        }
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_READONLY);
+        MainWindow w;
+        w.show();
+        auto *badge = w.findChild<QLabel *>(QStringLiteral("readOnlyBadge"));
+        QVERIFY(badge && badge->isVisible());
+        QCOMPARE(badge->text(), QStringLiteral("只读"));
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        const QModelIndex cell = page->view()->model()->index(0, 1);
+        QString told;
+        answerMessageBox(&told);
+        emit page->view()->doubleClicked(cell);
+        QCOMPARE(told, QStringLiteral("只读|当前用户没有修改权限"));
+        // Once: later attempts are said in the status line only.
+        emit page->view()->doubleClicked(cell);
+        QVERIFY(page->statusText().contains(QStringLiteral("当前用户没有修改权限")));
+        OrvTableDataMgr::getInstance()->setRight(OrvTableDataMgr::RIGHT_EDIT);
     }
 
     void databaseErrorsAndVersion()

@@ -602,6 +602,38 @@ private slots:
         QCOMPARE(units(), (QStringList{"A", "A", "A"}));
     }
 
+    // Only a new search ends the undo: choosing another point type, another place or tab does not.
+    void undoOutlivesOtherChoices()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        Modals modals;
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        const int unit = colOf("FES_ANALOG.xml", "UNIT");
+        const QString tag = f.tag(0);
+        selectRows(f.view(), {0}, unit);
+        f.ops()->sameValue(QStringLiteral("kV"), f.ops()->selection());
+        f.box("comboBox_pointType")->setCurrentText(QStringLiteral("数字量"));
+        f.box("comboBox_location")->setCurrentIndex(f.box("comboBox_location")->count() - 1);
+        QVERIFY(f.ops()->undoAction()->isVisible());
+        f.dlg.onUndoLastBatch();
+        QCOMPARE(stored("fes_analog", "UNIT", tag), QStringLiteral("<null>"));
+
+        Back b;
+        b.place();
+        b.search(QStringLiteral("模拟量"));
+        const int desc = colOf("ANALOG.xml", "DESCRIPTION");
+        const QString point = text(b.model(0), 0, 0);
+        const QString before = stored("analog", "DESCRIPTION", point);
+        selectRows(b.view(0), {0}, desc);
+        b.dlg.batchEdit()->sameValue(QStringLiteral("改"), b.dlg.batchEdit()->selection());
+        b.box("comboBox_pointType")->setCurrentText(QStringLiteral("数字量"));
+        QVERIFY(b.dlg.batchEdit()->undoAction()->isVisible());
+        b.dlg.onUndoLastBatch();
+        QCOMPARE(stored("analog", "DESCRIPTION", point), before);
+        QCOMPARE(modals.boxes, repeated(4, QStringLiteral("消息|修改成功!")));
+    }
+
     void rememberedInputs()
     {
         QVERIFY(freshDemo(Backend::SQLite));

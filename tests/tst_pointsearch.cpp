@@ -224,6 +224,9 @@ private slots:
     {
         QFETCH(Backend, backend);
         QVERIFY(freshDemo(backend));
+        // An updated row moves to the end of PostgreSQL's table: the lists keep their order anyway.
+        QVERIFY(run({QStringLiteral("UPDATE SYS_MODEL_LOCATION_INFO SET DESCRIPTION = DESCRIPTION WHERE LOCATION_ID = 1"),
+                     QStringLiteral("UPDATE SYS_MODEL_SUB_SYSTEM_INFO SET DESCRIPTION = DESCRIPTION WHERE SUB_SYSTEM_ID = 4")}));
         OrvFesPointDlg dlg(nullptr);
         DlgWidgets w(&dlg);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("前置测点检索器"));
@@ -231,7 +234,7 @@ private slots:
         QCOMPARE(comboData(w.location), (QStringList{"1", "2", "3"}));
         QCOMPARE(w.location->currentText(), QStringLiteral("火车站"));
         // The platform's own subsystems 1 to 3 are never offered.
-        QCOMPARE(sorted(comboData(w.subsystem)), (QStringList{"4", "5", "6"}));
+        QCOMPARE(comboData(w.subsystem), (QStringList{"4", "5", "6"}));
         QStringList types;
         for (int i = 0; i < w.type->count(); ++i)
             types << w.type->itemText(i) + QLatin1Char('=') + w.type->itemData(i).toString();
@@ -318,7 +321,10 @@ private slots:
         w.devices->setCurrentRow(itemTexts(w.devices, false, Qt::UserRole).indexOf(dev));
         QCOMPARE(itemTexts(w.points, false, Qt::UserRole),
                  (QStringList{dev + "_Ia", dev + "_Ib", dev + "_Ic", dev + "_P"}));
-        QCOMPARE(w.points->item(0)->text(), QStringLiteral("火车站断路器01(组1)A相电流"));
+        QCOMPARE(w.points->item(0)->text(), QStringLiteral("火车站断路器01(组1)A相电流（QF01_Ia）"));
+        QCOMPARE(w.points->item(0)->toolTip(), dev + QStringLiteral("_Ia"));
+        QCOMPARE(w.devices->currentItem()->text(), w.devices->currentItem()->data(OrvFesPointDlg::DescriptionRole).toString()
+                                                       + QStringLiteral("（QF01）"));
 
         w.chooseType(QStringLiteral("累积量"));
         QCOMPARE(itemTexts(w.points, false, Qt::UserRole), (QStringList{dev + "_Wz", dev + "_Wh", dev + "_Wa"}));
@@ -379,12 +385,12 @@ private slots:
         QCOMPARE(all, 2 + descs.size());
         for (const char *filter : {"ab", "AB", "Ab", "aB"}) {
             w.filter->setText(QLatin1String(filter));
-            QCOMPARE(sorted(itemTexts(w.devices, true)), (QStringList{"Cabinet", "TAB 3", "aB-7"}));
+            QCOMPARE(sorted(itemTexts(w.devices, true, OrvFesPointDlg::DescriptionRole)), (QStringList{"Cabinet", "TAB 3", "aB-7"}));
             QCOMPARE(w.devices->count(), all); // hidden, not removed
         }
         // Still applied to another RTU's devices.
         w.rtu->setCurrentIndex(1);
-        QCOMPARE(itemTexts(w.devices, true), QStringList{"ABC"});
+        QCOMPARE(itemTexts(w.devices, true, OrvFesPointDlg::DescriptionRole), QStringList{"ABC"});
         w.filter->clear();
         QCOMPARE(itemTexts(w.devices, true).size(), w.devices->count());
         QCOMPARE(w.devices->count(), 4);
@@ -405,6 +411,13 @@ private slots:
         QTest::mouseClick(w.points->viewport(), Qt::LeftButton, Qt::NoModifier, w.points->visualItemRect(trip).center());
         QCOMPARE(w.tag->text(), trip->data(Qt::UserRole).toString());
         QVERIFY(w.tag->text().endsWith(QStringLiteral("_Trip")));
+        // A long tag shows its start; the next type's list starts without a tag.
+        QCOMPARE(w.tag->cursorPosition(), 0);
+        QCOMPARE(w.tag->toolTip(), w.tag->text());
+        w.chooseType(QStringLiteral("模拟量"));
+        QCOMPARE(w.tag->text(), QString());
+        w.chooseType(QStringLiteral("数字量"));
+        trip = w.points->item(1);
 
         // Selected bottom first: the payload follows selectedItems(), not the rows.
         w.points->clearSelection();
@@ -418,7 +431,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             QVERIFY(strings.at(i).startsWith(QStringLiteral("fes_digital;")));
             QCOMPARE(strings.at(i), QStringLiteral("fes_digital;%1;%2").arg(selected.at(i)->data(Qt::UserRole).toString(),
-                                                                           selected.at(i)->text()));
+                                                                           selected.at(i)->data(OrvFesPointDlg::DescriptionRole).toString()));
         }
 
         QCOMPARE(w.points->model()->mimeTypes(), QStringList{"xxx/data"});
@@ -466,9 +479,20 @@ private slots:
         QVERIFY(r.entered && r.moved && r.dropped);
         QCOMPARE(r.action, Qt::CopyAction);
         QVERIFY2(question.contains(key) && question.contains(fes), qPrintable(question));
+        // The confirmation warns: another station, subsystem and RTU, and a point linked already.
+        for (const char *warning : {"前置测点在位置 2，后台测点的设备在位置 1", "专业", "前置测点在 RTU STA02.BAS.CH01.RTU02 上",
+                                    "前置测点已关联到后台测点 analog.STA02."})
+            QVERIFY2(question.contains(QString::fromUtf8(warning)), qPrintable(question));
         QCOMPARE(cellOf("analog_map_to_fes", "FES_TAG", key), fes);
         QCOMPARE(cellOf("analog_map_to_fes", "RTU_TAG", key), QStringLiteral("STA02.BAS.CH01.RTU02"));
         QVERIFY(!map.page.currentModel()->hasPendingChanges());
+
+        // Back to its own point, free again now: nothing to warn about.
+        std::unique_ptr<QMimeData> own(payloadOf({"fes_analog;" + kRtu1 + ".QF01_Ia;A相电流"}));
+        answerWith(QMessageBox::Yes, &question);
+        QVERIFY(dropOnto(map.viewport(), map.rowPos(key), own.get()).dropped);
+        QVERIFY2(!question.contains(QStringLiteral("请注意")), qPrintable(question));
+        QCOMPARE(cellOf("analog_map_to_fes", "FES_TAG", key), kRtu1 + ".QF01_Ia");
 
         // A digital point does not fit an analog row.
         QString text;
@@ -476,8 +500,11 @@ private slots:
         std::unique_ptr<QMimeData> digital(payloadOf({"fes_digital;" + kRtu1 + ".QF01_Pos;分合位置"}));
         const DropResult refused = dropOnto(map.viewport(), map.rowPos(key), digital.get());
         QVERIFY(!refused.dropped);
-        QVERIFY2(text.startsWith(QStringLiteral("消息|")) && text.contains(QStringLiteral("fes_digital")), qPrintable(text));
-        QCOMPARE(cellOf("analog_map_to_fes", "FES_TAG", key), fes);
+        // Named as the pages name them, not by their tables.
+        QVERIFY2(text.startsWith(QStringLiteral("消息|")) && text.contains(QStringLiteral("前置数字量")) && !text.contains(QStringLiteral("fes_digital"))
+                     && !text.contains(QStringLiteral("analog_map_to_fes")),
+                 qPrintable(text));
+        QCOMPARE(cellOf("analog_map_to_fes", "FES_TAG", key), kRtu1 + ".QF01_Ia");
     }
 
     void dropRefusals()

@@ -57,6 +57,16 @@ QStringList toolOptions(const DbLinkParams &p)
     return args;
 }
 
+// The parameter a failed open blames.
+DbConnection::LinkField blamedField(const DbLinkParams &p)
+{
+    const QString name = QStringLiteral("tls_blamed");
+    DbConnection::LinkField field = DbConnection::LinkField::None;
+    DbConnection::open(p, name, &field);
+    DbConnection::close(name);
+    return field;
+}
+
 void addServerRows()
 {
     QTest::addColumn<Backend>("backend");
@@ -196,6 +206,8 @@ private slots:
         p.tls.caFile = cert(ca);
         p.host = host;
         const QString error = openLink(p);
+        // The connection dialog is told to point at its encryption fields.
+        QCOMPARE(blamedField(p), DbConnection::LinkField::Tls);
         QCOMPARE(serverScript(QStringLiteral("tlsservers.sh"), {QStringLiteral("present"), QStringLiteral("server")}, kState), QString());
         QVERIFY2(error.startsWith(QStringLiteral("数据库服务器 %1 的证书未通过验证：%2，连接已拒绝").arg(server(p), reason)), qPrintable(error));
         QVERIFY(!mgr()->isLinked());
@@ -258,6 +270,7 @@ private slots:
             const QString error = openLink(p);
             QVERIFY2(error.startsWith(QStringLiteral("数据库服务器 %1 不提供加密连接，而加密连接设为“%2”，连接已拒绝").arg(server(p), DbTls::modeTitle(mode))),
                      qPrintable(error));
+            QCOMPARE(blamedField(p), DbConnection::LinkField::Tls);
         }
     }
 

@@ -1,8 +1,10 @@
 #include "OrvFesLinkDropFilter.h"
 
+#include "FesLinkWarnings.h"
 #include "FesPointDrag.h"
 #include "OrvMessage.h"
 #include "OrvPropertyPage.h"
+#include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "PointCatalogue.h"
 #include "PointQuery.h"
@@ -91,11 +93,11 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
     }
     const QString fesTable = fesTableOf(model->getTableName());
     if (point.table.compare(fesTable, Qt::CaseInsensitive) != 0) {
-        refuse(tr("前置测点 %1 属于表 %2，%3 只能关联 %4 的测点").arg(point.tag, point.table, model->getTableName(), fesTable));
+        refuse(tr("前置测点 %1 是%2，“%3”只能关联%4").arg(point.tag, shownName(point.table), shownName(model->getTableName()), shownName(fesTable)));
         return false;
     }
     if (model->hasPendingChanges()) {
-        refuse(tr("%1 有未保存的修改，请先保存或撤销，再关联前置测点").arg(model->getTableName()));
+        refuse(tr("“%1”有未保存的修改，请先保存或撤销，再关联前置测点").arg(shownName(model->getTableName())));
         return false;
     }
     const int fesCol = model->findCol(QLatin1String(kFesTag));
@@ -108,23 +110,19 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
         }
     }
 
-    const DbRows rtus = PointQuery::fesPointRtu(fesTable, point.tag);
-    if (!rtus.ok()) {
-        refuse(tr("读取前置测点 %1 失败：%2").arg(point.tag, rtus.error));
+    const DbRows place = PointQuery::fesPointPlace(fesTable, point.tag);
+    if (!place.ok()) {
+        refuse(tr("读取前置测点 %1 失败：%2").arg(point.tag, place.error));
         return false;
     }
-    if (rtus.rows.isEmpty()) {
-        refuse(tr("前置测点 %1 在表 %2 中不存在").arg(point.tag, fesTable));
+    if (place.rows.isEmpty()) {
+        refuse(tr("前置测点 %1 在%2中不存在").arg(point.tag, shownName(fesTable)));
         return false;
     }
-
-    const QString question = tr("确定将 %1（%2）关联到前置测点 %3（%4）？\n当前关联的前置测点：%5")
-                                 .arg(cell(model, row, "KEY_ID_TAG"), cell(model, row, "DESCRIPTION"), point.tag,
-                                      point.description, cell(model, row, kFesTag));
-    if (orv_ui::information(m_page, tr("消息"), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!confirm(model, row, point, place))
         return false;
 
-    if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), rtus.text(0, 0))) {
+    if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), place.text(0, 0))) {
         model->revertChanges();
         refuse(tr("关联失败：前置测点 %1 未被接受").arg(point.tag));
         return false;
@@ -138,6 +136,26 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
     }
     emit sigLinked();
     return true;
+}
+
+bool OrvFesLinkDropFilter::confirm(OrvTableModel *model, int row, const orv_fes_drag::Point &point, const DbRows &place) const
+{
+    const QString key = cell(model, row, "KEY_ID_TAG");
+    QString question = tr("确定将 %1（%2）关联到前置测点 %3（%4）？\n当前关联的前置测点：%5")
+                           .arg(key, cell(model, row, "DESCRIPTION"), point.tag, point.description, cell(model, row, kFesTag));
+    QString error;
+    const QStringList warnings = FesLinkWarnings::of(model->getTableName(), key, point.tag, place, &error);
+    if (!error.isEmpty())
+        question += QStringLiteral("\n\n") + tr("无法核对这个关联：%1").arg(error);
+    if (!warnings.isEmpty())
+        question += QStringLiteral("\n\n") + tr("请注意：") + QStringLiteral("\n• ") + warnings.join(QStringLiteral("\n• "));
+    return orv_ui::information(m_page, tr("消息"), question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString OrvFesLinkDropFilter::shownName(const QString &table)
+{
+    const QString description = OrvTableDataMgr::getInstance()->definitionOfTable(table).description;
+    return description.isEmpty() ? table : description;
 }
 
 void OrvFesLinkDropFilter::refuse(const QString &text) const

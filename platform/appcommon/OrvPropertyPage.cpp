@@ -1,11 +1,13 @@
 #include "OrvPropertyPage.h"
 
+#include "ColumnWidths.h"
 #include "OrvEditMarksProxy.h"
 #include "OrvMessage.h"
 #include "OrvFesLinkDropFilter.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
 #include "OrvWaitPrgDlg.h"
+#include "PageActions.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -84,6 +86,8 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
     connect(m_revert, &QPushButton::clicked, this, &OrvPropertyPage::onRevert);
     connect(m_view, &QTableView::doubleClicked, this, &OrvPropertyPage::onCellActivated);
     connect(new OrvFesLinkDropFilter(this), &OrvFesLinkDropFilter::sigLinked, this, &OrvPropertyPage::updateState);
+    new PageActions(this, m_save, reload, m_filter);
+    m_widths = new ColumnWidths(m_view);
     updateState();
 }
 
@@ -101,6 +105,28 @@ QString OrvPropertyPage::statusText() const
 bool OrvPropertyPage::hasUnsavedChanges() const
 {
     return std::any_of(m_models.begin(), m_models.end(), [](OrvTableModel *m) { return m->hasPendingChanges(); });
+}
+
+QStringList OrvPropertyPage::unsavedTables() const
+{
+    QStringList tables;
+    for (OrvTableModel *model : m_models)
+        if (model->hasPendingChanges())
+            tables.append(model->getTableName());
+    return tables;
+}
+
+bool OrvPropertyPage::saveAllChanges()
+{
+    for (int i = 0; i < m_models.size(); ++i) {
+        if (!m_models.at(i)->hasPendingChanges())
+            continue;
+        m_tabs->setCurrentIndex(i);
+        onSave();
+        if (m_models.at(i)->hasPendingChanges())
+            return false;
+    }
+    return true;
 }
 
 void OrvPropertyPage::showEvent(QShowEvent *event)
@@ -169,6 +195,7 @@ void OrvPropertyPage::showModel(OrvTableModel *model)
     }
     m_filterColumn->blockSignals(false);
     m_view->resizeColumnsToContents();
+    m_widths->apply(model->getTableName());
     m_message.clear();
     applyFilter();
 }
@@ -192,6 +219,12 @@ void OrvPropertyPage::onCellActivated(const QModelIndex &index)
         return;
     m_message = model->editRefusal(m_proxy->mapToSource(index).column());
     updateState();
+    // A read-only user is told once in a box; afterwards the status line says it.
+    static bool toldReadOnly = false;
+    if (!toldReadOnly && OrvTableDataMgr::getInstance()->right() == OrvTableDataMgr::RIGHT_READONLY) {
+        toldReadOnly = true;
+        orv_ui::information(this, tr("只读"), m_message);
+    }
 }
 
 void OrvPropertyPage::onSave()

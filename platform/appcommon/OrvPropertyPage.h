@@ -4,6 +4,7 @@
 #include <QVector>
 #include <QWidget>
 
+class ColumnWidths;
 class OrvTableModel;
 class QComboBox;
 class QLabel;
@@ -29,6 +30,10 @@ public:
     QString statusText() const;
     // True when a table of the page holds edits not yet saved.
     bool hasUnsavedChanges() const;
+    QStringList unsavedTables() const;
+    // Saves the tables with edits one after the other; false at the first that fails, which the
+    // page then shows with its message.
+    bool saveAllChanges();
 
 public slots:
     void onTableChanged(int index);
@@ -66,4 +71,5 @@ private:
     // Keystrokes that arrive while the page is busy are filtered once, with the latest text.
     QTimer *m_filterTimer = nullptr;
     QString m_message;
+    ColumnWidths *m_widths = nullptr;
 };

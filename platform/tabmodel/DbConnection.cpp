@@ -268,37 +268,46 @@ QString tlsFailureSentence(const DbLinkParams &p, const QString &text, const QSt
     return QString();
 }
 
-// Why a server link failed, as a sentence naming what failed.
-QString linkFailureSentence(const DbLinkParams &p, const QSqlError &error)
+struct LinkFailure
 {
+    DbConnection::LinkField field;
+    QString sentence;
+};
+
+// Why a server link failed, as a sentence naming what failed and the parameter to blame.
+LinkFailure linkFailureOf(const DbLinkParams &p, const QSqlError &error)
+{
+    using F = DbConnection::LinkField;
     const QString text = errorText(error);
     const QString code = error.nativeErrorCode();
     const QString server = p.serverText();
     const QString tls = tlsFailureSentence(p, text, code);
     if (!tls.isEmpty())
-        return tls;
+        return {code == QLatin1String("1045") ? F::Credentials : F::Tls, tls};
     if (code == QLatin1String("1045") || mentions(text, {"password authentication failed", "authentication failed"}))
-        return QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误").arg(server, p.user);
+        return {F::Credentials, QObject::tr("数据库服务器 %1 拒绝了用户 %2 的登录：用户名或密码错误").arg(server, p.user)};
     if (code == QLatin1String("1044"))
-        return QObject::tr("用户 %1 无权访问数据库服务器 %2 上的数据库 %3").arg(p.user, server, p.database);
+        return {F::Database, QObject::tr("用户 %1 无权访问数据库服务器 %2 上的数据库 %3").arg(p.user, server, p.database)};
     if (code == QLatin1String("1049") || (mentions(text, {"database"}) && mentions(text, {"does not exist"})))
-        return QObject::tr("数据库服务器 %1 上不存在数据库 %2").arg(server, p.database);
+        return {F::Database, QObject::tr("数据库服务器 %1 上不存在数据库 %2").arg(server, p.database)};
     if (mentions(text, {"role"}) && mentions(text, {"does not exist"}))
-        return QObject::tr("数据库服务器 %1 上不存在用户 %2").arg(server, p.user);
+        return {F::User, QObject::tr("数据库服务器 %1 上不存在用户 %2").arg(server, p.user)};
     if (code == QLatin1String("2005") || mentions(text, {"could not translate host name", "Unknown server host", "Unknown host"}))
-        return QObject::tr("找不到数据库服务器地址 %1").arg(p.host);
+        return {F::Server, QObject::tr("找不到数据库服务器地址 %1").arg(p.host)};
     if (code == QLatin1String("2002") || code == QLatin1String("2003")
         || mentions(text, {"Connection refused", "could not connect", "Can't connect", "timeout expired", "timed out"}))
-        return QObject::tr("无法连接到数据库服务器 %1（服务器未启动、地址或端口错误，或网络不通）").arg(server);
-    return QObject::tr("无法打开数据库服务器 %1 上的数据库 %2（用户 %3）").arg(server, p.database, p.user);
+        return {F::Server, QObject::tr("无法连接到数据库服务器 %1（服务器未启动、地址或端口错误，或网络不通）").arg(server)};
+    return {F::None, QObject::tr("无法打开数据库服务器 %1 上的数据库 %2（用户 %3）").arg(server, p.database, p.user)};
 }
 
-QString linkFailure(const DbLinkParams &p, const QSqlError &error)
+QString linkFailure(const DbLinkParams &p, const QSqlError &error, DbConnection::LinkField *field)
 {
-    const QString sentence = p.type == orv_dbms::DB_SQLITE
-        ? QObject::tr("无法打开SQLite数据库文件 %1").arg(p.database)
-        : linkFailureSentence(p, error);
-    return sentence + QLatin1Char('\n') + QObject::tr("驱动信息：%1").arg(driverLine(error));
+    LinkFailure failure{DbConnection::LinkField::Database, QObject::tr("无法打开SQLite数据库文件 %1").arg(p.database)};
+    if (p.type != orv_dbms::DB_SQLITE)
+        failure = linkFailureOf(p, error);
+    if (field)
+        *field = failure.field;
+    return failure.sentence + QLatin1Char('\n') + QObject::tr("驱动信息：%1").arg(driverLine(error));
 }
 
 // Runs one statement of the session set-up. Empty text on success.
@@ -646,7 +655,7 @@ QString mySqlTlsRefusal(const DbLinkParams &params, const DbServer &server)
 }
 
 // Opens db on the server (or, for PostgreSQL, the hosts libpq chooses from) and pins its session.
-QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServer> &servers)
+QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServer> &servers, LinkField *field)
 {
     db.setDatabaseName(params.database);
     if (params.type != orv_dbms::DB_SQLITE) {
@@ -659,19 +668,24 @@ QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServe
         db.setPassword(params.password);
     }
     const QString refused = mySqlTlsRefusal(params, servers.value(0));
-    if (!refused.isEmpty())
+    if (!refused.isEmpty()) {
+        if (field)
+            *field = LinkField::Tls;
         return refused;
+    }
     db.setConnectOptions(connectOptions(params, servers));
     if (!db.open()) {
         DbLinkParams tried = params;
         tried.host = db.hostName();
         tried.port = servers.value(0).port;
-        return linkFailure(tried, db.lastError());
+        return linkFailure(tried, db.lastError(), field);
     }
     // Whatever a driver did, a link that must be encrypted is never used in clear text.
     if (params.tls.mode >= DbTls::Required && tlsProtocol(db).isEmpty()) {
         const QString server = serverInUse(db);
         db.close();
+        if (field)
+            *field = LinkField::Tls;
         return notOfferedSentence(server, params.tls.mode);
     }
     return prepare(db);
@@ -685,13 +699,13 @@ bool isReadOnlyServer(QSqlDatabase &db)
 
 // MariaDB knows no host lists: the servers are tried in order, and one that is a read-only
 // replica is kept only when no server accepting writes answers.
-QString openFirstWritable(QSqlDatabase &db, const DbLinkParams &params)
+QString openFirstWritable(QSqlDatabase &db, const DbLinkParams &params, LinkField *field)
 {
     QStringList failures;
     int readOnly = -1;
     const QList<DbServer> servers = params.servers();
     for (int i = 0; i < servers.size(); ++i) {
-        const QString failure = openOn(db, params, {servers.at(i)});
+        const QString failure = openOn(db, params, {servers.at(i)}, field);
         if (failure.isEmpty() && !isReadOnlyServer(db))
             return QString();
         if (failure.isEmpty() && readOnly < 0)
@@ -700,16 +714,16 @@ QString openFirstWritable(QSqlDatabase &db, const DbLinkParams &params)
         db.close();
     }
     if (readOnly >= 0)
-        return openOn(db, params, {servers.at(readOnly)});
+        return openOn(db, params, {servers.at(readOnly)}, field);
     return failures.join(QLatin1Char('\n'));
 }
 
-QString connectLink(QSqlDatabase &db, const DbLinkParams &params)
+QString connectLink(QSqlDatabase &db, const DbLinkParams &params, LinkField *field = nullptr)
 {
     const QList<DbServer> servers = params.servers();
     if (params.type == orv_dbms::DB_MYSQL && servers.size() > 1)
-        return openFirstWritable(db, params);
-    return openOn(db, params, servers);
+        return openFirstWritable(db, params, field);
+    return openOn(db, params, servers, field);
 }
 
 QString tlsFileProblem(const DbTls &tls)
@@ -733,32 +747,45 @@ QString tlsFileProblem(const DbTls &tls)
     return QString();
 }
 
-QString checkOpenable(const DbLinkParams &params)
+QString checkOpenable(const DbLinkParams &params, LinkField *field = nullptr)
 {
+    LinkField blamed = LinkField::None;
+    QString failure;
     const QString driver = DbConnection::driverName(params.type);
-    if (driver.isEmpty())
-        return QObject::tr("不支持的数据库类型代码 %1").arg(int(params.type));
-    if (!QSqlDatabase::isDriverAvailable(driver))
-        return QObject::tr("无法连接%1数据库 %2: 缺少Qt数据库驱动 %3 (已安装的驱动: %4)")
-            .arg(params.typeName(), params.describe(), driver, QSqlDatabase::drivers().join(QLatin1Char(' ')));
-    if (params.type == orv_dbms::DB_SQLITE && !QFileInfo(params.database).isFile())
-        return QObject::tr("数据库文件不存在: %1").arg(params.database);
-    if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty())
-        return QObject::tr("没有填写数据库服务器地址");
-    return params.type == orv_dbms::DB_SQLITE ? QString() : tlsFileProblem(params.tls);
+    if (driver.isEmpty()) {
+        blamed = LinkField::Type;
+        failure = QObject::tr("不支持的数据库类型代码 %1").arg(int(params.type));
+    } else if (!QSqlDatabase::isDriverAvailable(driver)) {
+        blamed = LinkField::Type;
+        failure = QObject::tr("无法连接%1数据库 %2: 缺少Qt数据库驱动 %3 (已安装的驱动: %4)")
+                      .arg(params.typeName(), params.describe(), driver, QSqlDatabase::drivers().join(QLatin1Char(' ')));
+    } else if (params.type == orv_dbms::DB_SQLITE && !QFileInfo(params.database).isFile()) {
+        blamed = LinkField::Database;
+        failure = QObject::tr("数据库文件不存在: %1").arg(params.database);
+    } else if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty()) {
+        blamed = LinkField::Server;
+        failure = QObject::tr("没有填写数据库服务器地址");
+    }
+    else if (params.type != orv_dbms::DB_SQLITE) {
+        blamed = LinkField::Tls;
+        failure = tlsFileProblem(params.tls);
+    }
+    if (field)
+        *field = blamed;
+    return failure;
 }
 
 } // namespace
 
-QString open(const DbLinkParams &params, const QString &connectionName)
+QString open(const DbLinkParams &params, const QString &connectionName, LinkField *field)
 {
     close(connectionName);
-    QString failure = checkOpenable(params);
+    QString failure = checkOpenable(params, field);
     if (!failure.isEmpty())
         return failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(driverName(params.type), connectionName);
-        failure = connectLink(db, params);
+        failure = connectLink(db, params, field);
     }
     if (!failure.isEmpty())
         close(connectionName);

@@ -85,10 +85,14 @@ orv_dbms::EDbType typeFromName(const QString &name, bool *ok);
 // The names typeFromName accepts, for messages.
 QString acceptedTypeNames();
 
+// The field of the connection parameters a failed open points at, so that a dialog can say
+// which one to correct.
+enum class LinkField { None, Type, Server, Credentials, User, Database, Tls };
+
 // Opens the named Qt SQL connection (replacing one of that name) and pins its session. Empty
 // text on success, else a sentence naming server, port, database and user, and the driver's
-// own text on the next line.
-QString open(const DbLinkParams &params, const QString &connectionName);
+// own text on the next line; field, when given, gets the parameter to blame.
+QString open(const DbLinkParams &params, const QString &connectionName, LinkField *field = nullptr);
 // Opens the named connection again on the same object, so that queries made on it stay usable:
 // after a lost link, and after a failover (the servers are tried again, in order).
 QString reopen(const DbLinkParams &params, const QString &connectionName);

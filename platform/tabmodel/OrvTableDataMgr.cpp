@@ -131,7 +131,7 @@ QString OrvTableDataMgr::initDBLink(DataBaseInterface::LinkType linkType)
 QString OrvTableDataMgr::openLink(const DbLinkParams &params, DataBaseInterface::LinkType linkType)
 {
     onSysQuit();
-    const QString error = DbConnection::open(params, QLatin1String(QSqlDatabase::defaultConnection));
+    const QString error = DbConnection::open(params, QLatin1String(QSqlDatabase::defaultConnection), &m_lastLinkField);
     if (!error.isEmpty())
         return error;
     {

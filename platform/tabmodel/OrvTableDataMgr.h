@@ -41,6 +41,8 @@ public:
                        const QString &host, int port, const QString &dbName, orv_dbms::EDbType dbType,
                        const DbTls &tls = DbTls());
     QString initDBLink(DataBaseInterface::LinkType linkType);
+    // The parameter the last failed initDBLink blames; None after a success.
+    DbConnection::LinkField lastLinkField() const { return m_lastLinkField; }
     void onSysQuit();
     bool isLinked() const;
     // What the link was opened with. Any thread.
@@ -127,6 +129,7 @@ private:
     QString m_loginUser;
     std::atomic<int> m_right{RIGHT_EDIT};
     bool m_primaryEditable = false;
+    DbConnection::LinkField m_lastLinkField = DbConnection::LinkField::None;
     QString m_lastError;
     QAtomicInteger<quint64> m_generation = 1;
     // Guards what the worker's thread reads too: definitions and the audit identity.

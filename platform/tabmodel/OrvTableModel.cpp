@@ -543,6 +543,12 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     if (!edit.stored.contains(col))
         edit.stored.insert(col, stored->at(col));
     edit.current.insert(col, text);
+    if (edit.stored.value(col) == text) { // back to what is stored: no longer an edit
+        edit.stored.remove(col);
+        edit.current.remove(col);
+        if (edit.stored.isEmpty())
+            m_edits.remove(id);
+    }
     if (id == m_failedKey && col == m_failedColumn)
         m_failedKey.clear();
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});

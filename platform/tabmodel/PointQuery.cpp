@@ -61,9 +61,24 @@ DbRows linkedFesPoints(const PointCatalogue::PointType &type, const QStringList 
                               values);
 }
 
-DbRows fesPointRtu(const QString &fesTable, const QString &tag)
+DbRows fesPointPlace(const QString &fesTable, const QString &tag)
 {
-    return OrvDbDesign().rows(QStringLiteral("SELECT RTU_TAG FROM %1 WHERE TAG_NAME = ?").arg(fesTable), {tag});
+    return OrvDbDesign().rows(QStringLiteral("SELECT RTU_TAG,LOCATION_ID,SUB_SYSTEM FROM %1 WHERE TAG_NAME = ?").arg(fesTable), {tag});
+}
+
+DbRows backPointPlace(const QString &backTable, const QString &tag)
+{
+    return OrvDbDesign().rows(QStringLiteral("SELECT d.LOCATION_ID,d.SUB_SYSTEM,p.RTU_TAG FROM %1 p LEFT JOIN dev_info d "
+                                             "ON d.TAG_NAME = p.DEVICE WHERE p.TAG_NAME = ?")
+                                  .arg(backTable),
+                              {tag});
+}
+
+DbRows otherLinks(const QString &mapTable, const QString &fesTag, const QString &key)
+{
+    return OrvDbDesign().rows(
+        QStringLiteral("SELECT KEY_ID_TAG,DESCRIPTION FROM %1 WHERE FES_TAG = ? AND KEY_ID_TAG <> ? ORDER BY KEY_ID_TAG").arg(mapTable),
+        {fesTag, key});
 }
 
 } // namespace PointQuery

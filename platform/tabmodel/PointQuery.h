@@ -23,7 +23,11 @@ DbRows devicePoints(const PointCatalogue::PointType &type, const QString &device
 DbRows matchingPoints(const PointCatalogue::PointType &type, const QString &text, int limit);
 // Rows (point key, front-end tag) of the links of the given point keys ("<table>.<tag>").
 DbRows linkedFesPoints(const PointCatalogue::PointType &type, const QStringList &keys);
-// Rows (RTU tag) of a front-end point.
-DbRows fesPointRtu(const QString &fesTable, const QString &tag);
+// Rows (RTU tag, location, subsystem) of a front-end point.
+DbRows fesPointPlace(const QString &fesTable, const QString &tag);
+// Rows (location, subsystem of its device; its RTU tag) of a back-stage point.
+DbRows backPointPlace(const QString &backTable, const QString &tag);
+// Rows (point key, description) of the links to a front-end point other than the one of key.
+DbRows otherLinks(const QString &mapTable, const QString &fesTag, const QString &key);
 
 } // namespace PointQuery

@@ -1,6 +1,7 @@
 #include "orvDevPointWidget.h"
 
 #include "PointQuery.h"
+#include "RowCountLabel.h"
 
 #include <QComboBox>
 #include <QHash>
@@ -77,7 +78,10 @@ orvDevPointWidget::orvDevPointWidget(QWidget *parent)
     top->addWidget(m_search, 1);
     top->addWidget(m_type);
     top->addWidget(searchButton);
+    auto *counts = new RowCountLabel(this);
+    counts->watch(m_points);
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(counts);
     bottom->addWidget(m_summary, 1);
     bottom->addWidget(m_ok);
     auto *layout = new QVBoxLayout(this);
@@ -222,7 +226,7 @@ void orvDevPointWidget::showPoints(const std::function<DbRows(const PointType &,
     m_points->resizeColumnToContents(TypeColumn);
     m_points->resizeColumnToContents(TagColumn);
     if (!sayFailure(failed))
-        m_summary->setText(truncated ? tr("仅显示前 %1 个测点，请缩小搜索范围").arg(SearchLimit) : tr("共 %1 个测点").arg(shown));
+        m_summary->setText(truncated ? tr("仅显示前 %1 个测点，请缩小搜索范围").arg(SearchLimit) : QString());
     onSelectionChanged();
 }
 

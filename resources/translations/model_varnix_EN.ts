@@ -246,6 +246,18 @@
         <source>含有禁止使用字符&apos;_&apos;</source>
         <translation>Contains the forbidden character &apos;_&apos;</translation>
     </message>
+    <message>
+        <source>位置 %1、专业 %2</source>
+        <translation>location %1, subsystem %2</translation>
+    </message>
+    <message>
+        <source>被 %1 个后台测点关联：%2</source>
+        <translation>Linked by %1 back-stage points: %2</translation>
+    </message>
+    <message>
+        <source>前置测点 %1 在%2，后台测点在%3</source>
+        <translation>Front-end point %1 is at %2, the back-stage point at %3</translation>
+    </message>
 </context>
 <context>
     <name>CheckFindingsSheet</name>
@@ -368,6 +380,37 @@
     <message>
         <source>提交失败: %1</source>
         <translation>Commit failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FesLinkWarnings</name>
+    <message>
+        <source>前置测点在位置 %1，后台测点的设备在位置 %2</source>
+        <translation>The front-end point is at location %1, the back-stage point&apos;s device at location %2</translation>
+    </message>
+    <message>
+        <source>前置测点属于专业 %1，后台测点的设备属于专业 %2</source>
+        <translation>The front-end point belongs to subsystem %1, the back-stage point&apos;s device to subsystem %2</translation>
+    </message>
+    <message>
+        <source>前置测点在 RTU %1 上，后台测点在 RTU %2 上</source>
+        <translation>The front-end point is on RTU %1, the back-stage point on RTU %2</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>前置测点已关联到后台测点 %1</source>
+        <translation>The front-end point is linked already to back-stage point %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source> 等 %1 个</source>
+        <translation> and others, %1 in all</translation>
     </message>
 </context>
 <context>
@@ -587,6 +630,22 @@ Verify server: encrypted links only, certificate chain and host name checked</tr
         <source>证书和私钥 (*.pem *.crt *.cer *.key);;所有文件 (*)</source>
         <translation>Certificates and keys (*.pem *.crt *.cer *.key);;All files (*)</translation>
     </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>数据库名称</source>
+        <translation>Database name</translation>
+    </message>
+    <message>
+        <source>请检查：%1</source>
+        <translation>Please check: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -667,14 +726,6 @@ Verify server: encrypted links only, certificate chain and host name checked</tr
         <translation>Message</translation>
     </message>
     <message>
-        <source>确定退出软件</source>
-        <translation>Exit the tool?</translation>
-    </message>
-    <message>
-        <source>有未保存的修改，退出将放弃这些修改。仍要退出吗？</source>
-        <translation>There are unsaved changes; exiting discards them. Exit anyway?</translation>
-    </message>
-    <message>
         <source>导出…</source>
         <translation>Export…</translation>
     </message>
@@ -697,6 +748,18 @@ Verify server: encrypted links only, certificate chain and host name checked</tr
     <message>
         <source>%1（%2）</source>
         <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>Read only</translation>
+    </message>
+    <message>
+        <source>当前用户没有修改权限：可以查看，不能修改</source>
+        <translation>The current user may look but not change anything</translation>
+    </message>
+    <message>
+        <source>无法保存窗口设置: %1</source>
+        <translation>Cannot save the window settings: %1</translation>
     </message>
 </context>
 <context>
@@ -958,20 +1021,8 @@ The text has the wrong format</translation>
         <translation>A row links to one front-end point only; drop a single point</translation>
     </message>
     <message>
-        <source>前置测点 %1 属于表 %2，%3 只能关联 %4 的测点</source>
-        <translation>Front-end point %1 belongs to table %2; %3 can only link points of %4</translation>
-    </message>
-    <message>
-        <source>%1 有未保存的修改，请先保存或撤销，再关联前置测点</source>
-        <translation>%1 has unsaved changes; save or undo them before linking a front-end point</translation>
-    </message>
-    <message>
         <source>读取前置测点 %1 失败：%2</source>
         <translation>Reading front-end point %1 failed: %2</translation>
-    </message>
-    <message>
-        <source>前置测点 %1 在表 %2 中不存在</source>
-        <translation>Front-end point %1 does not exist in table %2</translation>
     </message>
     <message>
         <source>确定将 %1（%2）关联到前置测点 %3（%4）？
@@ -990,6 +1041,26 @@ Currently linked front-end point: %5</translation>
     <message>
         <source>关联失败：%1</source>
         <translation>Linking failed: %1</translation>
+    </message>
+    <message>
+        <source>前置测点 %1 是%2，“%3”只能关联%4</source>
+        <translation>Front-end point %1 is a %2; “%3” links only to %4</translation>
+    </message>
+    <message>
+        <source>“%1”有未保存的修改，请先保存或撤销，再关联前置测点</source>
+        <translation>“%1” has unsaved edits; save or undo them before linking a front-end point</translation>
+    </message>
+    <message>
+        <source>前置测点 %1 在%2中不存在</source>
+        <translation>Front-end point %1 does not exist in %2</translation>
+    </message>
+    <message>
+        <source>无法核对这个关联：%1</source>
+        <translation>This link could not be checked: %1</translation>
+    </message>
+    <message>
+        <source>请注意：</source>
+        <translation>Please note:</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1100,10 @@ Currently linked front-end point: %5</translation>
     <message>
         <source>测点</source>
         <translation>Points</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1181,6 +1256,10 @@ Currently linked front-end point: %5</translation>
     <message>
         <source>…</source>
         <translation>…</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>Read only</translation>
     </message>
 </context>
 <context>
@@ -1349,6 +1428,37 @@ Statement: %3</translation>
     <message>
         <source>修改没有返回结果，数据库未确认修改。</source>
         <translation>The changes returned no result; the database did not confirm them.</translation>
+    </message>
+</context>
+<context>
+    <name>PageActions</name>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>筛选</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>筛选 (%1)</source>
+        <translation>Filter (%1)</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>撤销上次单元格修改</source>
+        <translation>Undo the last cell edit</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -1624,6 +1734,55 @@ Reason: %3</translation>
     <message>
         <source>服务器没有出示证书</source>
         <translation>the server presented no certificate</translation>
+    </message>
+</context>
+<context>
+    <name>QuitQuestion</name>
+    <message>
+        <source>消息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>确定退出软件</source>
+        <translation>Exit the tool?</translation>
+    </message>
+    <message>
+        <source>表 %1 有未保存的修改。退出前保存吗？</source>
+        <translation>Table %1 has unsaved edits. Save them before exiting?</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>保存并退出</source>
+        <translation>Save and exit</translation>
+    </message>
+    <message>
+        <source>放弃修改并退出</source>
+        <translation>Discard and exit</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>RepairSummary</name>
+    <message>
+        <source>%1%2：%3 条 — %4</source>
+        <translation>%1%2: %3 record(s) — %4</translation>
+    </message>
+    <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>RowCountLabel</name>
+    <message>
+        <source>共 %1 条，选中 %2 条</source>
+        <translation>%1 rows, %2 selected</translation>
     </message>
 </context>
 <context>
@@ -2110,6 +2269,38 @@ Reason: %3</translation>
         <source>闭锁参数的数字量可控</source>
         <translation>Digital points of interlocks are controllable</translation>
     </message>
+    <message>
+        <source>数字量跨位置专业关联</source>
+        <translation>Digital links across places</translation>
+    </message>
+    <message>
+        <source>数字量前置点重复关联</source>
+        <translation>Digital front-end points linked twice</translation>
+    </message>
+    <message>
+        <source>模拟量跨位置专业关联</source>
+        <translation>Analog links across places</translation>
+    </message>
+    <message>
+        <source>模拟量前置点重复关联</source>
+        <translation>Analog front-end points linked twice</translation>
+    </message>
+    <message>
+        <source>混合量跨位置专业关联</source>
+        <translation>Mix links across places</translation>
+    </message>
+    <message>
+        <source>混合量前置点重复关联</source>
+        <translation>Mix front-end points linked twice</translation>
+    </message>
+    <message>
+        <source>累积量跨位置专业关联</source>
+        <translation>Accumulator links across places</translation>
+    </message>
+    <message>
+        <source>累积量前置点重复关联</source>
+        <translation>Accumulator front-end points linked twice</translation>
+    </message>
 </context>
 <context>
     <name>mainWindow.xml</name>
@@ -2176,7 +2367,7 @@ Reason: %3</translation>
     </message>
     <message>
         <source>将在一个事务中删除 %1 条记录:</source>
-        <translation>%1 records will be deleted in one transaction:</translation>
+        <translation>%1 record(s) will be deleted in one transaction:</translation>
     </message>
     <message>
         <source>未删除任何记录</source>
@@ -2445,6 +2636,26 @@ Reason: %3</translation>
         <source>检查结果</source>
         <translation>Check results</translation>
     </message>
+    <message>
+        <source>确认删除</source>
+        <translation>Confirm deletion</translation>
+    </message>
+    <message>
+        <source>将在一个事务中删除 %1 条记录：</source>
+        <translation>%1 record(s) will be deleted in one transaction:</translation>
+    </message>
+    <message>
+        <source>删除后不能撤销。确定删除吗？</source>
+        <translation>A deletion cannot be undone. Delete them?</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>orvDevPointWidget</name>
@@ -2491,10 +2702,6 @@ Reason: %3</translation>
     <message>
         <source>仅显示前 %1 个测点，请缩小搜索范围</source>
         <translation>Only the first %1 points are shown; narrow the search</translation>
-    </message>
-    <message>
-        <source>共 %1 个测点</source>
-        <translation>%1 points</translation>
     </message>
 </context>
 <context>

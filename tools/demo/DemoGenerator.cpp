@@ -510,6 +510,24 @@ void DemoGenerator::writeDefects(RowWriter &w)
           {QStringLiteral("analog.") + unlinked, QStringLiteral("A相电压(未关联)"), locId, subId, rtu, QStringLiteral("-1")});
     defect(8, QStringLiteral("analog"), unlinked, QStringLiteral("未关联前置测点"));
 
+    // A second point taking the value of a front-end point already linked, and a point linked to a
+    // front-end point of another station.
+    const QString mapCols = QStringLiteral("KEY_ID_TAG,DESCRIPTION,LOCATION_ID,SUB_SYSTEM,RTU_TAG,FES_TAG");
+    auto linkedPoint = [&](const QString &tag, const QString &desc, const QString &fesTag) {
+        w.add(QStringLiteral("analog"), pointCols, {tag, desc, dev, locId, subId, rtu, 1});
+        w.add(QStringLiteral("analog_map_to_fes"), mapCols, {QStringLiteral("analog.") + tag, desc, locId, subId, rtu, fesTag});
+    };
+    const QString sharedFes = rtu + QLatin1Char('.') + devName(0, 1) + QStringLiteral("_Ia");
+    linkedPoint(dev + QStringLiteral(".Ia2"), QStringLiteral("A相电流(重复关联)"), sharedFes);
+    defect(13, QStringLiteral("analog_map_to_fes"), sharedFes,
+           QStringLiteral("被 2 个后台测点关联：analog.%1.Ia, analog.%1.Ia2").arg(dev));
+    const QString farRtu = rtuTag(2, 0, 1);
+    const QString farFes = farRtu + QLatin1Char('.') + devName(0, 1) + QStringLiteral("_Ib9");
+    w.add(QStringLiteral("fes_analog"), fesCols, {farFes, QStringLiteral("异站前置点"), farRtu, farRtu + QStringLiteral(".QF01"), 2, subId, 901});
+    linkedPoint(dev + QStringLiteral(".Ib9"), QStringLiteral("B相电流(异站关联)"), farFes);
+    defect(14, QStringLiteral("analog_map_to_fes"), dev + QStringLiteral(".Ib9"),
+           QStringLiteral("前置测点 %1 在位置 2、专业 %2，后台测点在位置 1、专业 %2").arg(farFes).arg(subId));
+
     const QString lockCols = QStringLiteral("TAG_NAME,DESCRIPTION,DI_TAG,LOCK_VALUE,LOCATION_ID,SUB_SYSTEM");
     w.add(QStringLiteral("digital_lock_param"), lockCols,
           {dev + QStringLiteral(".LK91"), QStringLiteral("缺陷闭锁1"), dev + QStringLiteral(".NoSuch"), 1, locId, subId});

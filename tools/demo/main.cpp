@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -57,6 +59,41 @@ bool readNumber(const QCommandLineParser &parser, const char *option, int min, i
     err() << "model_demo: --" << option << " takes a whole number of at least " << min << ", not "
           << parser.value(QLatin1String(option)) << "\n";
     return false;
+}
+
+// An identifier as the server quotes it.
+QString quotedName(orv_dbms::EDbType type, QString name)
+{
+    const QChar quote = type == orv_dbms::DB_MYSQL ? QLatin1Char('`') : QLatin1Char('"');
+    name.replace(quote, QString(2, quote));
+    return quote + name + quote;
+}
+
+// Creates the database on its server unless it is there already; empty text, or why not.
+QString createDatabase(const DbLinkParams &params)
+{
+    const bool mysql = params.type == orv_dbms::DB_MYSQL;
+    DbLinkParams server = params;
+    // MariaDB connects without a database; PostgreSQL to the one every server has.
+    server.database = mysql ? QString() : QStringLiteral("postgres");
+    const QString connection = QStringLiteral("model_demo_server");
+    QString error = DbConnection::open(server, connection);
+    if (error.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::database(connection);
+        QSqlQuery query(db);
+        query.prepare(mysql ? QStringLiteral("SELECT 1 FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = ?")
+                            : QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
+        query.addBindValue(params.database);
+        const QString create = QStringLiteral("CREATE DATABASE %1 %2")
+                                   .arg(quotedName(params.type, params.database),
+                                        mysql ? QStringLiteral("CHARACTER SET utf8mb4 COLLATE utf8mb4_bin") : QStringLiteral("ENCODING 'UTF8'"));
+        if (!query.exec())
+            error = query.lastError().text();
+        else if (!query.next() && !query.exec(create))
+            error = query.lastError().text();
+    }
+    DbConnection::close(connection);
+    return error;
 }
 
 // Fills the database; the generator is left for the caller to ask what it wrote.
@@ -130,6 +167,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("password"), QStringLiteral("Server password."), QStringLiteral("password")},
         {QStringLiteral("points"), QStringLiteral("At least this many back-stage points (default 0: a small system)."), QStringLiteral("n"), QStringLiteral("0")},
         {QStringLiteral("defects"), QStringLiteral("Seed the known defects for every check rule.")},
+        {QStringLiteral("create-database"), QStringLiteral("On a server: create the database first when it does not exist.")},
         {QStringLiteral("list-defects"), QStringLiteral("Print the defects a seeded system holds (rule, table, tag, reason) as TSV; "
                                                         "no database is written.")},
     });
@@ -179,6 +217,13 @@ int main(int argc, char *argv[])
     if (isSystemDatabase(params.type, params.database)) {
         err() << "model_demo: " << params.database << " is a database of the server itself\n";
         return Trouble;
+    }
+    if (parser.isSet(QStringLiteral("create-database")) && params.type != orv_dbms::DB_SQLITE) {
+        const QString error = params.database.isEmpty() ? QStringLiteral("--create-database needs --database") : createDatabase(params);
+        if (!error.isEmpty()) {
+            err() << "model_demo: cannot create database " << params.database << ": " << error << "\n";
+            return Trouble;
+        }
     }
     if (params.type == orv_dbms::DB_SQLITE) {
         if (params.database.isEmpty())

@@ -1,0 +1,48 @@
+#include "CellEditHistory.h"
+
+#include "OrvTableModel.h"
+
+#include <QAbstractProxyModel>
+#include <QTableView>
+
+CellEditHistory::CellEditHistory(QTableView *view)
+    : QStyledItemDelegate(view)
+    , m_view(view)
+{
+    view->setItemDelegate(this);
+}
+
+void CellEditHistory::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model);
+    const QModelIndex cell = proxy ? proxy->mapToSource(index) : index;
+    auto *table = qobject_cast<OrvTableModel *>(const_cast<QAbstractItemModel *>(cell.model()));
+    const QString before = cell.data(Qt::EditRole).toString();
+    QStyledItemDelegate::setModelData(editor, model, index);
+    // The source index stays valid though the proxy may have moved the row by its sort.
+    const QString after = cell.data(Qt::EditRole).toString();
+    if (table && after != before)
+        m_edits.append({table, cell.row(), cell.column(), before, after});
+}
+
+bool CellEditHistory::stillPending(const Edit &edit) const
+{
+    return edit.model && edit.model->isEdited(edit.row, edit.column)
+        && edit.model->index(edit.row, edit.column).data(Qt::EditRole).toString() == edit.after;
+}
+
+bool CellEditHistory::undoLast()
+{
+    while (!m_edits.isEmpty()) {
+        const Edit edit = m_edits.takeLast();
+        if (!stillPending(edit))
+            continue;
+        const QModelIndex cell = edit.model->index(edit.row, edit.column);
+        if (!edit.model->setData(cell, edit.before))
+            return false;
+        if (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(m_view->model()))
+            m_view->setCurrentIndex(proxy->mapFromSource(cell));
+        return true;
+    }
+    return false;
+}
