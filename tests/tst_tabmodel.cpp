@@ -645,13 +645,22 @@ private slots:
         const int late = tags.size() - 2;
         QVERIFY(model->setData(model->index(late, desc), QStringLiteral("后来读到的行")));
         model->sort(seq, Qt::DescendingOrder);
+        // Read off the GUI thread: the rows of before stay until the new ones come.
+        QVERIFY(model->isReading());
+        QCOMPARE(model->getRowData(0).at(tag), tags.first());
+        QTRY_VERIFY(!model->isReading());
         QTRY_COMPARE(model->matchingRows(), tags.size());
         QCOMPARE(model->index(0, seq).data().toInt(), column(QStringLiteral("SELECT MAX(SEQ_NO) FROM analog")).first().toInt());
         // Numbers in the order of numbers, not of texts.
         for (int row = 1; row < 2 * OrvTableModel::WindowRows; ++row)
             QVERIFY(model->index(row - 1, seq).data().toInt() >= model->index(row, seq).data().toInt());
         const QString wanted = tags.at(late).mid(tags.at(late).indexOf(QLatin1Char('.'))).toLower();
+        // Keystrokes faster than the reads: only the last filter's rows come.
+        model->setFilter(QStringLiteral("a"), -1);
+        model->setFilter(QStringLiteral("没有"), -1);
         model->setFilter(wanted, tag);
+        QTRY_VERIFY(!model->isReading());
+        QCOMPARE(model->filterText(), wanted);
         QTRY_VERIFY(model->matchingRows() >= 1);
         QCOMPARE(model->matchingRows(), tags.filter(wanted, Qt::CaseInsensitive).size());
         int found = -1;
@@ -661,7 +670,8 @@ private slots:
         QVERIFY(model->isEdited(found, desc));
         QCOMPARE(model->index(found, desc).data().toString(), QStringLiteral("后来读到的行"));
         model->setFilter(QStringLiteral("没有这样的文字"), -1);
-        QTRY_COMPARE(model->matchingRows(), 0);
+        QTRY_VERIFY(!model->isReading());
+        QCOMPARE(model->matchingRows(), 0);
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(model->totalRows(), tags.size());
 

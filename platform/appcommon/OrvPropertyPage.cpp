@@ -180,8 +180,9 @@ void OrvPropertyPage::onTableChanged(int index)
 
 void OrvPropertyPage::showModel(OrvTableModel *model)
 {
-    // The page's filter is the query's: set before the rows are read.
-    model->setFilter(QString(), -1);
+    // The page's filter is the query's: set before the rows are read (on every column, as the
+    // column box starts anew).
+    model->setFilter(m_filter->text(), -1);
     refreshIfStale(model);
     m_proxy->setSourceModel(model);
     const QList<int> shown = model->getShowCol(false);
@@ -291,6 +292,8 @@ void OrvPropertyPage::updateState()
     if (model && m_proxy->sourceModel() == model) {
         const auto count = [this](int rows) { return rows >= 0 ? QString::number(rows) : tr("…"); };
         text = tr("%1: 共 %2 条记录，显示 %3 条").arg(model->getTableName(), count(model->totalRows()), count(model->matchingRows()));
+        if (model->isReading())
+            text += tr("；正在读取…");
         if (pending)
             text += tr("；有未保存的修改");
         if (!model->lastError().isEmpty())

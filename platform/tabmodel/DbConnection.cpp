@@ -849,6 +849,23 @@ QString textOrder(const QSqlDatabase &db, const QString &expression)
     return QStringLiteral("COALESCE(CAST(%1 AS TEXT), '')").arg(expression);
 }
 
+std::function<void()> statementCanceller(const QSqlDatabase &db)
+{
+    if (sqlite3 *sqlite = sqliteHandle(db))
+        return [sqlite] { sqlite3_interrupt(sqlite); };
+    const bool mySql = isMySql(db);
+    QSqlQuery session(db);
+    if (!(mySql || isPostgres(db)) || !session.exec(mySql ? QStringLiteral("SELECT CONNECTION_ID()") : QStringLiteral("SELECT pg_backend_pid()"))
+        || !session.next())
+        return {};
+    const QString cancel = (mySql ? QStringLiteral("KILL QUERY %1") : QStringLiteral("SELECT pg_cancel_backend(%1)"))
+                               .arg(session.value(0).toLongLong());
+    return [cancel] {
+        QSqlQuery query(QSqlDatabase::database());
+        query.exec(cancel);
+    };
+}
+
 bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
                       QString *error)
 {

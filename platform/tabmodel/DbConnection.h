@@ -117,6 +117,10 @@ QString serverInUse(const QSqlDatabase &db);
 QString concat(const QSqlDatabase &db, const QStringList &parts);
 QString textOrder(const QSqlDatabase &db, const QString &expression);
 
+// Something that stops the statement the connection is running, callable from another thread
+// (on a server, the GUI thread's link asks the server to cancel it); empty when there is none.
+std::function<void()> statementCanceller(const QSqlDatabase &db);
+
 // On an SQLite connection: hands each row of the statement (cells as texts, NULL as the empty
 // text) to visit, through SQLite's own interface, and says whether it failed in error; true.
 // On any other connection: false, nothing run.

@@ -1,5 +1,7 @@
 #include "OrvTableModel.h"
 
+#include "BackgroundRead.h"
+
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
 #include "SqlText.h"
@@ -85,7 +87,7 @@ void OrvTableModel::startCounts()
     if (m_matching < 0)
         countLater(true);
     // Without a filter the one count is both.
-    else if (m_total < 0 && !m_filterText.isEmpty())
+    else if (m_total < 0 && !m_shape.filterText.isEmpty())
         countLater(false);
 }
 
@@ -97,29 +99,19 @@ void OrvTableModel::ensureLoaded() const
 
 void OrvTableModel::requery(bool counted, int knownTotal) const
 {
-    m_loaded = true;
-    m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
-    ++m_ticket;
-    m_windows.clear();
-    m_windowUse.clear();
-    m_lastError.clear();
-    m_matching = -1;
-    m_total = knownTotal;
-    m_rowCount = 0;
+    // What is read now is what was asked for last: a read still under way is no longer wanted.
+    dropLaterRead();
+    m_shape = m_wanted;
+    forgetReads(knownTotal);
     if (!fetchWindow(0))
         return;
-    const int first = m_windows.value(0).size();
-    // A first window that is not full holds the whole answer.
-    if (first < WindowRows)
-        m_matching = first;
-    if (m_total < 0 && m_matching >= 0 && m_filterText.isEmpty())
-        m_total = m_matching;
+    const int first = settleFirstWindow();
     if (counted) {
         for (bool filteredCount : {true, false}) {
             int &count = filteredCount ? m_matching : m_total;
             if (count >= 0)
                 continue;
-            const Query query = filtered(filteredCount);
+            const Query query = filtered(m_shape, filteredCount);
             const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
                                                    query.values);
             if (!rows.ok()) {
@@ -133,59 +125,137 @@ void OrvTableModel::requery(bool counted, int knownTotal) const
     m_rowCount = m_matching >= 0 ? m_matching : first;
 }
 
-OrvTableModel::Query OrvTableModel::filtered(bool withFilter) const
+void OrvTableModel::forgetReads(int knownTotal) const
+{
+    m_loaded = true;
+    m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
+    ++m_ticket;
+    m_windows.clear();
+    m_windowUse.clear();
+    m_lastError.clear();
+    m_matching = -1;
+    m_total = knownTotal;
+    m_rowCount = 0;
+}
+
+int OrvTableModel::settleFirstWindow() const
+{
+    const int first = m_windows.value(0).size();
+    // A first window that is not full holds the whole answer.
+    if (first < WindowRows)
+        m_matching = first;
+    if (m_total < 0 && m_matching >= 0 && m_shape.filterText.isEmpty())
+        m_total = m_matching;
+    return first;
+}
+
+void OrvTableModel::dropLaterRead() const
+{
+    ++m_readTicket;
+    m_reading = false;
+    if (m_reader)
+        m_reader->drop();
+}
+
+void OrvTableModel::readFirstWindowLater()
+{
+    if (!m_reader) {
+        m_reader = new BackgroundRead(this);
+        connect(m_reader, &BackgroundRead::arrived, this, &OrvTableModel::firstWindowArrived);
+    }
+    QVariantList values;
+    const QString sql = windowSql(m_wanted, 0, &values);
+    m_reading = true;
+    m_reader->read(++m_readTicket, OrvTableDataMgr::getInstance()->linkParams(), sql, values);
+    emit countsChanged();
+}
+
+void OrvTableModel::firstWindowArrived(quint64 ticket, const DbRows &rows)
+{
+    if (ticket != m_readTicket || !m_reading)
+        return;
+    m_reading = false;
+    if (!rows.ok()) {
+        // The rows shown stay; the status says why the new ones did not come.
+        m_lastError = rows.error;
+        emit countsChanged();
+        return;
+    }
+    beginResetModel();
+    m_shape = m_wanted;
+    // Another order or filter leaves the table's count as it is.
+    forgetReads(m_total);
+    storeWindow(0, rows);
+    const int first = settleFirstWindow();
+    m_rowCount = m_matching >= 0 ? m_matching : first;
+    endResetModel();
+    if (m_matching < 0 || m_total < 0)
+        m_countTimer->start();
+    emit countsChanged();
+}
+
+OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter) const
 {
     QStringList parts;
     Query query;
     if (!m_condition.isEmpty())
         parts.append(QLatin1Char('(') + m_condition + QLatin1Char(')'));
-    if (withFilter && !m_filterText.isEmpty()) {
+    if (withFilter && !shape.filterText.isEmpty()) {
         QStringList columns;
         for (int col = 0; col < m_def.columns.size(); ++col)
-            if (m_filterColumn < 0 || col == m_filterColumn)
+            if (shape.filterColumn < 0 || col == shape.filterColumn)
                 columns.append(m_def.columns.at(col).sqlName);
-        parts.append(textMatch(columns));
-        query.values.append(orv_sql::likePattern(m_filterText));
+        parts.append(textMatch(columns, shape.filterText, &query.values));
     }
     if (!parts.isEmpty())
         query.where = QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
     return query;
 }
 
-QString OrvTableModel::textMatch(const QStringList &columns) const
+QString OrvTableModel::textMatch(const QStringList &columns, const QString &text, QVariantList *values) const
 {
-    // One LIKE over the cells joined, not one per cell: a filter keystroke may have to pass over
-    // every row. The cells are joined by a character nobody types, so that a text never matches
-    // across two of them; letter case is ignored the database's way.
+    // A filter keystroke may have to pass over every row: each database is asked the way it
+    // answers fastest. Letter case is ignored the database's way; a text never matches across
+    // two cells.
     const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     const QString separator = QStringLiteral("'\x1f'");
     const QString escape = QStringLiteral(" ESCAPE '%1'").arg(QLatin1Char(orv_sql::LikeEscape));
-    if (DbConnection::isMySql(db))
+    if (DbConnection::isPostgres(db)) {
+        // Not ILIKE: its estimate of few matches makes the planner sort the whole table before
+        // the first rows come, where a walk in key order stops at the first window.
+        values->append(text);
+        return QStringLiteral("strpos(lower(CONCAT_WS(%1, %2)), lower(?)) > 0").arg(separator, columns.join(QLatin1String(", ")));
+    }
+    const QString pattern = orv_sql::likePattern(text);
+    if (DbConnection::isMySql(db)) {
+        values->append(pattern);
         return QStringLiteral("CONCAT_WS(%1, %2) COLLATE utf8mb4_general_ci LIKE ?%3").arg(separator, columns.join(QLatin1String(", ")), escape);
-    if (DbConnection::isPostgres(db))
-        return QStringLiteral("CONCAT_WS(%1, %2) ILIKE ?%3").arg(separator, columns.join(QLatin1String(", ")), escape);
-    // SQLite's LIKE ignores the case of Latin letters; its || makes text of numbers.
+    }
+    // SQLite: one LIKE per cell (its LIKE ignores the case of Latin letters), cheaper than a LIKE
+    // over the cells joined, which copies every row.
     QStringList cells;
-    for (const QString &column : columns)
-        cells.append(QStringLiteral("COALESCE(%1, '')").arg(column));
-    return QStringLiteral("(%1) LIKE ?%2").arg(cells.join(QStringLiteral(" || %1 || ").arg(separator)), escape);
+    for (const QString &column : columns) {
+        cells.append(QStringLiteral("%1 LIKE ?%2").arg(column, escape));
+        values->append(pattern);
+    }
+    return QLatin1Char('(') + cells.join(QLatin1String(" OR ")) + QLatin1Char(')');
 }
 
-bool OrvTableModel::keysetOrder() const
+bool OrvTableModel::keysetOrder(const Shape &shape) const
 {
     const QList<int> keys = m_def.columns.primaryKeyCols();
-    return !keys.isEmpty() && (m_sortColumn < 0 || (keys.size() == 1 && m_sortColumn == keys.first()));
+    return !keys.isEmpty() && (shape.sortColumn < 0 || (keys.size() == 1 && shape.sortColumn == keys.first()));
 }
 
-QString OrvTableModel::orderBy() const
+QString OrvTableModel::orderBy(const Shape &shape) const
 {
     const QList<int> keys = m_def.columns.primaryKeyCols();
-    const bool descending = m_sortOrder == Qt::DescendingOrder && m_sortColumn >= 0;
+    const bool descending = shape.sortOrder == Qt::DescendingOrder && shape.sortColumn >= 0;
     QStringList terms;
-    if (m_sortColumn >= 0 && !keysetOrder())
-        terms.append(m_def.columns.at(m_sortColumn).sqlName + (descending ? QStringLiteral(" DESC") : QString()));
+    if (shape.sortColumn >= 0 && !keysetOrder(shape))
+        terms.append(m_def.columns.at(shape.sortColumn).sqlName + (descending ? QStringLiteral(" DESC") : QString()));
     // The key last, so that rows of equal cells come in one order on every database.
-    const bool keyDescending = descending && keysetOrder();
+    const bool keyDescending = descending && keysetOrder(shape);
     for (int k : keys)
         terms.append(m_def.columns.at(k).sqlName + (keyDescending ? QStringLiteral(" DESC") : QString()));
     if (terms.isEmpty())
@@ -193,13 +263,13 @@ QString OrvTableModel::orderBy() const
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
 }
 
-bool OrvTableModel::fetchWindow(int window) const
+QString OrvTableModel::windowSql(const Shape &shape, int window, QVariantList *values) const
 {
-    Query query = filtered(true);
+    Query query = filtered(shape, true);
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName);
     const auto previous = m_windows.constFind(window - 1);
     // In key order the next window starts after the last key read: no rows to skip over.
-    const bool afterKey = window > 0 && keysetOrder() && previous != m_windows.constEnd() && previous->size() == WindowRows;
+    const bool afterKey = window > 0 && keysetOrder(shape) && previous != m_windows.constEnd() && previous->size() == WindowRows;
     if (afterKey) {
         const QList<int> keys = m_def.columns.primaryKeyCols();
         QStringList names, marks;
@@ -208,20 +278,34 @@ bool OrvTableModel::fetchWindow(int window) const
             marks.append(QStringLiteral("?"));
             query.values.append(previous->last().at(k));
         }
-        const bool descending = m_sortColumn >= 0 && m_sortOrder == Qt::DescendingOrder;
+        const bool descending = shape.sortColumn >= 0 && shape.sortOrder == Qt::DescendingOrder;
         const QString condition = keys.size() == 1
             ? QStringLiteral("%1 %2 ?").arg(names.first(), descending ? QStringLiteral("<") : QStringLiteral(">"))
             : QStringLiteral("(%1) > (%2)").arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         query.where += (query.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + condition;
     }
-    sql += query.where + orderBy() + QStringLiteral(" LIMIT %1").arg(WindowRows);
+    sql += query.where + orderBy(shape) + QStringLiteral(" LIMIT %1").arg(WindowRows);
     if (!afterKey && window > 0)
         sql += QStringLiteral(" OFFSET %1").arg(qint64(window) * WindowRows);
-    const DbRows rows = OrvDbDesign().rows(sql, query.values);
+    *values = query.values;
+    return sql;
+}
+
+bool OrvTableModel::fetchWindow(int window) const
+{
+    QVariantList values;
+    const QString sql = windowSql(m_shape, window, &values);
+    const DbRows rows = OrvDbDesign().rows(sql, values);
     if (!rows.ok()) {
         m_lastError = rows.error;
         return false;
     }
+    storeWindow(window, rows);
+    return true;
+}
+
+void OrvTableModel::storeWindow(int window, const DbRows &rows) const
+{
     QVector<QStringList> texts;
     texts.reserve(rows.size());
     const int cols = m_def.columns.size();
@@ -240,7 +324,6 @@ bool OrvTableModel::fetchWindow(int window) const
     }
     m_windows.insert(window, texts);
     m_windowUse.insert(window, ++m_useClock);
-    return true;
 }
 
 const QStringList *OrvTableModel::storedRow(int row) const
@@ -259,7 +342,7 @@ const QStringList *OrvTableModel::storedRow(int row) const
 
 void OrvTableModel::countLater(bool filteredCount)
 {
-    const Query query = filtered(filteredCount);
+    const Query query = filtered(m_shape, filteredCount);
     const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where);
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     const quint64 ticket = m_ticket;
@@ -288,7 +371,7 @@ void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows
         m_lastError = error;
     } else if (filteredCount) {
         m_matching = int(rows);
-        if (m_filterText.isEmpty())
+        if (m_shape.filterText.isEmpty())
             m_total = m_matching;
         growTo(m_matching);
     } else {
@@ -321,7 +404,7 @@ bool OrvTableModel::countNow()
     for (bool filteredCount : {true, false}) {
         if ((filteredCount ? m_matching : m_total) >= 0)
             continue;
-        const Query query = filtered(filteredCount);
+        const Query query = filtered(m_shape, filteredCount);
         const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
                                                query.values);
         if (!rows.ok()) {
@@ -345,20 +428,34 @@ void OrvTableModel::sort(int column, Qt::SortOrder order)
 {
     if (column >= m_def.columns.size())
         return;
-    m_sortColumn = column;
-    m_sortOrder = order;
-    // The edits stay: only what is read changes.
-    if (m_loaded)
-        reread(true);
+    Shape wanted = m_wanted;
+    wanted.sortColumn = column;
+    wanted.sortOrder = order;
+    reshape(wanted);
 }
 
 void OrvTableModel::setFilter(const QString &text, int column)
 {
-    if (text == m_filterText && column == m_filterColumn)
+    if (text == m_wanted.filterText && column == m_wanted.filterColumn)
         return;
-    m_filterText = text;
-    m_filterColumn = column;
-    if (m_loaded)
+    Shape wanted = m_wanted;
+    wanted.filterText = text;
+    wanted.filterColumn = column;
+    reshape(wanted);
+}
+
+void OrvTableModel::reshape(const Shape &wanted)
+{
+    m_wanted = wanted;
+    if (!m_loaded) {
+        m_shape = wanted;
+        return;
+    }
+    // The edits stay: only what is read changes. A table on screen keeps its rows until the new
+    // ones come: a filter may pass over every row, and keystrokes come faster than that.
+    if (m_counting)
+        readFirstWindowLater();
+    else
         reread(true);
 }
 
@@ -386,7 +483,7 @@ void OrvTableModel::fetchMore(const QModelIndex &parent)
 
 QStringList OrvTableModel::findRow(const QMap<QString, QString> &values)
 {
-    Query query = filtered(false);
+    Query query = filtered(m_shape, false);
     QStringList conditions;
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
         const int col = findCol(it.key());
@@ -399,7 +496,7 @@ QStringList OrvTableModel::findRow(const QMap<QString, QString> &values)
         query.where += (query.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + conditions.join(QLatin1String(" AND "));
     const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT 1")
                                                .arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName, query.where,
-                                                    orderBy()),
+                                                    orderBy(m_shape)),
                                            query.values);
     QStringList row;
     if (!rows.ok()) {

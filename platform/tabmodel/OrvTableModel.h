@@ -21,6 +21,9 @@
 // until saveChanges() writes them, whatever is read, sorted or filtered meanwhile.
 class QTimer;
 
+class BackgroundRead;
+struct DbRows;
+
 class OrvTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -45,8 +48,11 @@ public:
     // holds the text, letter case ignored: both are part of the query. Unsaved edits stay.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     void setFilter(const QString &text, int column);
-    QString filterText() const { return m_filterText; }
-    int sortColumn() const { return m_sortColumn; }
+    QString filterText() const { return m_wanted.filterText; }
+    int sortColumn() const { return m_wanted.sortColumn; }
+    // A table on screen reads another order or filter off this thread: its rows are those of
+    // the last order and filter until the new ones come (countsChanged says when).
+    bool isReading() const { return m_reading; }
     // The rows meeting the filter, and the rows of the table or view: -1 while being counted.
     int matchingRows() const { return m_matching; }
     int totalRows() const { return m_total; }
@@ -109,6 +115,14 @@ private:
         QMap<int, QString> stored;    // column -> the value stored before the edit
         QMap<int, QString> current;   // column -> the value edited
     };
+    // What is read: order and filter.
+    struct Shape
+    {
+        int sortColumn = -1;
+        Qt::SortOrder sortOrder = Qt::AscendingOrder;
+        QString filterText;
+        int filterColumn = -1;
+    };
     struct Query
     {
         QString where;
@@ -122,10 +136,19 @@ private:
     // Forgets what was read, keeps the edits; reads the first window. counted: count here too;
     // knownTotal: the table's count when it still holds, else -1.
     void requery(bool counted, int knownTotal) const;
-    Query filtered(bool withFilter) const;
-    QString orderBy() const;
-    bool keysetOrder() const;
+    void forgetReads(int knownTotal) const;
+    // Makes the first window's size count; the rows it holds.
+    int settleFirstWindow() const;
+    void reshape(const Shape &wanted);
+    void readFirstWindowLater();
+    void dropLaterRead() const;
+    void firstWindowArrived(quint64 ticket, const DbRows &rows);
+    Query filtered(const Shape &shape, bool withFilter) const;
+    QString orderBy(const Shape &shape) const;
+    bool keysetOrder(const Shape &shape) const;
+    QString windowSql(const Shape &shape, int window, QVariantList *values) const;
     bool fetchWindow(int window) const;
+    void storeWindow(int window, const DbRows &rows) const;
     const QStringList *storedRow(int row) const;
     void startCounts();
     void countLater(bool filteredCount);
@@ -138,15 +161,16 @@ private:
     int rowOfKey(const QString &id) const;
     QList<SqlWrite> pendingWrites() const;
     QString finishSave(const DbConnection::BatchResult &result);
-    // The condition that the cells of the columns hold the filter text (bound to its ?).
-    QString textMatch(const QStringList &columns) const;
+    // The condition that a cell of the columns holds the text; the values it binds go to values.
+    QString textMatch(const QStringList &columns, const QString &text, QVariantList *values) const;
 
     TableDefinition m_def;
     QString m_condition;
-    int m_sortColumn = -1;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    QString m_filterText;
-    int m_filterColumn = -1;
+    mutable Shape m_shape;  // of the rows read
+    Shape m_wanted;         // asked for last
+    BackgroundRead *m_reader = nullptr;
+    mutable quint64 m_readTicket = 0;
+    mutable bool m_reading = false;
 
     mutable bool m_loaded = false;
     bool m_counting = false;      // opened for a view: counts come from off this thread

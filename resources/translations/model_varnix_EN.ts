@@ -1261,6 +1261,10 @@ Currently linked front-end point: %5</translation>
         <source>只读</source>
         <translation>Read only</translation>
     </message>
+    <message>
+        <source>；正在读取…</source>
+        <translation>; reading…</translation>
+    </message>
 </context>
 <context>
     <name>OrvReadStatus</name>

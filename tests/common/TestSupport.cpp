@@ -244,6 +244,53 @@ QString createDemoDatabase(Backend backend, const QString &database, const TestR
     return error;
 }
 
+namespace {
+
+// A kept server database answers, and its biggest table has rows.
+bool keptDatabaseAnswers(const DbLinkParams &p)
+{
+    const QString name = QStringLiteral("bench_kept");
+    bool answers = DbConnection::open(p, name).isEmpty();
+    if (answers) {
+        QSqlQuery query(QSqlDatabase::database(name));
+        answers = query.exec(QStringLiteral("SELECT COUNT(*) FROM analog")) && query.next() && query.value(0).toLongLong() > 0;
+    }
+    DbConnection::close(name);
+    return answers;
+}
+
+} // namespace
+
+QString benchDemoDatabase(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options,
+                          DbLinkParams *params)
+{
+    const QString keepIn = qEnvironmentVariable("MODEL_BENCH_DEMO_DIR");
+    if (keepIn.isEmpty())
+        return createDemoDatabase(backend, database, root, options, params);
+    QDir().mkpath(keepIn);
+    DbLinkParams p = TestServers::params(backend, database, root);
+    const QString kept = QStringLiteral("%1/%2.sqlite").arg(keepIn, database);
+    const QString complete = QStringLiteral("%1/%2.%3.%4.complete").arg(keepIn, database, backendName(backend)).arg(p.port);
+    if (backend == Backend::SQLite)
+        p.database = kept;
+    const bool isKept = backend == Backend::SQLite ? QFile::exists(kept) : QFile::exists(complete) && keptDatabaseAnswers(p);
+    if (!isKept) {
+        QFile::remove(complete);
+        const QString error = createDemoDatabase(backend, database, root, options, &p);
+        if (!error.isEmpty())
+            return error;
+        if (backend == Backend::SQLite && !QFile::rename(p.database, kept))
+            return QStringLiteral("cannot move %1 to %2").arg(p.database, kept);
+        if (backend == Backend::SQLite)
+            p.database = kept;
+        QFile marker(complete);
+        if (backend != Backend::SQLite && !marker.open(QIODevice::WriteOnly))
+            return QStringLiteral("cannot write %1").arg(complete);
+    }
+    *params = p;
+    return QString();
+}
+
 QString openDemo(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options,
                  DbLinkParams *params)
 {

@@ -66,6 +66,11 @@ QHash<QString, QString> serversEnv(const QString &path);
 QString createDemoDatabase(Backend backend, const QString &database, const TestRoot &root,
                            const DemoOptions &options, DbLinkParams *params, QList<SeededDefect> *defects = nullptr,
                            int port = 0);
+// A demo database for a benchmark. With MODEL_BENCH_DEMO_DIR set it is kept for the next run (an
+// SQLite file in that folder; a server's database on its server, a file in the folder saying it is
+// complete) and made only when missing: large systems take minutes to make.
+QString benchDemoDatabase(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options,
+                          DbLinkParams *params);
 // A fresh demo database of the backend, opened as the table-model manager's link; empty text on success.
 QString openDemo(Backend backend, const QString &database, const TestRoot &root, const DemoOptions &options = DemoOptions(),
                  DbLinkParams *params = nullptr);

@@ -1,0 +1,154 @@
+#include "BackgroundRead.h"
+
+#include "OrvDbDesign.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QPointer>
+#include <QWaitCondition>
+
+#include <optional>
+
+namespace {
+
+struct Request
+{
+    quint64 ticket = 0;
+    DbLinkParams params;
+    QString sql;
+    QVariantList values;
+};
+
+QString linkIdentity(const DbLinkParams &p)
+{
+    return p.describe() + QLatin1Char('\n') + p.user + QLatin1Char('\n') + p.password;
+}
+
+} // namespace
+
+struct BackgroundRead::Shared
+{
+    QMutex mutex;
+    QWaitCondition wake;
+    std::optional<Request> pending;
+    quint64 wanted = 0;  // the ticket whose rows are to be delivered
+    quint64 running = 0;
+    quint64 cancels = 0; // statements stopped so far
+    std::function<void()> canceller;
+    bool stopping = false;
+};
+
+namespace {
+
+// The reader thread's loop: takes the newest request, runs it, hands on its rows unless a newer
+// request came meanwhile.
+void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer<BackgroundRead> &owner)
+{
+    const QString name = DbConnection::uniqueName(QStringLiteral("orv_reader"));
+    QString openLink;
+    for (;;) {
+        Request request;
+        quint64 cancelsBefore = 0;
+        {
+            QMutexLocker lock(&shared->mutex);
+            while (!shared->stopping && !shared->pending)
+                shared->wake.wait(&shared->mutex);
+            if (shared->stopping)
+                break;
+            request = *shared->pending;
+            shared->pending.reset();
+            shared->running = request.ticket;
+            cancelsBefore = shared->cancels;
+        }
+        DbRows rows;
+        if (openLink != linkIdentity(request.params)) {
+            rows.error = DbConnection::open(request.params, name);
+            openLink = rows.error.isEmpty() ? linkIdentity(request.params) : QString();
+            QMutexLocker lock(&shared->mutex);
+            shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false))
+                                                     : std::function<void()>();
+        }
+        if (rows.error.isEmpty())
+            rows = OrvDbDesign(name).rows(request.sql, request.values);
+        bool deliver = false;
+        {
+            QMutexLocker lock(&shared->mutex);
+            shared->running = 0;
+            deliver = !shared->pending && shared->wanted == request.ticket;
+            const bool stopped = shared->cancels != cancelsBefore;
+            // A stop meant for the read before this one may have hit it: asked again.
+            if (deliver && !rows.ok() && stopped) {
+                shared->pending = request;
+                deliver = false;
+            }
+            // A link that failed otherwise is opened again for the next read.
+            if (!rows.ok() && !stopped)
+                openLink.clear();
+        }
+        if (deliver)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [owner, request, rows] {
+                if (owner)
+                    emit owner->arrived(request.ticket, rows);
+            }, Qt::QueuedConnection);
+    }
+    DbConnection::close(name);
+}
+
+} // namespace
+
+BackgroundRead::BackgroundRead(QObject *parent)
+    : QObject(parent)
+    , m_shared(std::make_shared<Shared>())
+{
+    qRegisterMetaType<DbRows>("DbRows");
+    const std::shared_ptr<Shared> shared = m_shared;
+    const QPointer<BackgroundRead> owner(this);
+    m_thread = QThread::create([shared, owner] { serve(shared, owner); });
+    m_thread->start();
+}
+
+BackgroundRead::~BackgroundRead()
+{
+    drop();
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->stopping = true;
+        m_shared->wake.wakeAll();
+    }
+    m_thread->wait();
+    delete m_thread;
+}
+
+void BackgroundRead::read(quint64 ticket, const DbLinkParams &params, const QString &sql, const QVariantList &values)
+{
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->pending = Request{ticket, params, sql, values};
+        m_shared->wanted = ticket;
+        m_shared->wake.wakeAll();
+    }
+    cancelRunning();
+}
+
+void BackgroundRead::drop()
+{
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->pending.reset();
+        m_shared->wanted = 0;
+    }
+    cancelRunning();
+}
+
+void BackgroundRead::cancelRunning()
+{
+    std::function<void()> cancel;
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        if (m_shared->running == 0 || !m_shared->canceller)
+            return;
+        ++m_shared->cancels;
+        cancel = m_shared->canceller;
+    }
+    cancel();
+}
