@@ -12,12 +12,14 @@
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "SelectedRows.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QInputDialog>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,7 +27,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QJsonDocument>
@@ -161,7 +162,7 @@ QList<int> visibleRows(const QTableView *view)
     return rows;
 }
 
-QString text(const QStandardItemModel *model, int row, int col)
+QString text(const QAbstractItemModel *model, int row, int col)
 {
     return model->index(row, col).data().toString();
 }
@@ -180,7 +181,7 @@ struct Editor
 // The front-end editor on one location, subsystem and RTU, searched for a point type.
 struct Fes : Editor<OrvFesPointPatch>
 {
-    QStandardItemModel *model() const { return dlg.resultModel(); }
+    QAbstractItemModel *model() const { return dlg.resultModel(); }
     QTableView *view() const { return dlg.tableView(); }
     OrvBatchEdit *ops() const { return dlg.batchEdit(); }
 
@@ -204,7 +205,7 @@ struct Fes : Editor<OrvFesPointPatch>
 
 struct Back : Editor<OrvBackPointPatch>
 {
-    QStandardItemModel *model(int tab) const { return dlg.itemModel(tab); }
+    QAbstractItemModel *model(int tab) const { return dlg.itemModel(tab); }
     QTableView *view(int tab) const { return dlg.tableView(tab); }
 
     void place(const QString &location = QStringLiteral("1"), const QString &subsystem = QStringLiteral("4"))
@@ -326,14 +327,14 @@ private slots:
         QList<int> bottomUp = allRows(f.view());
         std::reverse(bottomUp.begin(), bottomUp.end());
         selectRows(f.view(), bottomUp, dot);
-        QList<int> listed;
-        for (const QModelIndex &i : f.ops()->selection()) {
-            QCOMPARE(i.column(), dot);
-            listed << i.row();
-        }
-        QCOMPARE(listed, visibleRows(f.view()));
+        const OrvBatchEdit::Selection listed = f.ops()->selection();
+        QCOMPARE(listed.column, dot);
+        QCOMPARE(listed.rows.size(), 1);
+        QCOMPARE(listed.rows.first().first, 0);
+        QCOMPARE(listed.rows.first().last, 5);
 
-        const QString hiddenTag = f.tag(f.row(kRtu1 + QStringLiteral(".QF02_P")));
+        const QString hiddenTag = kRtu1 + QStringLiteral(".QF02_P");
+        QCOMPARE(f.row(hiddenTag), -1);
         const QString hiddenDot = stored("fes_analog", "DOT_NO", hiddenTag);
         Modals modals;
         f.dlg.onIncrementFrom1ToSelect();
@@ -699,6 +700,97 @@ private slots:
         QCOMPARE(stored("analog", "DESCRIPTION", text(b.model(0), 0, 0)), QStringLiteral("F2"));
     }
 
+    // Ctrl+A selects every row, those not read onto the table yet included, and an operation
+    // numbers them all in the order shown; ranges beyond the rows read change those rows alone;
+    // a read that fails says why and changes nothing.
+    void selectionBeyondTheRowsRead_data() { addBackendRows(); }
+    void selectionBeyondTheRowsRead()
+    {
+        QFETCH(Backend, backend);
+        DemoOptions options;
+        options.stations = 1;
+        options.devicesPerGroup = 80;
+        const QString opened = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root, options);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        Fes f;
+        f.dlg.show();
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        const QString where = f.dlg.deviceCondition();
+        const int rows = column("SELECT COUNT(*) FROM fes_analog WHERE " + where).value(0).toInt();
+        QVERIFY2(rows > 2 * OrvTableModel::WindowRows, qPrintable(QString::number(rows)));
+        const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
+        const int desc = colOf("FES_ANALOG.xml", "DESCRIPTION");
+        // Sorted by a column that is not the key: rows further down are read by their place.
+        f.view()->sortByColumn(desc, Qt::DescendingOrder);
+        QVERIFY(f.model()->rowCount() < rows);
+        f.view()->setCurrentIndex(f.model()->index(0, dot));
+        QTest::keyClick(f.view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(f.model()->rowCount(), rows);
+        const QLabel *counts = f.dlg.findChild<QLabel *>(QStringLiteral("label_rowCount"));
+        QTRY_COMPARE(counts->text(), QStringLiteral("共 %1 条，选中 %1 条").arg(rows));
+
+        Modals modals;
+        f.dlg.onIncrementFrom0ToSelect();
+        QCOMPARE(modals.boxes, QStringList{"消息|修改成功!"});
+        const QString shownOrder = "SELECT %1 FROM fes_analog WHERE " + where + " ORDER BY DESCRIPTION DESC, TAG_NAME";
+        QStringList numbers;
+        for (int n = 0; n < rows; ++n)
+            numbers << QString::number(n);
+        QCOMPARE(column(shownOrder.arg(QStringLiteral("DOT_NO"))), numbers);
+        QCOMPARE(f.model()->index(rows - 1, dot).data(), QVariant(rows - 1));
+
+        // Two ranges, one far below the rows read since the batch.
+        const int unit = colOf("FES_ANALOG.xml", "UNIT");
+        selectRows(f.view(), {10}, unit);
+        f.view()->selectionModel()->select(QItemSelection(f.model()->index(10, 0), f.model()->index(20, 0)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.view()->selectionModel()->select(QItemSelection(f.model()->index(rows - 30, 0), f.model()->index(rows - 21, 0)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(SelectedRows::count(f.ops()->selection().rows), 21);
+        f.ops()->sameValue(QStringLiteral("kA"), f.ops()->selection());
+        const QStringList units = column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')")));
+        for (int n = 0; n < rows; ++n)
+            QCOMPARE(units.at(n) == QLatin1String("kA"), (n >= 10 && n <= 20) || (n >= rows - 30 && n <= rows - 21));
+        QCOMPARE(text(f.model(), rows - 25, unit), QStringLiteral("kA"));
+
+        QVERIFY(run({QStringLiteral("ALTER TABLE fes_analog RENAME TO fes_analog_gone")}));
+        modals.boxes.clear();
+        f.ops()->sameValue(QStringLiteral("V"), f.ops()->selection());
+        QCOMPARE(modals.boxes.size(), 1);
+        QVERIFY2(modals.boxes.first().contains(QStringLiteral("读取选中的行失败")) && modals.boxes.first().contains(QStringLiteral("fes_analog")),
+                 qPrintable(modals.boxes.first()));
+        QVERIFY(run({QStringLiteral("ALTER TABLE fes_analog_gone RENAME TO fes_analog")}));
+        QCOMPARE(column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')"))), units);
+    }
+
+    // The filters are part of the query on every database: letter case as typed, a text taken
+    // literally, a number by its text, and two filters together.
+    void filtersOnEveryDatabase_data() { addBackendRows(); }
+    void filtersOnEveryDatabase()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        QVERIFY(run({QStringLiteral("UPDATE fes_analog SET DOT_NO = 710 WHERE TAG_NAME = '%1.QF01_Ia'").arg(kRtu1)}));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        QCOMPARE(f.model()->rowCount(), 8);
+        f.filter(0)->setText(QStringLiteral("_ia"));
+        QCOMPARE(f.model()->rowCount(), 0);
+        f.filter(0)->setText(QStringLiteral("_Ia"));
+        QCOMPARE(f.model()->rowCount(), 2);
+        f.filter(0)->setText(QStringLiteral("%"));
+        QCOMPARE(f.model()->rowCount(), 0);
+        f.filter(0)->setText(QStringLiteral("_I"));
+        const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
+        f.filterColumn(1)->setCurrentIndex(f.filterColumn(1)->findText(f.model()->headerData(dot, Qt::Horizontal).toString()));
+        f.filter(1)->setText(QStringLiteral("71"));
+        QCOMPARE(f.model()->rowCount(), 1);
+        QCOMPARE(f.tag(0), kRtu1 + QStringLiteral(".QF01_Ia"));
+        f.filter(0)->clear();
+        f.filter(1)->clear();
+        QCOMPARE(f.model()->rowCount(), 8);
+    }
+
     // ---- The back-stage editor -------------------------------------------------------------
 
     void backEditorAtStart()
@@ -800,7 +892,7 @@ private slots:
         b.place();
         b.search(QStringLiteral("模拟量"));
         QTableView *view = b.view(0);
-        QStandardItemModel *model = b.model(0);
+        QAbstractItemModel *model = b.model(0);
         const int raw = colOf("ANALOG.xml", "RAW_CODE");
         QVERIFY(view->isColumnHidden(raw));
         QCOMPARE(b.filterColumn(0)->count(), model->columnCount() - 1);
@@ -1057,7 +1149,7 @@ private slots:
             return;
 
         // Every use opens an editor of its own; a closed one is freed with its rows.
-        QList<QPointer<QStandardItemModel>> models;
+        QList<QPointer<QAbstractItemModel>> models;
         for (int i = 0; i < 20; ++i) {
             back->trigger();
             QList<OrvBackPointPatch *> open = w.findChildren<OrvBackPointPatch *>();
@@ -1071,7 +1163,7 @@ private slots:
             editor->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        QVERIFY(std::all_of(models.begin(), models.end(), [](const QPointer<QStandardItemModel> &m) { return m.isNull(); }));
+        QVERIFY(std::all_of(models.begin(), models.end(), [](const QPointer<QAbstractItemModel> &m) { return m.isNull(); }));
         fes->trigger();
         fes->trigger();
         QCOMPARE(w.findChildren<OrvFesPointPatch *>().size(), 2);

@@ -2,6 +2,7 @@
 
 #include "ColMgrDataList.h"
 #include "DbConnection.h"
+#include "DbRows.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
@@ -46,12 +47,31 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     void setFilter(const QString &text, int column);
     QString filterText() const { return m_filterText; }
+    // Further rows left out: only those whose cell in each column holds its text, letter case
+    // as typed (an empty text leaves nothing out). Part of the query like the filter.
+    struct ColumnText
+    {
+        int column;
+        QString text;
+    };
+    void setColumnTexts(const QVector<ColumnText> &texts);
     int sortColumn() const { return m_sortColumn; }
     // The rows meeting the filter, and the rows of the table or view: -1 while being counted.
     int matchingRows() const { return m_matching; }
     int totalRows() const { return m_total; }
     // Counts now, on this thread, where the count has not come in yet (before every row is read).
     bool countNow();
+    // Another query reading the cells of columns of count rows from first on, as this model
+    // orders and filters them; NULL comes as a null QVariant.
+    SqlStatement rowsStatement(int first, int count, const QList<int> &columns) const;
+    // The stored cells of a row whose window is held (NULL a null text); empty when it is not
+    // held: nothing is read.
+    QStringList heldRow(int row) const;
+    // The database was written to: the rows stay in their places (and a view's selection with
+    // them) and are read again as they are shown.
+    void rereadInPlace();
+    // The same rows, unsorted and unfiltered, in a model of its own (for an export of the whole).
+    OrvTableModel *unfilteredCopy(QObject *parent) const;
 
     QString getTableName() const { return m_def.tableName; }
     QString definitionName() const { return m_def.fileName; }
@@ -123,6 +143,9 @@ private:
     // knownTotal: the table's count when it still holds, else -1.
     void requery(bool counted, int knownTotal) const;
     Query filtered(bool withFilter) const;
+    bool isFiltered() const;
+    // The condition that the column's cell holds a text (bound to its ?), letter case as typed.
+    static QString containsText(const QString &column);
     QString orderBy() const;
     bool keysetOrder() const;
     bool fetchWindow(int window) const;
@@ -147,6 +170,7 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_filterText;
     int m_filterColumn = -1;
+    QVector<ColumnText> m_columnTexts;
 
     mutable bool m_loaded = false;
     bool m_counting = false;      // opened for a view: counts come from off this thread
