@@ -225,9 +225,9 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
         return;
     const ColMgrData &descriptor = table->getHeadCols().at(rows.column);
     QString why = refusal(operation, format, descriptor);
-    UndoBatch batch{table, table->getTableName(), descriptor.sqlName, keyColumn, {}};
+    QVector<UndoCell> read;
     if (why.isEmpty())
-        why = readRows(table, keyPos, rows, &batch.cells);
+        why = readRows(table, keyPos, rows, &read);
     if (!why.isEmpty()) {
         tell(why);
         return;
@@ -238,17 +238,17 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
     static const char *const kEnd[] = {QT_TR_NOOP("自增菜单结束"), QT_TR_NOOP("取相同值菜单结束"), QT_TR_NOOP("查找与替换菜单结束")};
     ORV_LOG_DEBUG(tr(kStart[int(operation)]));
 
+    UndoBatch batch{table, table->getTableName(), descriptor.sqlName, keyColumn, {}};
+    batch.cells.reserve(read.size());
     QList<SqlWrite> writes;
-    writes.reserve(batch.cells.size());
-    for (int i = 0; i < batch.cells.size(); ++i) {
-        UndoCell &cell = batch.cells[i];
+    writes.reserve(read.size());
+    for (int i = 0; i < read.size(); ++i) {
+        const UndoCell &row = read.at(i);
         // The text the cell shows, as the table model shows it.
-        const QString shown = cell.before.isValid() ? descriptor.kind.displayValue(cell.before.toString()).toString() : QString();
-        cell.after = valueOf(i, shown);
-        writes << SqlWrite::templateUpdate(batch.table, keyColumn, cell.key, batch.column, cell.after.toString(),
-                                           storedText(cell.before), true);
-        if (operation != Operation::FindAndReplace)
-            cell.after = descriptor.kind.cellValue(cell.after);
+        const QString shown = row.before.isValid() ? descriptor.kind.displayValue(row.before.toString()).toString() : QString();
+        const QString after = valueOf(i, shown);
+        writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, after, storedText(row.before), true);
+        batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? QVariant(after) : descriptor.kind.cellValue(after)});
     }
     const QString result = execute(writes);
     ORV_LOG_DEBUG(tr(kEnd[int(operation)]));

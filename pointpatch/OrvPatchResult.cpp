@@ -26,6 +26,8 @@ void OrvPatchResult::setModel(QAbstractItemModel *model)
 {
     // No column is sorted until the user clicks one.
     m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    if (model == m_view->model())
+        return;
     // The view leaves the old selection model to its owner.
     QItemSelectionModel *old = m_view->selectionModel();
     m_view->setModel(model);
