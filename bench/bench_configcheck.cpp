@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 
-#include <sys/resource.h>
 
 namespace {
 
@@ -27,13 +26,6 @@ struct Run
     QStringList findings; // group|item|tag|description|reason, in the order found
     QStringList failures;
 };
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 Run runAll()
 {

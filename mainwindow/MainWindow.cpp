@@ -258,17 +258,7 @@ void MainWindow::onExport()
         orv_ui::information(this, tr("消息"), tr("当前页面没有可以导出的表格"));
         return;
     }
-    // The page reads its rows as they are shown: every one of them now, and the whole table
-    // through a model of its own, read as it is written out.
-    model->countNow();
-    const QString name = model->condition().isEmpty() ? model->definitionName()
-                                                      : Common::createViewName(model->definitionName(), model->condition());
-    std::unique_ptr<OrvTableModel> whole(OrvTableDataMgr::getInstance()->createOwnModel(name, nullptr));
-    if (whole)
-        whole->load(true);
-    SheetViewExport::exportView(this, page->view(), SheetData::columnsOf(model->getHeadCols()),
-                                tr("%1（%2）").arg(model->tableDescription(), model->getTableName()), model->getTableName(),
-                                whole.get());
+    SheetViewExport::exportTable(this, page->view(), model, tr("%1（%2）").arg(model->tableDescription(), model->getTableName()));
 }
 
 void MainWindow::onImport()

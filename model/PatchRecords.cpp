@@ -1,6 +1,5 @@
 #include "PatchRecords.h"
 
-#include "OrvDbDesign.h"
 #include "OrvTableModel.h"
 #include "SqlText.h"
 
@@ -48,9 +47,4 @@ QString PatchRecords::fesCondition(const QString &subsystem, const QStringList &
 QString PatchRecords::selectText(const OrvTableModel *table, const QString &condition)
 {
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3;").arg(table->getSqlName().join(QLatin1Char(',')), table->getTableName(), condition);
-}
-
-DbRows PatchRecords::read(const OrvTableModel *table, const QString &condition)
-{
-    return OrvDbDesign().rows(selectText(table, condition));
 }

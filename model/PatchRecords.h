@@ -1,14 +1,12 @@
 #pragma once
 
-#include "DbRows.h"
-
 #include <QString>
 #include <QStringList>
 
 class OrvTableModel;
 
-// The record queries of the two batch editors: the conditions their choices make and the read
-// of a table model's columns under a condition.
+// The record queries of the two batch editors: the conditions their choices make and the
+// statement reading a table model's columns under a condition.
 class PatchRecords
 {
 public:
@@ -26,5 +24,4 @@ public:
 
     // "SELECT <the model's columns> FROM <its table> WHERE <condition>;"
     static QString selectText(const OrvTableModel *table, const QString &condition);
-    static DbRows read(const OrvTableModel *table, const QString &condition);
 };

@@ -2,15 +2,13 @@
 #include "ui_OrvBackPointPatch.h"
 
 #include "OrvBatchEdit.h"
+#include "OrvPatchResult.h"
 #include "OrvPatchTable.h"
-#include "OrvTableDataMgr.h"
-#include "OrvTableModel.h"
 #include "PatchRecords.h"
 #include "PointCascade.h"
 #include "PointCatalogue.h"
 
 #include <QSignalBlocker>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -66,8 +64,8 @@ void OrvBackPointPatch::buildTabs()
     m_tabs = new QTabWidget(this);
     for (int t = 0; t < TabCount; ++t) {
         m_views[t] = new QTableView(m_tabs);
-        m_models[t] = new QStandardItemModel(this);
-        OrvPatchTable::prepareView(m_views[t], m_models[t]);
+        m_results[t] = new OrvPatchResult(m_views[t]);
+        connect(m_results[t], &OrvPatchResult::statusChanged, this, &OrvBackPointPatch::showReadStatus);
         m_tabs->addTab(m_views[t], tr(kTabTexts[t]));
     }
     ui->verticalLayout_table->addWidget(m_tabs);
@@ -82,10 +80,9 @@ QString OrvBackPointPatch::modelFile(int nPointType, int nTab)
     return QString::fromLatin1(type->backDefinitions[nTab]);
 }
 
-OrvTableModel *OrvBackPointPatch::tableModel(int nPointType, int nTab) const
+QAbstractItemModel *OrvBackPointPatch::itemModel(int nTab) const
 {
-    const QString file = modelFile(nPointType, nTab);
-    return file.isEmpty() ? nullptr : OrvTableDataMgr::getInstance()->createModel(file);
+    return m_views[nTab]->model();
 }
 
 void OrvBackPointPatch::onLocationAndSubsystemChange()
@@ -136,51 +133,36 @@ QString OrvBackPointPatch::tabCondition(int nTab) const
 
 void OrvBackPointPatch::onPushButtonSearchClicked()
 {
-    for (int t = 0; t < TabCount; ++t) {
-        OrvPatchTable::clear(m_views[t], m_models[t]);
-        m_columns[t].clear();
-    }
-    m_searchedType = ui->comboBox_pointType->count() > 0 ? ui->comboBox_pointType->currentData().toInt() : -1;
+    const int pointType = ui->comboBox_pointType->count() > 0 ? ui->comboBox_pointType->currentData().toInt() : -1;
+    // Without a device nothing can match: no query.
+    const bool query = !OrvPatchTable::choice(ui->comboBox_dev).isEmpty();
     for (int t : kLoadOrder)
-        loadTab(t, m_searchedType);
+        m_results[t]->show(modelFile(pointType, t), query ? tabCondition(t) : QString());
+    ui->label_rowCount->watch(patchView());
+    showReadStatus();
     resetFilters();
 }
 
-void OrvBackPointPatch::loadTab(int nTab, int nPointType)
+void OrvBackPointPatch::showReadStatus()
 {
-    QStandardItemModel *model = m_models[nTab];
-    OrvPatchTable::clear(m_views[nTab], model);
-    OrvTableModel *table = tableModel(nPointType, nTab);
-    if (!table)
-        return;
-    model->setHorizontalHeaderLabels(table->getDescList());
-    const QList<int> shown = OrvPatchTable::showColumns(m_views[nTab], table->getShowCol(false));
-    // Without a device nothing can match: no query.
-    if (OrvPatchTable::choice(ui->comboBox_dev).isEmpty())
-        return;
-    const DbRows records = PatchRecords::read(table, tabCondition(nTab));
-    if (!m_readStatus.report(tr(kTabTexts[nTab]), records))
-        return;
-    OrvPatchTable::loadRows(model, table->getHeadCols(), records);
-    OrvPatchTable::fitColumns(m_views[nTab]);
-    m_columns[nTab] = shown;
+    for (int t = 0; t < TabCount; ++t)
+        m_readStatus.report(tr(kTabTexts[t]), m_results[t]->readStatus());
 }
 
 void OrvBackPointPatch::resetFilters()
 {
     m_filters.clearTexts();
     const int tab = m_tabs->currentIndex();
-    m_filters.setColumns(tab >= 0 ? OrvPatchTable::headers(m_models[tab], m_columns[tab]) : QStringList());
-    // Rows an earlier filter hid on this tab come back even when the texts were empty already.
+    m_filters.setColumns(tab >= 0 && m_results[tab]->rows() ? m_results[tab]->shownHeaders() : QStringList());
+    // Rows an earlier filter left out on this tab come back even when the texts were empty already.
     onSearchTextChanged(QString());
 }
 
 void OrvBackPointPatch::onSearchTextChanged(const QString &)
 {
     const int tab = m_tabs->currentIndex();
-    if (!tableModel(m_searchedType, tab))
-        return;
-    OrvPatchTable::filterRows(m_views[tab], m_filters.filters(m_columns[tab]));
+    if (tab >= 0)
+        m_results[tab]->filter(m_filters.filters(m_results[tab]->shownColumns()));
 }
 
 void OrvBackPointPatch::onTabChanged(int)
@@ -195,19 +177,14 @@ QTableView *OrvBackPointPatch::patchView() const
     return tab >= 0 ? m_views[tab] : nullptr;
 }
 
-QStandardItemModel *OrvBackPointPatch::patchModel() const
-{
-    const int tab = m_tabs->currentIndex();
-    return tab >= 0 ? m_models[tab] : nullptr;
-}
-
 OrvTableModel *OrvBackPointPatch::patchTableModel() const
 {
-    return tableModel(m_searchedType, m_tabs->currentIndex());
+    const int tab = m_tabs->currentIndex();
+    return tab >= 0 ? m_results[tab]->rows() : nullptr;
 }
 
 QString OrvBackPointPatch::patchKeyColumn() const
 {
     const int tab = m_tabs->currentIndex();
-    return modelFile(m_searchedType, tab).isEmpty() ? QString() : PatchRecords::backKeyColumn(tab);
+    return patchTableModel() ? PatchRecords::backKeyColumn(tab) : QString();
 }

@@ -3,11 +3,10 @@
 #include "OrvPatchDialog.h"
 #include "OrvPatchFilters.h"
 
-#include <QList>
-
 #include <memory>
 
-class QStandardItemModel;
+class OrvPatchResult;
+class QAbstractItemModel;
 class QTabWidget;
 class QTableView;
 
@@ -31,7 +30,7 @@ public:
     QString tabCondition(int nTab) const;
     QTabWidget *tabWidget() const { return m_tabs; }
     QTableView *tableView(int nTab) const { return m_views[nTab]; }
-    QStandardItemModel *itemModel(int nTab) const { return m_models[nTab]; }
+    QAbstractItemModel *itemModel(int nTab) const;
 
 public slots:
     void onLocationAndSubsystemChange();
@@ -43,13 +42,11 @@ public slots:
 private:
     // The definition file of a point type's tab; empty where the point type has none.
     static QString modelFile(int nPointType, int nTab);
-    OrvTableModel *tableModel(int nPointType, int nTab) const;
     void buildTabs();
-    void loadTab(int nTab, int nPointType);
     void resetFilters();
+    void showReadStatus();
 
     QTableView *patchView() const override;
-    QStandardItemModel *patchModel() const override;
     OrvTableModel *patchTableModel() const override;
     QString patchKeyColumn() const override;
 
@@ -57,9 +54,7 @@ private:
     OrvPatchFilters m_filters;
     QTabWidget *m_tabs = nullptr;
     QTableView *m_views[TabCount] = {};
-    QStandardItemModel *m_models[TabCount] = {};
-    QList<int> m_columns[TabCount];
-    // The point type of the rows on the tabs (-1 before the first search): the filters and the
-    // batch operations follow it, not a point type chosen since.
-    int m_searchedType = -1;
+    // The rows of the last search: the filters and the batch operations follow them, not a
+    // point type chosen since.
+    OrvPatchResult *m_results[TabCount] = {};
 };

@@ -1,5 +1,6 @@
 #include "OrvBatchEdit.h"
 
+#include "OrvDbDesign.h"
 #include "OrvInputDlg.h"
 #include "OrvLog.h"
 #include "OrvMessage.h"
@@ -17,9 +18,7 @@
 #include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QStandardItemModel>
 #include <QTableView>
-
 
 #include <algorithm>
 #include <memory>
@@ -95,10 +94,9 @@ void OrvBatchEdit::attachView(QTableView *view)
 void OrvBatchEdit::showMenu()
 {
     QTableView *view = m_context->patchView();
-    QStandardItemModel *model = m_context->patchModel();
-    if (!view || !model || !view->currentIndex().isValid())
+    if (!view || !view->model() || !view->currentIndex().isValid())
         return;
-    const QString header = model->headerData(view->currentIndex().column(), Qt::Horizontal).toString();
+    const QString header = view->model()->headerData(view->currentIndex().column(), Qt::Horizontal).toString();
     for (QAction *action : m_menu->actions()) {
         const QString text = action->data().toString();
         if (!text.isEmpty())
@@ -107,18 +105,13 @@ void OrvBatchEdit::showMenu()
     m_menu->popup(QCursor::pos());
 }
 
-QList<QModelIndex> OrvBatchEdit::selection() const
+OrvBatchEdit::Selection OrvBatchEdit::selection() const
 {
     QTableView *view = m_context->patchView();
-    if (!view || !view->selectionModel() || !view->currentIndex().isValid())
+    if (!view || !view->currentIndex().isValid())
         return {};
-    QList<QModelIndex> rows = view->selectionModel()->selectedRows(view->currentIndex().column());
-    // Rows a filter hides are never touched.
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [view](const QModelIndex &i) { return view->isRowHidden(i.row()); }),
-               rows.end());
-    // Sorting by a header click reorders the model's rows: row order is what the user sees.
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    return rows;
+    // The model sorts and filters: its row order is what the user sees.
+    return {view->currentIndex().column(), SelectedRows::ranges(view->selectionModel())};
 }
 
 void OrvBatchEdit::incrementToSelect(int start)
@@ -172,7 +165,7 @@ void OrvBatchEdit::findAndReplaceToSelect()
     }
     if (input.exec() != QDialog::Accepted || !view->currentIndex().isValid())
         return;
-    const QList<QModelIndex> list = selection();
+    const Selection list = selection();
     if (m_rememberFindReplace) {
         m_find = input.getFind();
         m_replace = input.getReplace();
@@ -180,27 +173,27 @@ void OrvBatchEdit::findAndReplaceToSelect()
     findAndReplace(input.getFind(), input.getReplace(), list);
 }
 
-void OrvBatchEdit::increment(const QString &format, int start, const QList<QModelIndex> &list)
+void OrvBatchEdit::increment(const QString &format, int start, const Selection &rows)
 {
-    run(Operation::Increment, list, [&format, start](int i, const QModelIndex &) {
+    run(Operation::Increment, rows, [&format, start](int i, const QString &) {
         return QString(format).replace(kMarker, QString::number(qint64(start) + i));
     }, format);
 }
 
-void OrvBatchEdit::sameValue(const QString &value, const QList<QModelIndex> &list)
+void OrvBatchEdit::sameValue(const QString &value, const Selection &rows)
 {
-    run(Operation::SameValue, list, [&value](int, const QModelIndex &) { return value; });
+    run(Operation::SameValue, rows, [&value](int, const QString &) { return value; });
 }
 
-void OrvBatchEdit::findAndReplace(const QString &find, const QString &replace, const QList<QModelIndex> &list)
+void OrvBatchEdit::findAndReplace(const QString &find, const QString &replace, const Selection &rows)
 {
     // An empty text would be "found" between every two characters and garble every cell.
-    if (!list.isEmpty() && find.isEmpty()) {
+    if (!rows.rows.isEmpty() && find.isEmpty()) {
         tell(tr("查找内容为空，未做任何修改。"));
         return;
     }
-    run(Operation::FindAndReplace, list, [&find, &replace](int, const QModelIndex &index) {
-        return index.data().toString().replace(find, replace, Qt::CaseSensitive);
+    run(Operation::FindAndReplace, rows, [&find, &replace](int, const QString &shown) {
+        return QString(shown).replace(find, replace, Qt::CaseSensitive);
     });
 }
 
@@ -221,19 +214,20 @@ QString OrvBatchEdit::refusal(Operation operation, const QString &format, const 
     return QString();
 }
 
-void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, const ValueOf &valueOf, const QString &format)
+void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf &valueOf, const QString &format)
 {
-    if (list.isEmpty())
+    if (rows.rows.isEmpty())
         return;
     OrvTableModel *table = m_context->patchTableModel();
-    QTableView *view = m_context->patchView();
-    QStandardItemModel *model = m_context->patchModel();
     const QString keyColumn = m_context->patchKeyColumn();
-    const int column = list.first().column();
-    if (!table || !view || !model || keyColumn.isEmpty() || column < 0 || column >= table->getHeadCols().size())
+    const int keyPos = table ? table->findCol(keyColumn) : -1;
+    if (keyPos < 0 || rows.column < 0 || rows.column >= table->getHeadCols().size())
         return;
-    const ColMgrData &descriptor = table->getHeadCols().at(column);
-    const QString why = refusal(operation, format, descriptor);
+    const ColMgrData &descriptor = table->getHeadCols().at(rows.column);
+    QString why = refusal(operation, format, descriptor);
+    QVector<UndoCell> read;
+    if (why.isEmpty())
+        why = readRows(table, keyPos, rows, &read);
     if (!why.isEmpty()) {
         tell(why);
         return;
@@ -244,18 +238,17 @@ void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, cons
     static const char *const kEnd[] = {QT_TR_NOOP("自增菜单结束"), QT_TR_NOOP("取相同值菜单结束"), QT_TR_NOOP("查找与替换菜单结束")};
     ORV_LOG_DEBUG(tr(kStart[int(operation)]));
 
-    const int keyPos = table->findCol(keyColumn);
-    UndoBatch batch{model, table->getTableName(), descriptor.sqlName, keyColumn, {}};
-    batch.cells.reserve(list.size());
+    UndoBatch batch{table, table->getTableName(), descriptor.sqlName, keyColumn, {}};
+    batch.cells.reserve(read.size());
     QList<SqlWrite> writes;
-    writes.reserve(list.size());
-    for (int i = 0; i < list.size(); ++i) {
-        const QModelIndex &index = list.at(i);
-        const QModelIndex keyCell = keyPos >= 0 ? model->index(index.row(), keyPos) : QModelIndex();
-        UndoCell cell{index, keyCell, keyCell.data().toString(), index.data(Qt::EditRole), valueOf(i, index)};
-        writes << SqlWrite::templateUpdate(batch.table, keyColumn, cell.key, batch.column, cell.after.toString(),
-                                           storedText(cell.before), true);
-        batch.cells.append(cell);
+    writes.reserve(read.size());
+    for (int i = 0; i < read.size(); ++i) {
+        const UndoCell &row = read.at(i);
+        // The text the cell shows, as the table model shows it.
+        const QString shown = row.before.isValid() ? descriptor.kind.displayValue(row.before.toString()).toString() : QString();
+        const QString after = valueOf(i, shown);
+        writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, after, storedText(row.before), true);
+        batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? QVariant(after) : descriptor.kind.cellValue(after)});
     }
     const QString result = execute(writes);
     ORV_LOG_DEBUG(tr(kEnd[int(operation)]));
@@ -263,13 +256,50 @@ void OrvBatchEdit::run(Operation operation, const QList<QModelIndex> &list, cons
         tell(result);
         return;
     }
-    for (UndoCell &cell : batch.cells) {
-        if (operation != Operation::FindAndReplace)
-            cell.after = descriptor.kind.cellValue(cell.after);
-        model->setData(cell.cell, cell.after, Qt::EditRole);
-    }
+    table->rereadInPlace();
     setLastBatch(batch);
     tell(tr("修改成功!"));
+}
+
+QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Selection &selection, QVector<UndoCell> *cells)
+{
+    // Ranges a window or less apart are read in one pass rather than one statement each.
+    QVector<SelectedRows::Range> spans;
+    for (const SelectedRows::Range &range : selection.rows) {
+        if (!spans.isEmpty() && range.first - spans.last().last <= OrvTableModel::WindowRows)
+            spans.last().last = range.last;
+        else
+            spans.append(range);
+    }
+    QVector<SqlStatement> statements;
+    for (const SelectedRows::Range &span : qAsConst(spans))
+        statements.append(table->rowsStatement(span.first, span.size(), {keyPos, selection.column}));
+    QVector<DbRows> read;
+    const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
+    // Off the GUI thread: a million selected rows take a while, and a slow server longer.
+    OrvWaitPrgDlg wait([&read, &params, &statements] { read = OrvDbDesign::rowsApart(params, statements); }, m_editor);
+    wait.setLabelText(tr("正在读取选中的行..."));
+    wait.setRange(0, 0);
+    wait.exec();
+    if (read.size() != statements.size() || !read.last().ok())
+        return tr("读取选中的行失败，未做任何修改。\n原因: %1").arg(read.isEmpty() ? QString() : read.last().error);
+
+    cells->reserve(SelectedRows::count(selection.rows));
+    int span = 0;
+    for (const SelectedRows::Range &range : selection.rows) {
+        while (range.first > spans.at(span).last)
+            ++span;
+        for (int row = range.first; row <= range.last; ++row) {
+            const QVariantList cellsRead = read.at(span).rows.value(row - spans.at(span).first);
+            const QStringList held = table->heldRow(row);
+            // Rows another session deleted or added since the table showed them move the others.
+            if (cellsRead.isEmpty() || (!held.isEmpty() && held.at(keyPos) != cellsRead.at(0).toString()))
+                return tr("选中的第%1条已不是表格中显示的记录（记录可能已被其他操作删除、增加或修改），未做任何修改。请重新查询。")
+                    .arg(cells->size() + 1);
+            cells->append({cellsRead.at(0).toString(), cellsRead.at(1), QVariant()});
+        }
+    }
+    return QString();
 }
 
 QString OrvBatchEdit::undoRefusal() const
@@ -278,10 +308,7 @@ QString OrvBatchEdit::undoRefusal() const
         return tr("当前用户没有修改权限，不能批量修改。");
     if (m_last.cells.isEmpty())
         return tr("没有可以撤销的批量修改。");
-    const bool unchanged = m_last.model && std::all_of(m_last.cells.begin(), m_last.cells.end(), [](const UndoCell &c) {
-        return c.cell.isValid() && c.keyCell.isValid() && c.cell.data(Qt::EditRole) == c.after && c.keyCell.data().toString() == c.key;
-    });
-    if (!unchanged)
+    if (!m_last.model)
         return tr("上次批量修改的行已不在表格中（表格已重新查询），无法撤销。");
     return QString();
 }
@@ -313,8 +340,7 @@ void OrvBatchEdit::undoLastBatch()
         tell(result);
         return;
     }
-    for (const UndoCell &cell : qAsConst(m_last.cells))
-        m_last.model->setData(cell.cell, cell.before, Qt::EditRole);
+    m_last.model->rereadInPlace();
     setLastBatch(UndoBatch());
     tell(tr("修改成功!"));
 }
@@ -325,8 +351,7 @@ void OrvBatchEdit::exportRows()
     OrvTableModel *table = m_context->patchTableModel();
     if (!view || !table)
         return;
-    SheetViewExport::exportView(m_editor, view, SheetData::columnsOf(table->getHeadCols()),
-                                tr("%1（%2）查询结果").arg(table->tableDescription(), table->getTableName()), table->getTableName());
+    SheetViewExport::exportTable(m_editor, view, table, tr("%1（%2）查询结果").arg(table->tableDescription(), table->getTableName()));
 }
 
 QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "ColMgrDataList.h"
+#include "SelectedRows.h"
 #include "SqlWrite.h"
 
 #include <QList>
-#include <QModelIndex>
 #include <QObject>
-#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -17,15 +16,17 @@
 
 class OrvPatchContext;
 class OrvPatchDialog;
+class OrvTableModel;
 class QAction;
 class QMenu;
-class QStandardItemModel;
 class QTableView;
 
 // The batch operations both point editors offer on one column of the selected rows: number
 // them from 0, from 1 or from a format, give them one value, find and replace, and undo the
-// last batch. One UPDATE per row, keyed by the row's key column, run by the library's Worker
-// under its wait dialog in one transaction; the cells change only when the database took it.
+// last batch. The selected rows' keys and values are read from the database first, in the order
+// shown, rows not yet read onto the table included; then one UPDATE per row, keyed by the row's
+// key column, run by the library's Worker under its wait dialog in one transaction; the table
+// shows the change only when the database took it.
 //
 // The editor passes itself as the parent of the menu and the messages; the menu's actions
 // call the editor's slots onIncrementFrom0ToSelect(), onIncrementFrom1ToSelect(),
@@ -52,12 +53,17 @@ public:
     // Exports the result table as shown or whole.
     void exportRows();
 
-    // One index per selected visible row, in the current cell's column, top to bottom.
-    QList<QModelIndex> selection() const;
+    // The selected rows, top to bottom, in the current cell's column.
+    struct Selection
+    {
+        int column = -1;
+        QVector<SelectedRows::Range> rows;
+    };
+    Selection selection() const;
 
-    void increment(const QString &format, int start, const QList<QModelIndex> &list);
-    void sameValue(const QString &value, const QList<QModelIndex> &list);
-    void findAndReplace(const QString &find, const QString &replace, const QList<QModelIndex> &list);
+    void increment(const QString &format, int start, const Selection &rows);
+    void sameValue(const QString &value, const Selection &rows);
+    void findAndReplace(const QString &find, const QString &replace, const Selection &rows);
 
     // Remembered inputs.
     QString customFormat() const { return m_format; }
@@ -68,20 +74,18 @@ public:
 
 private:
     enum class Operation { Increment, SameValue, FindAndReplace };
-    // The new value of the i-th listed cell.
-    using ValueOf = std::function<QString(int i, const QModelIndex &index)>;
+    // The new value of the i-th selected row's cell, from the text it shows.
+    using ValueOf = std::function<QString(int i, const QString &shown)>;
 
     struct UndoCell
     {
-        QPersistentModelIndex cell;
-        QPersistentModelIndex keyCell;
         QString key;
         QVariant before; // invalid for a database NULL
         QVariant after;
     };
     struct UndoBatch
     {
-        QPointer<QStandardItemModel> model;
+        QPointer<OrvTableModel> model; // the search's rows: a new search ends the undo
         QString table;
         QString column;
         QString keyColumn;
@@ -91,7 +95,10 @@ private:
     void buildMenu();
     // The batch the undo entry restores; an empty one hides the entry.
     void setLastBatch(const UndoBatch &batch);
-    void run(Operation operation, const QList<QModelIndex> &list, const ValueOf &valueOf, const QString &format = QString());
+    void run(Operation operation, const Selection &rows, const ValueOf &valueOf, const QString &format = QString());
+    // The key and the column's value of each selected row, read from the database in the order
+    // shown under a wait dialog; a row the table holds must still be there. Empty text when read.
+    QString readRows(const OrvTableModel *table, int keyPos, const Selection &selection, QVector<UndoCell> *cells);
     // Why the operation may not change the column; empty when it may.
     QString refusal(Operation operation, const QString &format, const ColMgrData &column) const;
     QString undoRefusal() const;

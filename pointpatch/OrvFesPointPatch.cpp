@@ -2,15 +2,13 @@
 #include "ui_OrvFesPointPatch.h"
 
 #include "OrvBatchEdit.h"
+#include "OrvPatchResult.h"
 #include "OrvPatchTable.h"
-#include "OrvTableDataMgr.h"
-#include "OrvTableModel.h"
 #include "PatchRecords.h"
 #include "PointCascade.h"
 #include "PointCatalogue.h"
 
 #include <QSignalBlocker>
-#include <QStandardItemModel>
 
 OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
     : OrvPatchDialog(parent, false)
@@ -23,8 +21,8 @@ OrvFesPointPatch::OrvFesPointPatch(QWidget *parent)
     for (QComboBox *combo : {ui->comboBox_location, ui->comboBox_subSystem, ui->comboBox_rtu, ui->comboBox_dev,
                              ui->comboBox_pointType})
         OrvPatchTable::prepareCombo(combo);
-    m_model = new QStandardItemModel(this);
-    OrvPatchTable::prepareView(ui->tableView, m_model);
+    m_result = new OrvPatchResult(ui->tableView);
+    connect(m_result, &OrvPatchResult::statusChanged, this, &OrvFesPointPatch::showReadStatus);
     ui->label_rowCount->watch(ui->tableView);
 
     fillList(ui->comboBox_location, tr("位置"), PointCascade::locations(), true);
@@ -49,6 +47,11 @@ OrvFesPointPatch::~OrvFesPointPatch() = default;
 QTableView *OrvFesPointPatch::tableView() const
 {
     return ui->tableView;
+}
+
+QAbstractItemModel *OrvFesPointPatch::resultModel() const
+{
+    return ui->tableView->model();
 }
 
 QString OrvFesPointPatch::definitionFile(int nPointType)
@@ -104,37 +107,25 @@ QString OrvFesPointPatch::deviceCondition() const
 
 void OrvFesPointPatch::onPushButtonSearchClicked()
 {
-    OrvPatchTable::clear(ui->tableView, m_model);
     m_filters.clearTexts();
+    // Without a device nothing can match: no query.
+    m_result->show(definitionFile(ui->comboBox_pointType->currentData().toInt()),
+                   deviceList().isEmpty() ? QString() : deviceCondition());
+    ui->label_rowCount->watch(ui->tableView);
+    showReadStatus();
     // Column entries of an earlier search never describe the new rows.
-    m_filters.setColumns({});
-    m_visibleColumns.clear();
-    m_searchedType = ui->comboBox_pointType->currentData().toInt();
-    if (OrvTableModel *table = patchTableModel())
-        loadResult(table);
+    m_filters.setColumns(m_result->rows() ? m_result->shownHeaders() : QStringList());
 }
 
-void OrvFesPointPatch::loadResult(OrvTableModel *table)
+void OrvFesPointPatch::showReadStatus()
 {
-    m_model->setHorizontalHeaderLabels(table->getDescList());
-    const QList<int> shown = OrvPatchTable::showColumns(ui->tableView, table->getShowCol(false));
-    // Without a device nothing can match: no query.
-    if (deviceList().isEmpty())
-        return;
-    const DbRows records = PatchRecords::read(table, deviceCondition());
-    if (!m_readStatus.report(tr("测点"), records))
-        return;
-    OrvPatchTable::loadRows(m_model, table->getHeadCols(), records);
-    OrvPatchTable::fitColumns(ui->tableView);
-    m_visibleColumns = shown;
-    m_filters.setColumns(OrvPatchTable::headers(m_model, shown));
+    m_readStatus.report(tr("测点"), m_result->readStatus());
 }
 
 void OrvFesPointPatch::onSearchTextChanged(const QString &)
 {
-    if (!patchTableModel() || !m_filters.hasColumns())
-        return;
-    OrvPatchTable::filterRows(ui->tableView, m_filters.filters(m_visibleColumns));
+    if (m_filters.hasColumns())
+        m_result->filter(m_filters.filters(m_result->shownColumns()));
 }
 
 QTableView *OrvFesPointPatch::patchView() const
@@ -142,15 +133,9 @@ QTableView *OrvFesPointPatch::patchView() const
     return ui->tableView;
 }
 
-QStandardItemModel *OrvFesPointPatch::patchModel() const
-{
-    return m_model;
-}
-
 OrvTableModel *OrvFesPointPatch::patchTableModel() const
 {
-    const QString file = definitionFile(m_searchedType);
-    return file.isEmpty() ? nullptr : OrvTableDataMgr::getInstance()->createModel(file);
+    return m_result->rows();
 }
 
 QString OrvFesPointPatch::patchKeyColumn() const

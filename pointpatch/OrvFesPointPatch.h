@@ -3,11 +3,10 @@
 #include "OrvPatchDialog.h"
 #include "OrvPatchFilters.h"
 
-#include <QList>
-
 #include <memory>
 
-class QStandardItemModel;
+class OrvPatchResult;
+class QAbstractItemModel;
 class QTableView;
 
 namespace Ui {
@@ -27,7 +26,7 @@ public:
     // "SUB_SYSTEM = '<subsystem>' AND DEV_TAG IN (<devices>)" for the present choices.
     QString deviceCondition() const;
     QTableView *tableView() const;
-    QStandardItemModel *resultModel() const { return m_model; }
+    QAbstractItemModel *resultModel() const;
 
 public slots:
     void onLocationAndSubsystemChange();
@@ -39,19 +38,15 @@ private:
     // The table definition file of a point type; empty for an unknown type.
     static QString definitionFile(int nPointType);
     QStringList deviceList() const;
-    void loadResult(OrvTableModel *table);
+    void showReadStatus();
 
     QTableView *patchView() const override;
-    QStandardItemModel *patchModel() const override;
     OrvTableModel *patchTableModel() const override;
     QString patchKeyColumn() const override;
 
     std::unique_ptr<Ui::OrvFesPointPatch> ui;
     OrvPatchFilters m_filters;
-    QStandardItemModel *m_model = nullptr;
-    // Model column of each column-box entry.
-    QList<int> m_visibleColumns;
-    // The point type of the rows shown (-1 before the first search): the filters and the
-    // batch operations follow it, not a point type chosen since.
-    int m_searchedType = -1;
+    // The rows of the last search: the filters and the batch operations follow them, not a
+    // point type chosen since.
+    OrvPatchResult *m_result = nullptr;
 };

@@ -34,9 +34,9 @@ bool OrvPatchFilters::hasColumns() const
     return m_columns.first()->currentIndex() >= 0;
 }
 
-QVector<OrvPatchTable::Filter> OrvPatchFilters::filters(const QList<int> &columns) const
+QVector<OrvTableModel::ColumnText> OrvPatchFilters::filters(const QList<int> &columns) const
 {
-    QVector<OrvPatchTable::Filter> filters;
+    QVector<OrvTableModel::ColumnText> filters;
     for (int k = 0; k < m_columns.size(); ++k) {
         const int pos = m_columns.at(k)->currentIndex();
         if (pos >= 0 && pos < columns.size())

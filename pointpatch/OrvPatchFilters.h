@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OrvPatchTable.h"
+#include "OrvTableModel.h"
 
 #include <QList>
 #include <QStringList>
@@ -24,9 +24,9 @@ public:
     // Each list offers these headers (entry data 0), the first current; none empties them.
     void setColumns(const QStringList &headers);
     bool hasColumns() const;
-    // One filter per list whose current entry stands for a model column of `columns`; a list
+    // One text per list whose current entry stands for a model column of `columns`; a list
     // without such an entry filters nothing.
-    QVector<OrvPatchTable::Filter> filters(const QList<int> &columns) const;
+    QVector<OrvTableModel::ColumnText> filters(const QList<int> &columns) const;
 
 private:
     QList<QComboBox *> m_columns;

@@ -1,6 +1,7 @@
 #include "SheetViewExport.h"
 
 #include "ModelSheet.h"
+#include "OrvTableModel.h"
 #include "SheetExportDlg.h"
 
 #include <QAbstractProxyModel>
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QTableView>
 
+#include <memory>
 #include <numeric>
 
 namespace SheetViewExport {
@@ -78,6 +80,14 @@ void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColu
     const QVector<int> all = allOf(source->columnCount());
     const ModelSheet whole(source, allOf(source->rowCount()), all, picked(header, all));
     SheetExportDlg::run(parent, what, baseName, &shown, &whole);
+}
+
+void exportTable(QWidget *parent, const QTableView *view, OrvTableModel *model, const QString &what)
+{
+    model->countNow();
+    std::unique_ptr<OrvTableModel> whole(model->unfilteredCopy(nullptr));
+    whole->load(true);
+    exportView(parent, view, SheetData::columnsOf(model->getHeadCols()), what, model->getTableName(), whole.get());
 }
 
 } // namespace SheetViewExport

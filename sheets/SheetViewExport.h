@@ -2,6 +2,7 @@
 
 #include "SheetData.h"
 
+class OrvTableModel;
 class QAbstractItemModel;
 class QAction;
 class QTableView;
@@ -19,5 +20,8 @@ QAction *addAction(QWidget *window, QWidget *rows);
 // header describes every column of the model.
 void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColumn> &header, const QString &what,
                 const QString &baseName, const QAbstractItemModel *whole = nullptr);
+// The same for a view of a table model that reads its rows as they are shown: the rows shown are
+// counted first, and the whole table is read through a model of its own as it is written out.
+void exportTable(QWidget *parent, const QTableView *view, OrvTableModel *model, const QString &what);
 
 } // namespace SheetViewExport

@@ -12,12 +12,15 @@
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "SelectedRows.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputDialog>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,7 +28,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QJsonDocument>
@@ -161,7 +163,7 @@ QList<int> visibleRows(const QTableView *view)
     return rows;
 }
 
-QString text(const QStandardItemModel *model, int row, int col)
+QString text(const QAbstractItemModel *model, int row, int col)
 {
     return model->index(row, col).data().toString();
 }
@@ -175,12 +177,25 @@ struct Editor
     QString suffix(int k) const { return k ? QStringLiteral("_%1").arg(k + 1) : QString(); }
     QLineEdit *filter(int k) const { return dlg.template findChild<QLineEdit *>("lineEdit_search" + suffix(k)); }
     QComboBox *filterColumn(int k) const { return dlg.template findChild<QComboBox *>("comboBox" + suffix(k)); }
+    // Another order or filter is read off the GUI thread: true once every result table has it.
+    bool settled() const
+    {
+        const auto reading = [this] {
+            const QList<OrvTableModel *> models = dlg.template findChildren<OrvTableModel *>();
+            return std::any_of(models.begin(), models.end(), [](const OrvTableModel *m) { return m->isReading(); });
+        };
+        QElapsedTimer waited;
+        waited.start();
+        while (reading() && waited.elapsed() < 10000)
+            QTest::qWait(5);
+        return !reading();
+    }
 };
 
 // The front-end editor on one location, subsystem and RTU, searched for a point type.
 struct Fes : Editor<OrvFesPointPatch>
 {
-    QStandardItemModel *model() const { return dlg.resultModel(); }
+    QAbstractItemModel *model() const { return dlg.resultModel(); }
     QTableView *view() const { return dlg.tableView(); }
     OrvBatchEdit *ops() const { return dlg.batchEdit(); }
 
@@ -204,7 +219,7 @@ struct Fes : Editor<OrvFesPointPatch>
 
 struct Back : Editor<OrvBackPointPatch>
 {
-    QStandardItemModel *model(int tab) const { return dlg.itemModel(tab); }
+    QAbstractItemModel *model(int tab) const { return dlg.itemModel(tab); }
     QTableView *view(int tab) const { return dlg.tableView(tab); }
 
     void place(const QString &location = QStringLiteral("1"), const QString &subsystem = QStringLiteral("4"))
@@ -320,20 +335,22 @@ private slots:
         const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
         // Sorted by tag, descending; the filter hides the two "_P" points.
         f.view()->sortByColumn(0, Qt::DescendingOrder);
+        QVERIFY(f.settled());
         f.filterColumn(0)->setCurrentIndex(0);
         f.filter(0)->setText(QStringLiteral("_I"));
+        QVERIFY(f.settled());
         QCOMPARE(visibleRows(f.view()).size(), 6);
         QList<int> bottomUp = allRows(f.view());
         std::reverse(bottomUp.begin(), bottomUp.end());
         selectRows(f.view(), bottomUp, dot);
-        QList<int> listed;
-        for (const QModelIndex &i : f.ops()->selection()) {
-            QCOMPARE(i.column(), dot);
-            listed << i.row();
-        }
-        QCOMPARE(listed, visibleRows(f.view()));
+        const OrvBatchEdit::Selection listed = f.ops()->selection();
+        QCOMPARE(listed.column, dot);
+        QCOMPARE(listed.rows.size(), 1);
+        QCOMPARE(listed.rows.first().first, 0);
+        QCOMPARE(listed.rows.first().last, 5);
 
-        const QString hiddenTag = f.tag(f.row(kRtu1 + QStringLiteral(".QF02_P")));
+        const QString hiddenTag = kRtu1 + QStringLiteral(".QF02_P");
+        QCOMPARE(f.row(hiddenTag), -1);
         const QString hiddenDot = stored("fes_analog", "DOT_NO", hiddenTag);
         Modals modals;
         f.dlg.onIncrementFrom1ToSelect();
@@ -353,8 +370,10 @@ private slots:
         Fes f;
         f.search(QStringLiteral("模拟量"));
         f.view()->sortByColumn(0, Qt::DescendingOrder);
+        QVERIFY(f.settled());
         f.filterColumn(0)->setCurrentIndex(0);
         f.filter(0)->setText(QStringLiteral("_I"));
+        QVERIFY(f.settled());
         const QString path = m_root->file(QStringLiteral("rows.csv"));
         const auto exported = [&path] {
             QFile file(path);
@@ -463,6 +482,7 @@ private slots:
         Fes f;
         f.search(QStringLiteral("模拟量"));
         f.view()->sortByColumn(0, Qt::AscendingOrder);
+        QVERIFY(f.settled());
         const QStringList tags{quoted, kRtu1 + ".QF01_Ib", kRtu1 + ".QF01_Ic", kRtu1 + ".QF01_P"};
         QList<int> rows;
         for (const QString &tag : tags)
@@ -699,6 +719,105 @@ private slots:
         QCOMPARE(stored("analog", "DESCRIPTION", text(b.model(0), 0, 0)), QStringLiteral("F2"));
     }
 
+    // Ctrl+A selects every row, those not read onto the table yet included, and an operation
+    // numbers them all in the order shown; ranges beyond the rows read change those rows alone;
+    // a read that fails says why and changes nothing.
+    void selectionBeyondTheRowsRead_data() { addBackendRows(); }
+    void selectionBeyondTheRowsRead()
+    {
+        QFETCH(Backend, backend);
+        DemoOptions options;
+        options.stations = 1;
+        options.devicesPerGroup = 80;
+        const QString opened = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root, options);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        Fes f;
+        f.dlg.show();
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        const QString where = f.dlg.deviceCondition();
+        const int rows = column("SELECT COUNT(*) FROM fes_analog WHERE " + where).value(0).toInt();
+        QVERIFY2(rows > 2 * OrvTableModel::WindowRows, qPrintable(QString::number(rows)));
+        const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
+        const int desc = colOf("FES_ANALOG.xml", "DESCRIPTION");
+        // Sorted by a column that is not the key: rows further down are read by their place.
+        f.view()->sortByColumn(desc, Qt::DescendingOrder);
+        QVERIFY(f.settled());
+        QVERIFY(f.model()->rowCount() < rows);
+        f.view()->setCurrentIndex(f.model()->index(0, dot));
+        QTest::keyClick(f.view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(f.model()->rowCount(), rows);
+        const QLabel *counts = f.dlg.findChild<QLabel *>(QStringLiteral("label_rowCount"));
+        QTRY_COMPARE(counts->text(), QStringLiteral("共 %1 条，选中 %1 条").arg(rows));
+
+        Modals modals;
+        f.dlg.onIncrementFrom0ToSelect();
+        QCOMPARE(modals.boxes, QStringList{"消息|修改成功!"});
+        const QString shownOrder = "SELECT %1 FROM fes_analog WHERE " + where + " ORDER BY DESCRIPTION DESC, TAG_NAME";
+        QStringList numbers;
+        for (int n = 0; n < rows; ++n)
+            numbers << QString::number(n);
+        QCOMPARE(column(shownOrder.arg(QStringLiteral("DOT_NO"))), numbers);
+        QCOMPARE(f.model()->index(rows - 1, dot).data(), QVariant(rows - 1));
+
+        // Two ranges, one far below the rows read since the batch.
+        const int unit = colOf("FES_ANALOG.xml", "UNIT");
+        selectRows(f.view(), {10}, unit);
+        f.view()->selectionModel()->select(QItemSelection(f.model()->index(10, 0), f.model()->index(20, 0)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        f.view()->selectionModel()->select(QItemSelection(f.model()->index(rows - 30, 0), f.model()->index(rows - 21, 0)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(SelectedRows::count(f.ops()->selection().rows), 21);
+        f.ops()->sameValue(QStringLiteral("kA"), f.ops()->selection());
+        const QStringList units = column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')")));
+        for (int n = 0; n < rows; ++n)
+            QCOMPARE(units.at(n) == QLatin1String("kA"), (n >= 10 && n <= 20) || (n >= rows - 30 && n <= rows - 21));
+        QCOMPARE(text(f.model(), rows - 25, unit), QStringLiteral("kA"));
+
+        QVERIFY(run({QStringLiteral("ALTER TABLE fes_analog RENAME TO fes_analog_gone")}));
+        modals.boxes.clear();
+        f.ops()->sameValue(QStringLiteral("V"), f.ops()->selection());
+        QCOMPARE(modals.boxes.size(), 1);
+        QVERIFY2(modals.boxes.first().contains(QStringLiteral("读取选中的行失败")) && modals.boxes.first().contains(QStringLiteral("fes_analog")),
+                 qPrintable(modals.boxes.first()));
+        QVERIFY(run({QStringLiteral("ALTER TABLE fes_analog_gone RENAME TO fes_analog")}));
+        QCOMPARE(column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')"))), units);
+    }
+
+    // The filters are part of the query on every database: letter case as typed, a text taken
+    // literally, a number by its text, and two filters together.
+    void filtersOnEveryDatabase_data() { addBackendRows(); }
+    void filtersOnEveryDatabase()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        QVERIFY(run({QStringLiteral("UPDATE fes_analog SET DOT_NO = 710 WHERE TAG_NAME = '%1.QF01_Ia'").arg(kRtu1)}));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        QCOMPARE(f.model()->rowCount(), 8);
+        f.filter(0)->setText(QStringLiteral("_ia"));
+        QVERIFY(f.settled());
+        QCOMPARE(f.model()->rowCount(), 0);
+        f.filter(0)->setText(QStringLiteral("_Ia"));
+        QVERIFY(f.settled());
+        QCOMPARE(f.model()->rowCount(), 2);
+        f.filter(0)->setText(QStringLiteral("%"));
+        QVERIFY(f.settled());
+        QCOMPARE(f.model()->rowCount(), 0);
+        f.filter(0)->setText(QStringLiteral("_I"));
+        QVERIFY(f.settled());
+        const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
+        f.filterColumn(1)->setCurrentIndex(f.filterColumn(1)->findText(f.model()->headerData(dot, Qt::Horizontal).toString()));
+        f.filter(1)->setText(QStringLiteral("71"));
+        QVERIFY(f.settled());
+        QCOMPARE(f.model()->rowCount(), 1);
+        QCOMPARE(f.tag(0), kRtu1 + QStringLiteral(".QF01_Ia"));
+        f.filter(0)->clear();
+        QVERIFY(f.settled());
+        f.filter(1)->clear();
+        QVERIFY(f.settled());
+        QCOMPARE(f.model()->rowCount(), 8);
+    }
+
     // ---- The back-stage editor -------------------------------------------------------------
 
     void backEditorAtStart()
@@ -728,6 +847,7 @@ private slots:
             QCOMPARE(b.model(t)->rowCount() + b.model(t)->columnCount(), 0);
         // Typing before any search filters nothing and reads no column.
         b.filter(0)->setText(QStringLiteral("x"));
+        QVERIFY(b.settled());
         QCOMPARE(b.filterColumn(0)->count(), 0);
     }
 
@@ -800,7 +920,7 @@ private slots:
         b.place();
         b.search(QStringLiteral("模拟量"));
         QTableView *view = b.view(0);
-        QStandardItemModel *model = b.model(0);
+        QAbstractItemModel *model = b.model(0);
         const int raw = colOf("ANALOG.xml", "RAW_CODE");
         QVERIFY(view->isColumnHidden(raw));
         QCOMPARE(b.filterColumn(0)->count(), model->columnCount() - 1);
@@ -809,6 +929,7 @@ private slots:
 
         const int seq = colOf("ANALOG.xml", "SEQ_NO");
         view->sortByColumn(seq, Qt::AscendingOrder);
+        QVERIFY(b.settled());
         QStringList order;
         for (int r = 0; r < model->rowCount(); ++r)
             if (text(model, r, 0).startsWith(QStringLiteral("STA01.PSCADA1_QF01.I")))
@@ -819,35 +940,47 @@ private slots:
         const int desc = colOf("ANALOG.xml", "DESCRIPTION");
         b.filterColumn(1)->setCurrentIndex(comboTexts(b.filterColumn(1)).indexOf(QStringLiteral("描述")));
         b.filter(0)->setText(QStringLiteral("QF01."));
+        QVERIFY(b.settled());
         b.filter(1)->setText(QStringLiteral("A相"));
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(view).size(), 2);
         for (int r : visibleRows(view))
             QVERIFY(text(model, r, 0).contains("QF01.") && text(model, r, desc).contains(QStringLiteral("A相")));
         b.filter(0)->setText(QStringLiteral("qf01."));
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(view).size(), 0);
         b.filter(0)->clear();
+        QVERIFY(b.settled());
         b.filter(1)->clear();
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(view).size(), 16);
 
         // A tab change empties the texts and lists that tab's columns; no tab stays filtered unseen.
         b.filter(0)->setText(QStringLiteral("QF02"));
+        QVERIFY(b.settled());
         b.dlg.tabWidget()->setCurrentIndex(OrvBackPointPatch::TabFes);
+        QVERIFY(b.settled());
         QCOMPARE(b.filter(0)->text(), QString());
         QCOMPARE(comboTexts(b.filterColumn(0)), (QStringList{"关联标识", "描述", "位置", "专业", "前置RTU", "前置测点"}));
         b.filter(0)->setText(QStringLiteral("QF02"));
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(b.view(1)).size(), 8);
         b.dlg.tabWidget()->setCurrentIndex(OrvBackPointPatch::TabBase);
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(view).size(), 16);
 
         // A second search with another type lists its columns once.
         b.search(QStringLiteral("累积量"));
         QCOMPARE(comboTexts(b.filterColumn(0)), OrvTableDataMgr::getInstance()->createModel("ACCUML.xml")->getDescList());
         b.filter(0)->setText(QStringLiteral("QF02"));
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(view).size(), 2);
         // The limit tab has no columns for accumulators: filtering there reads nothing.
         b.dlg.tabWidget()->setCurrentIndex(OrvBackPointPatch::TabLimit);
+        QVERIFY(b.settled());
         QCOMPARE(b.filterColumn(0)->count(), 0);
         b.filter(2)->setText(QStringLiteral("x"));
+        QVERIFY(b.settled());
         QCOMPARE(b.model(2)->rowCount(), 0);
     }
 
@@ -870,14 +1003,18 @@ private slots:
 
         // The limit tab, which accumulators lack, and the front-end tab keyed by KEY_ID_TAG.
         b.dlg.tabWidget()->setCurrentIndex(OrvBackPointPatch::TabLimit);
+        QVERIFY(b.settled());
         b.view(2)->sortByColumn(0, Qt::AscendingOrder);
+        QVERIFY(b.settled());
         b.filter(0)->setText(QStringLiteral("QF02.Ia"));
+        QVERIFY(b.settled());
         QCOMPARE(visibleRows(b.view(2)).size(), 2);
         selectRows(b.view(2), allRows(b.view(2)), colOf("ANALOG_LIMIT_INFO.xml", "LIMIT_ENABLE"));
         b.dlg.onIncrementFrom0ToSelect();
         QCOMPARE(column("SELECT LIMIT_ENABLE FROM analog_limit_info WHERE TAG_NAME LIKE 'STA01.%QF02.Ia' ORDER BY TAG_NAME"),
                  (QStringList{"0", "1"}));
         b.dlg.tabWidget()->setCurrentIndex(OrvBackPointPatch::TabFes);
+        QVERIFY(b.settled());
         selectRows(b.view(1), {3}, colOf("ANALOG_MAP_TO_FES.xml", "FES_TAG"));
         b.dlg.batchEdit()->sameValue(QStringLiteral("F'1"), b.dlg.batchEdit()->selection());
         QCOMPARE(stored("analog_map_to_fes", "FES_TAG", text(b.model(1), 3, 0), "KEY_ID_TAG"), QStringLiteral("F'1"));
@@ -925,6 +1062,7 @@ private slots:
         QCOMPARE(types, (QStringList{"模拟量=1", "数字量=2", "累积量=0", "混合量=3", "模拟量控制=4", "数字量控制=5", "混合量控制=6"}));
         QCOMPARE(f.model()->rowCount() + f.model()->columnCount(), 0);
         f.filter(0)->setText(QStringLiteral("x"));
+        QVERIFY(f.settled());
         QCOMPARE(f.model()->rowCount(), 0);
     }
 
@@ -973,13 +1111,17 @@ private slots:
         const QStringList analog = OrvTableDataMgr::getInstance()->createModel("FES_ANALOG.xml")->getDescList();
         QCOMPARE(comboTexts(f.filterColumn(2)), analog);
         f.filter(0)->setText(QStringLiteral("_ia"));
+        QVERIFY(f.settled());
         QCOMPARE(visibleRows(f.view()).size(), 0);
         f.filter(0)->setText(QStringLiteral("_Ia"));
+        QVERIFY(f.settled());
         QCOMPARE(visibleRows(f.view()).size(), 2);
 
         const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
         f.filter(0)->setText(QStringLiteral("QF01_I"));
+        QVERIFY(f.settled());
         f.view()->sortByColumn(dot, Qt::AscendingOrder);
+        QVERIFY(f.settled());
         QStringList order;
         for (int r : visibleRows(f.view()))
             order << text(f.model(), r, dot);
@@ -994,6 +1136,7 @@ private slots:
         f.box("comboBox_pointType")->setCurrentText(QStringLiteral("模拟量"));
         f.filterColumn(1)->setCurrentIndex(colOf("FES_DIGITAL_CTRL.xml", "PULSE_WIDTH"));
         f.filter(1)->setText(QStringLiteral("nothing"));
+        QVERIFY(f.settled());
         QCOMPARE(visibleRows(f.view()).size(), 0);
     }
 
@@ -1014,6 +1157,7 @@ private slots:
         const int full = colOf("FES_ACCUML.xml", "FULL_VALUE");
         QCOMPARE(text(f.model(), f.row(big), full), QStringLiteral("4294967295"));
         f.view()->sortByColumn(full, Qt::AscendingOrder);
+        QVERIFY(f.settled());
         QCOMPARE(f.tag(0), small);
         QCOMPARE(f.tag(1), big);
 
@@ -1022,6 +1166,7 @@ private slots:
         selectRows(f.view(), {1}, full);
         f.ops()->sameValue(QStringLiteral("10000000000"), f.ops()->selection());
         f.view()->sortByColumn(full, Qt::AscendingOrder);
+        QVERIFY(f.settled());
         QCOMPARE(f.tag(0), small);
         QCOMPARE(f.tag(1), big);
         f.ops()->undoLastBatch();
@@ -1057,7 +1202,7 @@ private slots:
             return;
 
         // Every use opens an editor of its own; a closed one is freed with its rows.
-        QList<QPointer<QStandardItemModel>> models;
+        QList<QPointer<QAbstractItemModel>> models;
         for (int i = 0; i < 20; ++i) {
             back->trigger();
             QList<OrvBackPointPatch *> open = w.findChildren<OrvBackPointPatch *>();
@@ -1071,7 +1216,7 @@ private slots:
             editor->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        QVERIFY(std::all_of(models.begin(), models.end(), [](const QPointer<QStandardItemModel> &m) { return m.isNull(); }));
+        QVERIFY(std::all_of(models.begin(), models.end(), [](const QPointer<QAbstractItemModel> &m) { return m.isNull(); }));
         fes->trigger();
         fes->trigger();
         QCOMPARE(w.findChildren<OrvFesPointPatch *>().size(), 2);

@@ -17,3 +17,10 @@ struct DbRows
     // NULL reads as the empty text.
     QString text(int row, int column) const { return rows.value(row).value(column).toString(); }
 };
+
+// A query with the values bound to its ?, in order.
+struct SqlStatement
+{
+    QString sql;
+    QVariantList values;
+};

@@ -77,6 +77,20 @@ DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
     }, false);
 }
 
+QVector<DbRows> OrvDbDesign::rowsApart(const DbLinkParams &params, const QVector<SqlStatement> &statements)
+{
+    const QString name = DbConnection::uniqueName(QStringLiteral("orv_reader"));
+    QVector<DbRows> results;
+    DbRows opened;
+    opened.error = DbConnection::open(params, name);
+    if (!opened.ok())
+        results.append(opened);
+    for (int i = 0; opened.ok() && i < statements.size() && (results.isEmpty() || results.last().ok()); ++i)
+        results.append(OrvDbDesign(name).rows(statements.at(i).sql, statements.at(i).values));
+    DbConnection::close(name);
+    return results;
+}
+
 DbRows OrvDbDesign::choices(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                             const QVariantList &values)
 {

@@ -13,6 +13,7 @@
 #include <functional>
 
 class OrvTableModel;
+struct DbLinkParams;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
@@ -39,6 +40,10 @@ public:
 
     // Every row of the query, or why there is none.
     DbRows rows(const QString &sql, const QVariantList &values = {});
+    // The rows of each statement, read on the calling thread (any thread) over a connection of
+    // its own opened like the link, so that the link stays free. The first failure ends the
+    // reads: the last result says why.
+    static QVector<DbRows> rowsApart(const DbLinkParams &params, const QVector<SqlStatement> &statements);
     // One row per result row: the text of displayColumn, then the text of dataColumn.
     DbRows choices(const QString &sql, const QString &displayColumn, const QString &dataColumn,
                    const QVariantList &values = {});

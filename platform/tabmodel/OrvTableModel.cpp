@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -22,17 +23,9 @@ constexpr QChar kKeySeparator(0x1f);
 // Counts the rows of the statement over a connection of its own; -1 and error when it cannot.
 qint64 countOver(const DbLinkParams &params, const QString &sql, const QVariantList &values, QString *error)
 {
-    const QString name = DbConnection::uniqueName(QStringLiteral("orv_counter"));
-    *error = DbConnection::open(params, name);
-    qint64 rows = -1;
-    if (error->isEmpty()) {
-        const DbRows result = OrvDbDesign(name).rows(sql, values);
-        *error = result.error;
-        if (result.ok())
-            rows = result.text(0, 0).toLongLong();
-    }
-    DbConnection::close(name);
-    return rows;
+    const DbRows result = OrvDbDesign::rowsApart(params, {{sql, values}}).value(0);
+    *error = result.error;
+    return result.ok() ? result.text(0, 0).toLongLong() : -1;
 }
 
 } // namespace
@@ -87,7 +80,7 @@ void OrvTableModel::startCounts()
     if (m_matching < 0)
         countLater(true);
     // Without a filter the one count is both.
-    else if (m_total < 0 && !m_shape.filterText.isEmpty())
+    else if (m_total < 0 && isFiltered(m_shape))
         countLater(false);
 }
 
@@ -144,7 +137,7 @@ int OrvTableModel::settleFirstWindow() const
     // A first window that is not full holds the whole answer.
     if (first < WindowRows)
         m_matching = first;
-    if (m_total < 0 && m_matching >= 0 && m_shape.filterText.isEmpty())
+    if (m_total < 0 && m_matching >= 0 && !isFiltered(m_shape))
         m_total = m_matching;
     return first;
 }
@@ -207,9 +200,31 @@ OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter
                 columns.append(m_def.columns.at(col).sqlName);
         parts.append(textMatch(columns, shape.filterText, &query.values));
     }
+    for (const ColumnText &t : shape.columnTexts) {
+        if (withFilter) {
+            parts.append(containsText(m_def.columns.at(t.column).sqlName));
+            query.values.append(t.text);
+        }
+    }
     if (!parts.isEmpty())
         query.where = QStringLiteral(" WHERE ") + parts.join(QLatin1String(" AND "));
     return query;
+}
+
+bool OrvTableModel::isFiltered(const Shape &shape)
+{
+    return !shape.filterText.isEmpty() || !shape.columnTexts.isEmpty();
+}
+
+QString OrvTableModel::containsText(const QString &column)
+{
+    // Compared as bytes, or as the text of a number: letter case counts on every database.
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (DbConnection::isMySql(db))
+        return QStringLiteral("LOCATE(CAST(? AS BINARY), CAST(%1 AS BINARY)) > 0").arg(column);
+    if (DbConnection::isPostgres(db))
+        return QStringLiteral("STRPOS(CAST(%1 AS TEXT), ?) > 0").arg(column);
+    return QStringLiteral("INSTR(%1, ?) > 0").arg(column);
 }
 
 QString OrvTableModel::textMatch(const QStringList &columns, const QString &text, QVariantList *values) const
@@ -371,7 +386,7 @@ void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows
         m_lastError = error;
     } else if (filteredCount) {
         m_matching = int(rows);
-        if (m_shape.filterText.isEmpty())
+        if (!isFiltered(m_shape))
             m_total = m_matching;
         growTo(m_matching);
     } else {
@@ -457,6 +472,59 @@ void OrvTableModel::reshape(const Shape &wanted)
         readFirstWindowLater();
     else
         reread(true);
+}
+
+void OrvTableModel::setColumnTexts(const QVector<ColumnText> &texts)
+{
+    // Only texts that leave rows out count: emptied fields are no reason to read again.
+    QVector<ColumnText> effective;
+    std::copy_if(texts.begin(), texts.end(), std::back_inserter(effective), [this](const ColumnText &t) {
+        return !t.text.isEmpty() && t.column >= 0 && t.column < m_def.columns.size();
+    });
+    const QVector<ColumnText> &now = m_wanted.columnTexts;
+    const bool same = effective.size() == now.size()
+        && std::equal(effective.begin(), effective.end(), now.begin(), [](const ColumnText &a, const ColumnText &b) {
+               return a.column == b.column && a.text == b.text;
+           });
+    if (same)
+        return;
+    Shape wanted = m_wanted;
+    wanted.columnTexts = effective;
+    reshape(wanted);
+}
+
+SqlStatement OrvTableModel::rowsStatement(int first, int count, const QList<int> &columns) const
+{
+    const Query query = filtered(m_shape, true);
+    QStringList names;
+    for (int c : columns)
+        names.append(m_def.columns.at(c).sqlName);
+    QString sql = QStringLiteral("SELECT %1 FROM %2%3%4 LIMIT %5")
+                      .arg(names.join(QLatin1Char(',')), m_def.tableName, query.where, orderBy(m_shape))
+                      .arg(count);
+    if (first > 0)
+        sql += QStringLiteral(" OFFSET %1").arg(first);
+    return {sql, query.values};
+}
+
+QStringList OrvTableModel::heldRow(int row) const
+{
+    const auto window = m_windows.constFind(row / WindowRows);
+    return window != m_windows.constEnd() ? window->value(row % WindowRows) : QStringList();
+}
+
+void OrvTableModel::rereadInPlace()
+{
+    m_windows.clear();
+    m_windowUse.clear();
+    m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
+    if (m_rowCount > 0)
+        emit dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
+}
+
+OrvTableModel *OrvTableModel::unfilteredCopy(QObject *parent) const
+{
+    return new OrvTableModel(m_def, m_condition, parent);
 }
 
 bool OrvTableModel::canFetchMore(const QModelIndex &parent) const
@@ -567,6 +635,8 @@ QVariant OrvTableModel::data(const QModelIndex &index, int role) const
         if (edit != m_edits.constEnd())
             text = edit->current.value(index.column(), text);
     }
+    if (text.isNull()) // NULL
+        return QVariant();
     if (role == Qt::EditRole)
         return text;
     // Numbers come back as numbers so that views show them as such.

@@ -2,6 +2,7 @@
 
 #include "ColMgrDataList.h"
 #include "DbConnection.h"
+#include "DbRows.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
@@ -49,6 +50,14 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     void setFilter(const QString &text, int column);
     QString filterText() const { return m_wanted.filterText; }
+    // Further rows left out: only those whose cell in each column holds its text, letter case
+    // as typed (an empty text leaves nothing out). Part of the query like the filter.
+    struct ColumnText
+    {
+        int column;
+        QString text;
+    };
+    void setColumnTexts(const QVector<ColumnText> &texts);
     int sortColumn() const { return m_wanted.sortColumn; }
     // A table on screen reads another order or filter off this thread: its rows are those of
     // the last order and filter until the new ones come (countsChanged says when).
@@ -58,6 +67,17 @@ public:
     int totalRows() const { return m_total; }
     // Counts now, on this thread, where the count has not come in yet (before every row is read).
     bool countNow();
+    // Another query reading the cells of columns of count rows from first on, as this model
+    // orders and filters them; NULL comes as a null QVariant.
+    SqlStatement rowsStatement(int first, int count, const QList<int> &columns) const;
+    // The stored cells of a row whose window is held (NULL a null text); empty when it is not
+    // held: nothing is read.
+    QStringList heldRow(int row) const;
+    // The database was written to: the rows stay in their places (and a view's selection with
+    // them) and are read again as they are shown.
+    void rereadInPlace();
+    // The same rows, unsorted and unfiltered, in a model of its own (for an export of the whole).
+    OrvTableModel *unfilteredCopy(QObject *parent) const;
 
     QString getTableName() const { return m_def.tableName; }
     QString definitionName() const { return m_def.fileName; }
@@ -122,6 +142,7 @@ private:
         Qt::SortOrder sortOrder = Qt::AscendingOrder;
         QString filterText;
         int filterColumn = -1;
+        QVector<ColumnText> columnTexts;
     };
     struct Query
     {
@@ -147,6 +168,9 @@ private:
     QString orderBy(const Shape &shape) const;
     bool keysetOrder(const Shape &shape) const;
     QString windowSql(const Shape &shape, int window, QVariantList *values) const;
+    static bool isFiltered(const Shape &shape);
+    // The condition that the column's cell holds a text (bound to its ?), letter case as typed.
+    static QString containsText(const QString &column);
     bool fetchWindow(int window) const;
     void storeWindow(int window, const DbRows &rows) const;
     const QStringList *storedRow(int row) const;

@@ -1,8 +1,10 @@
 #include "RowCountLabel.h"
 
+#include "OrvTableModel.h"
+#include "SelectedRows.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QSet>
 #include <QTableView>
 #include <QTimer>
 
@@ -29,6 +31,8 @@ void RowCountLabel::watch(QTableView *view)
                   << connect(model, &QAbstractItemModel::rowsRemoved, m_pending, later)
                   << connect(model, &QAbstractItemModel::modelReset, m_pending, later)
                   << connect(model, &QAbstractItemModel::layoutChanged, m_pending, later);
+    if (auto *table = qobject_cast<OrvTableModel *>(view->model()))
+        m_watched << connect(table, &OrvTableModel::countsChanged, m_pending, later);
     if (QItemSelectionModel *selection = view->selectionModel())
         m_watched << connect(selection, &QItemSelectionModel::selectionChanged, m_pending, later);
     refresh();
@@ -39,6 +43,8 @@ int RowCountLabel::shownRows() const
     if (!m_view)
         return 0;
     const int rows = m_view->model() ? m_view->model()->rowCount(m_view->rootIndex()) : 0;
+    if (m_view->verticalHeader()->hiddenSectionCount() == 0)
+        return rows;
     int shown = 0;
     for (int row = 0; row < rows; ++row)
         shown += m_view->isRowHidden(row) ? 0 : 1;
@@ -47,18 +53,27 @@ int RowCountLabel::shownRows() const
 
 int RowCountLabel::selectedRows() const
 {
-    if (!m_view || !m_view->selectionModel())
+    if (!m_view)
         return 0;
-    // By ranges: a whole-row selection of a large table holds a cell index per column.
-    QSet<int> rows;
-    for (const QItemSelectionRange &range : m_view->selectionModel()->selection())
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            if (!m_view->isRowHidden(row))
-                rows.insert(row);
-    return rows.size();
+    const QVector<SelectedRows::Range> ranges = SelectedRows::ranges(m_view->selectionModel());
+    if (m_view->verticalHeader()->hiddenSectionCount() == 0)
+        return SelectedRows::count(ranges);
+    int rows = 0;
+    for (const SelectedRows::Range &range : ranges)
+        for (int row = range.first; row <= range.last; ++row)
+            rows += m_view->isRowHidden(row) ? 0 : 1;
+    return rows;
+}
+
+bool RowCountLabel::counting() const
+{
+    const auto *table = m_view ? qobject_cast<const OrvTableModel *>(m_view->model()) : nullptr;
+    return table && table->lastError().isEmpty() && table->matchingRows() < 0;
 }
 
 void RowCountLabel::refresh()
 {
-    setText(tr("共 %1 条，选中 %2 条").arg(shownRows()).arg(selectedRows()));
+    // Rows read so far are not all rows: until counted, the total is not said.
+    const QString shown = counting() ? tr("…") : QString::number(shownRows());
+    setText(tr("共 %1 条，选中 %2 条").arg(shown).arg(selectedRows()));
 }

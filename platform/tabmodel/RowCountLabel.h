@@ -7,7 +7,8 @@ class QTableView;
 class QTimer;
 
 // "共 N 条，选中 M 条" under a table: the rows shown (a filter's hidden rows left out) and the
-// shown rows selected, kept up to date as rows, filters and the selection change.
+// shown rows selected, kept up to date as rows, filters and the selection change; "…" for N while
+// a table model that reads as it shows is still counting.
 class RowCountLabel : public QLabel
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ public slots:
     void refresh();
 
 private:
+    bool counting() const;
+
     QPointer<QTableView> m_view;
     // Hiding thousands of rows reports each: counted once they are done.
     QTimer *m_pending;

@@ -987,6 +987,20 @@ The text has the wrong format</translation>
         <source>%1（%2）查询结果</source>
         <translation>%1 (%2) query results</translation>
     </message>
+    <message>
+        <source>正在读取选中的行...</source>
+        <translation>Reading the selected rows...</translation>
+    </message>
+    <message>
+        <source>读取选中的行失败，未做任何修改。
+原因: %1</source>
+        <translation>The selected rows could not be read; nothing was changed.
+Reason: %1</translation>
+    </message>
+    <message>
+        <source>选中的第%1条已不是表格中显示的记录（记录可能已被其他操作删除、增加或修改），未做任何修改。请重新查询。</source>
+        <translation>Selected row %1 is no longer the record the table showed (records may have been deleted, added or changed by someone else); nothing was changed. Please search again.</translation>
+    </message>
 </context>
 <context>
     <name>OrvDbDesign</name>
@@ -1787,6 +1801,10 @@ Reason: %3</translation>
     <message>
         <source>共 %1 条，选中 %2 条</source>
         <translation>%1 rows, %2 selected</translation>
+    </message>
+    <message>
+        <source>…</source>
+        <translation>…</translation>
     </message>
 </context>
 <context>

@@ -25,6 +25,8 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 TestRoot::TestRoot()
     : m_previous(qgetenv(InstallRoot::EnvironmentVariable))
 {
@@ -385,6 +387,13 @@ double peakMegabytes()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options)

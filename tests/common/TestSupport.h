@@ -101,6 +101,8 @@ struct IntOption
 QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options);
 // The process's peak resident memory in MB, -1 where it cannot be read.
 double peakMegabytes();
+// The CPU time this process has used so far (user and system), in seconds.
+double cpuSeconds();
 
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);
