@@ -4,6 +4,7 @@
 #include "AppLog.h"
 #include "ColumnKind.h"
 #include "InstallRoot.h"
+#include "OrvAuditLog.h"
 #include "OrvDbDesign.h"
 #include "OrvInputDlg.h"
 #include "OrvReplaceDlg.h"
@@ -22,7 +23,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -690,6 +693,7 @@ private slots:
     void writesAreAudited()
     {
         QVERIFY(link(Backend::SQLite));
+        QFile::remove(m_root.file(QStringLiteral("log/audit.log")));
         orv_public::StartLogSystem("MODEL", "tst_tabmodel");
         mgr()->setLoginUser(QStringLiteral("auditor"));
         OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("HMI_TYPE_INFO.xml"), this);
@@ -740,6 +744,66 @@ private slots:
         QCOMPARE(restored.value(QStringLiteral("column")).toString(), QStringLiteral("HMI_DESC"));
         QCOMPARE(restored.value(QStringLiteral("old")).toString(), restore.cells.first().old.toString());
         QVERIFY(restored.value(QStringLiteral("new")).isNull());
+    }
+
+    // A batch of many rows of one shape runs whole or not at all, and every row of it is audited,
+    // however many chunks its records take.
+    void bigBatchesRunWholeAndAreAuditedWhole()
+    {
+        QVERIFY(link(Backend::SQLite));
+        QFile::remove(m_root.file(QStringLiteral("log/audit.log")));
+        orv_public::StartLogSystem("MODEL", "tst_tabmodel");
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME"));
+        QVERIFY(!tags.isEmpty());
+        // Enough rounds over the rows for the records to fill three chunks.
+        const int rounds = 3 * OrvAuditLog::ChunkBytes / (tags.size() * 150) + 1;
+        const auto describe = [](const QString &tag, int round) {
+            return QStringLiteral("%1 第%2轮 'q' \\ ").arg(tag).arg(round) + QString(40, QLatin1Char('x'));
+        };
+        const auto batch = [&tags, &describe](int rounds, const QString &lost) {
+            QList<SqlWrite> writes;
+            for (int round = 0; round < rounds; ++round)
+                for (const QString &tag : tags) {
+                    SqlWrite w;
+                    w.table = QStringLiteral("analog");
+                    w.key = {{QStringLiteral("TAG_NAME"), tag == tags.at(tags.size() / 2) && round == rounds - 1 ? lost : tag}};
+                    w.cells = {{QStringLiteral("DESCRIPTION"), describe(tag, round), QVariant(), false}};
+                    writes << w;
+                }
+            return writes;
+        };
+        const QList<SqlWrite> applied = batch(rounds, tags.at(tags.size() / 2));
+        QCOMPARE(mgr()->executeWrites(applied).error, QString());
+        const QString stored = QStringLiteral("SELECT DESCRIPTION FROM analog WHERE TAG_NAME = '%1'");
+        for (const QString &tag : {tags.first(), tags.at(tags.size() / 2), tags.last()})
+            QCOMPARE(column(stored.arg(tag)), QStringList{describe(tag, rounds - 1)});
+        // A row gone half way through: nothing of the batch stays.
+        const QList<SqlWrite> lost = batch(2, QStringLiteral("NO.SUCH.TAG"));
+        QVERIFY(!mgr()->executeWrites(lost).error.isEmpty());
+        QCOMPARE(column(stored.arg(tags.first())), QStringList{describe(tags.first(), rounds - 1)});
+        orv_public::StopLogSystem();
+
+        QFile log(m_root.file(QStringLiteral("log/audit.log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QMap<QString, int> outcomes;
+        QSet<QString> batches;
+        QStringList keys;
+        for (const QByteArray &line : log.readAll().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            const QJsonObject record = QJsonDocument::fromJson(line).object();
+            QVERIFY2(!record.isEmpty(), line.left(200).constData());
+            ++outcomes[record.value(QStringLiteral("outcome")).toString()];
+            batches.insert(record.value(QStringLiteral("batch")).toString());
+            if (keys.size() < tags.size())
+                keys << record.value(QStringLiteral("key")).toString();
+            if (keys.size() == 1)
+                QCOMPARE(record.value(QStringLiteral("new")).toString(), describe(tags.first(), 0));
+        }
+        QCOMPARE(outcomes.value(QStringLiteral("committed")), applied.size());
+        QCOMPARE(outcomes.value(QStringLiteral("rolled back")), lost.size());
+        QCOMPARE(batches.size(), 2);
+        QCOMPARE(keys, tags);
     }
 
     void sqliteFilesKeepTheirJournal()

@@ -365,8 +365,12 @@ class StatementRunner
 {
 public:
     explicit StatementRunner(QSqlDatabase &db) : m_query(db), m_sqlite(sqliteHandle(db)) {}
+    ~StatementRunner() { sqlite3_finalize(m_reused); }
+    StatementRunner(const StatementRunner &) = delete;
+    StatementRunner &operator=(const StatementRunner &) = delete;
 
-    // Empty text on success; rows receives the number of rows changed.
+    // Empty text on success; rows receives the number of rows changed. A statement with values
+    // to bind is prepared once and executed again for the rows that repeat its text.
     QString run(const QString &sql, const QVariantList &values, int *rows)
     {
         // On SQLite the handle is used directly: Qt's per-statement bookkeeping would
@@ -395,7 +399,7 @@ private:
         return reason;
     }
 
-    // A batch repeats one statement shape row after row: prepared once on the server, not per row.
+    // Prepared once on the server, not per row.
     bool prepared(const QString &sql)
     {
         if (sql != m_prepared)
@@ -405,9 +409,8 @@ private:
 
     QString runSqlite(const QString &sql, const QVariantList &values, int *rows)
     {
-        const QByteArray text = sql.toUtf8();
-        sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(m_sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
+        sqlite3_stmt *stmt = sqliteStatement(sql, !values.isEmpty());
+        if (!stmt)
             return QString::fromUtf8(sqlite3_errmsg(m_sqlite));
         for (int i = 0; i < values.size(); ++i)
             bindSqlite(stmt, i + 1, values.at(i));
@@ -415,9 +418,31 @@ private:
         while (rc == SQLITE_ROW)
             rc = sqlite3_step(stmt);
         const QString reason = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_sqlite));
-        sqlite3_finalize(stmt);
         *rows = reason.isEmpty() ? sqlite3_changes(m_sqlite) : 0;
+        // A kept statement is reset, so that it holds no lock that would stop the commit.
+        if (stmt == m_reused)
+            sqlite3_reset(stmt);
+        else
+            sqlite3_finalize(stmt);
         return reason;
+    }
+
+    // The kept statement when the text repeats it; a text that does not is compiled, and kept
+    // when it is to be reused. Null when it does not compile.
+    sqlite3_stmt *sqliteStatement(const QString &sql, bool reuse)
+    {
+        if (reuse && m_reused && sql == m_reusedText)
+            return m_reused;
+        const QByteArray text = sql.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(m_sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK)
+            return nullptr;
+        if (reuse) {
+            sqlite3_finalize(m_reused);
+            m_reused = stmt;
+            m_reusedText = sql;
+        }
+        return stmt;
     }
 
     static void bindSqlite(sqlite3_stmt *stmt, int index, const QVariant &value)
@@ -433,6 +458,8 @@ private:
     QSqlQuery m_query;
     QString m_prepared;
     sqlite3 *m_sqlite;
+    sqlite3_stmt *m_reused = nullptr;
+    QString m_reusedText;
     QSqlError m_error;
 };
 
@@ -927,11 +954,13 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
     }
     result.begun = true;
     StatementRunner runner(db);
+    const int socket = ResponseGuard::socketOf(db);
+    const int limit = responseLimitSeconds();
     for (int i = 0; i < writes.size(); ++i) {
         const SqlWrite &write = writes.at(i);
         const QString sql = write.sql();
         int rows = 0;
-        ResponseGuard guard(db, responseLimitSeconds());
+        ResponseGuard guard(socket, limit);
         QString reason = runner.run(sql, write.boundValues(), &rows);
         if (!reason.isEmpty() || rows == 0) {
             result.timedOut = guard.timedOut();

@@ -334,9 +334,10 @@ QString OrvTableDataMgr::refusal(const QList<SqlWrite> &writes, DbConnection::Ba
     return valueRefusal(writes, result);
 }
 
-void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason)
+void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Trail &trail, OrvAuditLog::Outcome outcome,
+                                   const QString &reason)
 {
-    OrvAuditLog::record(writes, outcome, auditContext(), reason);
+    trail.record(outcome, auditContext(), reason);
     if (outcome != OrvAuditLog::Outcome::Committed)
         return;
     noteDataChanged();
@@ -356,14 +357,15 @@ void OrvTableDataMgr::finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::O
 DbConnection::BatchResult OrvTableDataMgr::runWrites(QSqlDatabase db, const QList<SqlWrite> &writes,
                                                      const std::function<void(int)> &progress, const QString &refused)
 {
+    OrvAuditLog::Trail trail(writes);
     DbConnection::BatchResult result;
     result.error = refused.isEmpty() ? refusal(writes, &result) : refused;
     if (!result.error.isEmpty()) {
-        finishWrites(writes, OrvAuditLog::Outcome::Refused, result.error);
+        finishWrites(writes, trail, OrvAuditLog::Outcome::Refused, result.error);
         return result;
     }
     result = DbConnection::executeBatch(db, writes, progress);
-    finishWrites(writes, result.error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack,
+    finishWrites(writes, trail, result.error.isEmpty() ? OrvAuditLog::Outcome::Committed : OrvAuditLog::Outcome::RolledBack,
                  result.error);
     return result;
 }

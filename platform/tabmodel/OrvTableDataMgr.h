@@ -117,7 +117,8 @@ private:
     bool runSelect(const QString &sql, const QVariantList &values, QSqlQuery &query);
     // Notes a failed call on the link: a lost link is opened again by the next call.
     void noteFailure(const QSqlError &error, bool timedOut, QString *text);
-    void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Outcome outcome, const QString &reason);
+    void finishWrites(const QList<SqlWrite> &writes, OrvAuditLog::Trail &trail, OrvAuditLog::Outcome outcome,
+                      const QString &reason);
 
     static OrvTableDataMgr *s_instance;
     DbLinkParams m_params;

@@ -35,9 +35,11 @@ DbConnection::BatchResult OrvWaitPrgDlg::runWrites(const QList<SqlWrite> &writes
     Worker worker(nullptr);
     OrvWaitPrgDlg wait(boost::bind(&Worker::executeWrites, &worker, writes), parent);
     wait.setRange(0, writes.size());
-    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::BlockingQueuedConnection);
+    // The worker never waits for the window: progress is posted, and the result taken on the
+    // worker's thread, read here once the thread has ended.
+    connect(&worker, &Worker::sigExecuteSqlsProcess, &wait, &QProgressDialog::setValue, Qt::QueuedConnection);
     connect(&worker, &Worker::sigExecuteWritesResult, &wait,
-            [&result](const DbConnection::BatchResult &r) { result = r; }, Qt::BlockingQueuedConnection);
+            [&result](const DbConnection::BatchResult &r) { result = r; }, Qt::DirectConnection);
     wait.exec();
     return result;
 }

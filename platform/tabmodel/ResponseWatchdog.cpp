@@ -19,19 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The socket of a server connection; -1 when it has none.
-int socketOf(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid())
-        return -1;
-    if (qstrcmp(handle.typeName(), "PGconn*") == 0)
-        return PQsocket(*static_cast<PGconn *const *>(handle.data()));
-    if (qstrcmp(handle.typeName(), "MYSQL*") == 0)
-        return int(mysql_get_socket(*static_cast<MYSQL *const *>(handle.data())));
-    return -1;
-}
-
 // A few calls at a time are watched (the link, a worker's connection, a login): each takes a slot.
 class Watchdog
 {
@@ -125,9 +112,25 @@ private:
 
 } // namespace
 
-ResponseGuard::ResponseGuard(const QSqlDatabase &db, int limitSeconds)
+int ResponseGuard::socketOf(const QSqlDatabase &db)
 {
-    const int socket = socketOf(db);
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid())
+        return -1;
+    if (qstrcmp(handle.typeName(), "PGconn*") == 0)
+        return PQsocket(*static_cast<PGconn *const *>(handle.data()));
+    if (qstrcmp(handle.typeName(), "MYSQL*") == 0)
+        return int(mysql_get_socket(*static_cast<MYSQL *const *>(handle.data())));
+    return -1;
+}
+
+ResponseGuard::ResponseGuard(const QSqlDatabase &db, int limitSeconds)
+    : ResponseGuard(socketOf(db), limitSeconds)
+{
+}
+
+ResponseGuard::ResponseGuard(int socket, int limitSeconds)
+{
     if (socket >= 0 && limitSeconds > 0)
         m_slot = Watchdog::instance().arm(socket, limitSeconds);
 }

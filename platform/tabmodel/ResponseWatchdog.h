@@ -12,6 +12,9 @@ public:
     // Watches the connection until the guard goes; connections without a socket (SQLite) are
     // not watched.
     ResponseGuard(const QSqlDatabase &db, int limitSeconds);
+    // The same for the connection's socket, looked up once for many calls (-1: not watched).
+    ResponseGuard(int socket, int limitSeconds);
+    static int socketOf(const QSqlDatabase &db);
     ~ResponseGuard();
     ResponseGuard(const ResponseGuard &) = delete;
     ResponseGuard &operator=(const ResponseGuard &) = delete;

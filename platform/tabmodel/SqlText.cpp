@@ -11,6 +11,19 @@ QString escaped(const QString &value)
     return text.replace(QLatin1Char('\''), QLatin1String("''"));
 }
 
+void appendQuoted(QString *out, const QString &value)
+{
+    *out += QLatin1Char('\'');
+    int from = 0;
+    for (int quote = value.indexOf(QLatin1Char('\'')); quote >= 0; quote = value.indexOf(QLatin1Char('\''), from)) {
+        out->append(value.constData() + from, quote + 1 - from);
+        *out += QLatin1Char('\'');
+        from = quote + 1;
+    }
+    out->append(value.constData() + from, value.size() - from);
+    *out += QLatin1Char('\'');
+}
+
 QString quoted(const QString &value)
 {
     return QLatin1Char('\'') + escaped(value) + QLatin1Char('\'');
@@ -29,6 +42,14 @@ QString unescaped(const QString &text)
 {
     QString value = text;
     return value.replace(QLatin1String("''"), QLatin1String("'"));
+}
+
+const QString &textOf(const QVariant &value, QString *buffer)
+{
+    if (value.userType() == QMetaType::QString)
+        return *static_cast<const QString *>(value.constData());
+    *buffer = value.toString();
+    return *buffer;
 }
 
 QString likePattern(const QString &text)

@@ -3,6 +3,7 @@
 #include "SqlText.h"
 
 #include <QCoreApplication>
+#include <QStringBuilder>
 
 namespace {
 
@@ -245,6 +246,35 @@ QString boundSql(const SqlWrite &w)
     return QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(w.table, columns.join(QLatin1String(", ")), condition);
 }
 
+template <typename T>
+const T &firstOf(const QVector<T> &items)
+{
+    static const T none;
+    return items.isEmpty() ? none : items.first();
+}
+
+// Rendered for every row of a batch: in one allocation, its values read in place.
+QString templateSql(const SqlWrite &w)
+{
+    const SqlWrite::Condition &key = firstOf(w.key);
+    const SqlWrite::Cell &cell = firstOf(w.cells);
+    QString keyBuffer, valueBuffer;
+    const QString &keyValue = orv_sql::textOf(key.value, &keyBuffer);
+    const QString &value = orv_sql::textOf(cell.value, &valueBuffer);
+    QString sql;
+    sql.reserve(48 + w.table.size() + key.column.size() + keyValue.size() + cell.column.size() + value.size());
+    if (w.kind == SqlWrite::Delete) {
+        sql += QLatin1String("delete from ") % w.table % QLatin1String(" where ") % key.column % QLatin1String(" = ");
+    } else {
+        sql += QLatin1String("UPDATE ") % w.table % QLatin1String(" SET ") % cell.column % QLatin1String(" = ");
+        orv_sql::appendQuoted(&sql, value);
+        sql += QLatin1String(" WHERE ") % key.column % QLatin1String(" = ");
+    }
+    orv_sql::appendQuoted(&sql, keyValue);
+    sql += QLatin1Char(';');
+    return sql;
+}
+
 } // namespace
 
 SqlWrite SqlWrite::templateUpdate(const QString &table, const QString &keyColumn, const QString &key, const QString &column,
@@ -302,12 +332,7 @@ QString SqlWrite::sql() const
     case Given:
         return givenText;
     case Template:
-        if (kind == Delete)
-            return QStringLiteral("delete from %1 where %2 = '%3';")
-                .arg(table, key.value(0).column, orv_sql::escaped(key.value(0).value.toString()));
-        return QStringLiteral("UPDATE %1 SET %2 = '%3' WHERE %4 = '%5';")
-            .arg(table, cells.value(0).column, orv_sql::escaped(cells.value(0).value.toString()), key.value(0).column,
-                 orv_sql::escaped(key.value(0).value.toString()));
+        return templateSql(*this);
     case Bound:
         break;
     }

@@ -35,8 +35,8 @@ void Worker::run(const QList<SqlWrite> &writes, const QString &refused)
     QString refusal = refused;
     if (refusal.isEmpty())
         refusal = mgr->isLinked() ? DbConnection::open(mgr->linkParams(), name) : tr("数据库未连接");
-    // Progress crosses to the GUI thread and waits there: reported a few times a second, which
-    // the eye follows, rather than at every row, which the worker would wait for.
+    // Reported a few times a second, which the eye follows, rather than at every row, which
+    // would flood the window with events.
     QElapsedTimer sinceReport;
     sinceReport.start();
     const auto progress = [this, &sinceReport, &writes](int done) {

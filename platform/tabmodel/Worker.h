@@ -26,6 +26,7 @@ public:
 
 signals:
     // Statements done so far, 0 to their number: at the start, every ProgressIntervalMs and at the end.
+    // Connected queued, it never holds the worker back.
     void sigExecuteSqlsProcess(int value);
     // Empty on success, else the reason; nothing is applied on failure.
     void sigExecuteSqlsResult(const QString &error);
