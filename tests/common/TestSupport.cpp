@@ -322,7 +322,19 @@ QString runOnLink(const QStringList &sqls)
     return QString();
 }
 
-double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &sqls, const QString &scratch, QString *error)
+namespace {
+
+double cpuSecondsOf(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &sqls, const QString &scratch, QString *error,
+                     double *cpu)
 {
     QFile file(scratch);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -362,11 +374,15 @@ double clientSeconds(Backend backend, const DbLinkParams &p, const QStringList &
     }
     }
     client.setStandardOutputFile(QProcess::nullDevice());
+    // Counted once the client has ended and been reaped.
+    const double cpuBefore = cpuSecondsOf(RUSAGE_CHILDREN);
     QElapsedTimer timer;
     timer.start();
     client.start(program, args);
     client.waitForFinished(-1);
     const double seconds = timer.nsecsElapsed() / 1e9;
+    if (cpu)
+        *cpu = cpuSecondsOf(RUSAGE_CHILDREN) - cpuBefore;
     if (client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
         *error = program + QStringLiteral(": ") + QString::fromLocal8Bit(client.readAllStandardError());
     return seconds;
@@ -391,9 +407,7 @@ double peakMegabytes()
 
 double cpuSeconds()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return cpuSecondsOf(RUSAGE_SELF);
 }
 
 QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption> &options)

@@ -82,9 +82,9 @@ QString runOnLink(const QStringList &sqls);
 
 // Runs the statements in one transaction with the database's own command-line client (sqlite3,
 // mariadb, psql -1), through a script written to scratch; the wall time in seconds, error set
-// when the client failed.
+// when the client failed; cpu, when given, the client's CPU time.
 double clientSeconds(Backend backend, const DbLinkParams &params, const QStringList &sqls, const QString &scratch,
-                     QString *error);
+                     QString *error, double *cpu = nullptr);
 
 // Programs of the test bed run headless unless QT_QPA_PLATFORM says otherwise; call before the
 // application object exists.
