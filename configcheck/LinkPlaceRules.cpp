@@ -26,30 +26,37 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
     RuleQuery query;
     if (p.size() < 2)
         return query.result({});
-    // Rows of the front-end points linked more than once, in order: a point's links stand together.
-    const QString shared = QStringLiteral("m.FES_TAG IN (SELECT FES_TAG FROM %1 WHERE FES_TAG <> '' AND FES_TAG <> '-1' "
-                                          "GROUP BY FES_TAG HAVING COUNT(*) > 1)").arg(p[0]);
-    QList<ST_CfgCheckError> found;
+    // The links in the order of their front-end point, where a point linked more than once is a
+    // run of rows. Compared here rather than grouped by the database: grouping millions of links
+    // by an unindexed column takes MariaDB longer than a statement may run.
+    QStringList fesTags;
+    QList<QStringList> keysOf;
     QString fesTag;
-    QString description;
     QStringList keys;
-    const auto report = [&] {
-        if (!keys.isEmpty())
-            found.append(finding(fesTag, description,
-                                 text(QT_TRANSLATE_NOOP("CfgCheckRules", "被 %1 个后台测点关联：%2")).arg(keys.size()).arg(keys.join(QStringLiteral(", ")))));
+    const auto close = [&] {
+        if (keys.size() > 1) {
+            fesTags.append(fesTag);
+            keysOf.append(keys);
+        }
         keys.clear();
     };
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("m.FES_TAG"), QStringLiteral("m.KEY_ID_TAG"), QStringLiteral("f.DESCRIPTION")},
-                                          QStringLiteral("%1 m LEFT JOIN %2 f ON f.%3 = m.FES_TAG").arg(p[0], p[1], kTagName), shared, 2),
+    query.forEach(RuleQuery::sortedSelect({QStringLiteral("FES_TAG"), QStringLiteral("KEY_ID_TAG")}, p[0],
+                                          QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'")),
                   [&](const RuleQuery::Row &row) {
                       if (row.at(0) != fesTag) {
-                          report();
+                          close();
                           fesTag = row.at(0);
-                          description = row.at(2);
                       }
                       keys.append(row.at(1));
                   });
-    report();
+    close();
+    const QHash<QString, RuleQuery::Row> points = query.firstRows(p[1], kTagName, {QStringLiteral("DESCRIPTION")}, fesTags);
+    QList<ST_CfgCheckError> found;
+    for (int i = 0; i < fesTags.size(); ++i)
+        found.append(finding(fesTags.at(i), points.value(fesTags.at(i)).value(0),
+                             text(QT_TRANSLATE_NOOP("CfgCheckRules", "被 %1 个后台测点关联：%2"))
+                                 .arg(keysOf.at(i).size())
+                                 .arg(keysOf.at(i).join(QStringLiteral(", ")))));
     return query.result(found);
 }
 
