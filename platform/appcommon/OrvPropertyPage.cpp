@@ -290,8 +290,14 @@ void OrvPropertyPage::updateState()
     m_revert->setEnabled(pending);
     QString text;
     if (model && m_proxy->sourceModel() == model) {
-        const auto count = [this](int rows) { return rows >= 0 ? QString::number(rows) : tr("…"); };
-        text = tr("%1: 共 %2 条记录，显示 %3 条").arg(model->getTableName(), count(model->totalRows()), count(model->matchingRows()));
+        // Until counted, the server's estimate where it keeps one; without a filter it stands for both.
+        const auto count = [this](int rows, int estimate) {
+            return rows >= 0 ? QString::number(rows) : estimate >= 0 ? tr("约 %1").arg(estimate) : tr("…");
+        };
+        const int estimate = model->estimatedRows();
+        text = tr("%1: 共 %2 条记录，显示 %3 条")
+                   .arg(model->getTableName(), count(model->totalRows(), estimate),
+                        count(model->matchingRows(), model->filterText().isEmpty() ? estimate : -1));
         if (model->isReading())
             text += tr("；正在读取…");
         if (pending)

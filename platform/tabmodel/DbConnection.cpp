@@ -610,6 +610,19 @@ QString serverInUse(const QSqlDatabase &db)
     return QStringLiteral("%1:%2").arg(db.hostName()).arg(db.port());
 }
 
+int estimatedRows(const QSqlDatabase &db, const QString &table)
+{
+    if (!isMySql(db))
+        return -1;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT TABLE_ROWS FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+                                 "AND LOWER(TABLE_NAME) = LOWER(?)"));
+    query.addBindValue(table);
+    bool ok = false;
+    const int rows = query.exec() && query.next() ? query.value(0).toInt(&ok) : -1;
+    return ok ? rows : -1;
+}
+
 QString tlsProtocol(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();

@@ -127,6 +127,10 @@ std::function<void()> statementCanceller(const QSqlDatabase &db);
 bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
                       QString *error);
 
+// The server's own estimate of a table's rows, which it keeps without counting (MariaDB); -1
+// where there is none or it cannot be read.
+int estimatedRows(const QSqlDatabase &db, const QString &table);
+
 // The TLS protocol of an encrypted server connection ("TLSv1.3"); empty when it is not encrypted.
 QString tlsProtocol(const QSqlDatabase &db);
 

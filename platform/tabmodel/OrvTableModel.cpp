@@ -99,6 +99,8 @@ void OrvTableModel::requery(bool counted, int knownTotal) const
     if (!fetchWindow(0))
         return;
     const int first = settleFirstWindow();
+    if (!counted)
+        estimateTotal(first);
     if (counted) {
         for (bool filteredCount : {true, false}) {
             int &count = filteredCount ? m_matching : m_total;
@@ -129,6 +131,16 @@ void OrvTableModel::forgetReads(int knownTotal) const
     m_matching = -1;
     m_total = knownTotal;
     m_rowCount = 0;
+}
+
+void OrvTableModel::estimateTotal(int firstWindow) const
+{
+    if (m_total >= 0 || !m_condition.isEmpty())
+        return;
+    const int estimate = DbConnection::estimatedRows(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false),
+                                                     m_def.tableName);
+    // Statistics not yet gathered say 0 for a table full of rows.
+    m_estimate = estimate >= firstWindow ? estimate : -1;
 }
 
 int OrvTableModel::settleFirstWindow() const

@@ -65,6 +65,9 @@ public:
     // The rows meeting the filter, and the rows of the table or view: -1 while being counted.
     int matchingRows() const { return m_matching; }
     int totalRows() const { return m_total; }
+    // While the table's rows are being counted, the server's estimate of them (MariaDB counts
+    // slowly); -1 when there is none.
+    int estimatedRows() const { return m_total < 0 ? m_estimate : -1; }
     // Counts now, on this thread, where the count has not come in yet (before every row is read).
     bool countNow();
     // Another query reading the cells of columns of count rows from first on, as this model
@@ -160,6 +163,8 @@ private:
     void forgetReads(int knownTotal) const;
     // Makes the first window's size count; the rows it holds.
     int settleFirstWindow() const;
+    // The server's estimate of the table's rows, until they are counted.
+    void estimateTotal(int firstWindow) const;
     void reshape(const Shape &wanted);
     void readFirstWindowLater();
     void dropLaterRead() const;
@@ -202,6 +207,7 @@ private:
     mutable int m_rowCount = 0;   // rows the model offers: all once counted, else those read
     mutable int m_matching = -1;
     mutable int m_total = -1;
+    mutable int m_estimate = -1;
     mutable quint64 m_ticket = 0; // counts of an earlier query are dropped
     mutable QHash<int, QVector<QStringList>> m_windows;
     mutable QHash<int, quint64> m_windowUse;

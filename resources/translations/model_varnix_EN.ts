@@ -1279,6 +1279,10 @@ Currently linked front-end point: %5</translation>
         <source>；正在读取…</source>
         <translation>; reading…</translation>
     </message>
+    <message>
+        <source>约 %1</source>
+        <translation>about %1</translation>
+    </message>
 </context>
 <context>
     <name>OrvReadStatus</name>
