@@ -208,8 +208,7 @@ private slots:
     void init()
     {
         m_root = std::make_unique<TestRoot>();
-        if (qEnvironmentVariableIsSet("MODEL_TEST_REQUIRE_SERVERS"))
-            QVERIFY2(TestServers::available(), "the test servers are not running");
+        QVERIFY2(TestServers::availableWhereRequired(), "the test servers are not running");
     }
 
     void cleanup()

@@ -75,8 +75,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsSet("MODEL_TEST_REQUIRE_SERVERS"))
-            QVERIFY2(TestServers::available(), "the test servers are not running");
+        QVERIFY2(TestServers::availableWhereRequired(), "the test servers are not running");
         for (Backend b : availableBackends()) {
             DbLinkParams p;
             const QString error = createDemoDatabase(b, QStringLiteral("tabmodel_test"), m_root, DemoOptions(), &p);

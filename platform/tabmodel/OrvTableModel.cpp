@@ -99,25 +99,36 @@ void OrvTableModel::requery(bool counted, int knownTotal) const
     if (!fetchWindow(0))
         return;
     const int first = settleFirstWindow();
-    if (!counted)
+    if (!counted) {
         estimateTotal(first);
-    if (counted) {
-        for (bool filteredCount : {true, false}) {
-            int &count = filteredCount ? m_matching : m_total;
-            if (count >= 0)
-                continue;
-            const Query query = filtered(m_shape, filteredCount);
-            const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
-                                                   query.values);
-            if (!rows.ok()) {
-                m_lastError = rows.error;
-                m_windows.clear();
-                return;
-            }
-            count = rows.text(0, 0).toInt();
-        }
+    } else if (!countMissing()) {
+        m_windows.clear();
+        return;
     }
     m_rowCount = m_matching >= 0 ? m_matching : first;
+}
+
+SqlStatement OrvTableModel::countStatement(bool filteredCount) const
+{
+    const Query query = filtered(m_shape, filteredCount);
+    return {QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where), query.values};
+}
+
+bool OrvTableModel::countMissing() const
+{
+    for (bool filteredCount : {true, false}) {
+        int &count = filteredCount ? m_matching : m_total;
+        if (count >= 0)
+            continue;
+        const SqlStatement statement = countStatement(filteredCount);
+        const DbRows rows = OrvDbDesign().rows(statement.sql, statement.values);
+        if (!rows.ok()) {
+            m_lastError = rows.error;
+            return false;
+        }
+        count = rows.text(0, 0).toInt();
+    }
+    return true;
 }
 
 void OrvTableModel::forgetReads(int knownTotal) const
@@ -369,11 +380,11 @@ const QStringList *OrvTableModel::storedRow(int row) const
 
 void OrvTableModel::countLater(bool filteredCount)
 {
-    const Query query = filtered(m_shape, filteredCount);
-    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where);
+    const SqlStatement statement = countStatement(filteredCount);
+    const QString sql = statement.sql;
+    const QVariantList values = statement.values;
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     const quint64 ticket = m_ticket;
-    const QVariantList values = query.values;
     QPointer<OrvTableModel> self(this);
     m_countRunning = true;
     QThreadPool::globalInstance()->start([self, params, sql, values, ticket, filteredCount] {
@@ -428,23 +439,12 @@ bool OrvTableModel::countNow()
         ensureLoaded();
         return m_lastError.isEmpty();
     }
-    for (bool filteredCount : {true, false}) {
-        if ((filteredCount ? m_matching : m_total) >= 0)
-            continue;
-        const Query query = filtered(m_shape, filteredCount);
-        const DbRows rows = OrvDbDesign().rows(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(m_def.tableName, query.where),
-                                               query.values);
-        if (!rows.ok()) {
-            m_lastError = rows.error;
-            return false;
-        }
-        if (filteredCount) {
-            m_matching = rows.text(0, 0).toInt();
-            growTo(m_matching);
-        } else {
-            m_total = rows.text(0, 0).toInt();
-        }
-    }
+    const bool matchingKnown = m_matching >= 0;
+    const bool counted = countMissing();
+    if (!matchingKnown && m_matching >= 0)
+        growTo(m_matching);
+    if (!counted)
+        return false;
     // Counts still under way belong to this query too: the first answer stands.
     ++m_ticket;
     emit countsChanged();

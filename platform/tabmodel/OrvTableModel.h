@@ -165,6 +165,10 @@ private:
     int settleFirstWindow() const;
     // The server's estimate of the table's rows, until they are counted.
     void estimateTotal(int firstWindow) const;
+    // SELECT COUNT(*) of the rows read (filteredCount) or of the whole table or view.
+    SqlStatement countStatement(bool filteredCount) const;
+    // Counts here what is not counted yet; false, the reason kept, when a count failed.
+    bool countMissing() const;
     void reshape(const Shape &wanted);
     void readFirstWindowLater();
     void dropLaterRead() const;

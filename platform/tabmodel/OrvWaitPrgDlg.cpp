@@ -9,8 +9,6 @@
 #include <QEventLoop>
 #include <QThread>
 
-#include <boost/bind/bind.hpp>
-
 #include <memory>
 
 OrvWaitPrgDlg::OrvWaitPrgDlg(boost::function<void()> job, QWidget *parent)

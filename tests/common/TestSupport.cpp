@@ -155,6 +155,11 @@ bool TestServers::available()
     return serverValues().contains(QStringLiteral("MODEL_TEST_MYSQL_PORT"));
 }
 
+bool TestServers::availableWhereRequired()
+{
+    return !qEnvironmentVariableIsSet("MODEL_TEST_REQUIRE_SERVERS") || available();
+}
+
 QString TestServers::value(const QString &key)
 {
     return serverValues().value(key);

@@ -47,6 +47,8 @@ class TestServers
 {
 public:
     static bool available();
+    // False when the run asks for the servers (MODEL_TEST_REQUIRE_SERVERS) and they are not running.
+    static bool availableWhereRequired();
     static QString value(const QString &key);
     // port: another server of the backend than the first (0: the first).
     static DbLinkParams params(Backend backend, const QString &database, const TestRoot &root, int port = 0);
