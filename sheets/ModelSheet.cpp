@@ -1,5 +1,7 @@
 #include "ModelSheet.h"
 
+#include "CellText.h"
+
 #include <QAbstractItemModel>
 
 ModelSheet::ModelSheet(const QAbstractItemModel *model, const QVector<int> &rows, const QVector<int> &columns,
@@ -23,7 +25,5 @@ int ModelSheet::rowCount() const
 
 QString ModelSheet::text(int row, int column) const
 {
-    const QModelIndex index = m_model->index(m_rows.at(row), m_columns.at(column));
-    const QVariant stored = index.data(Qt::EditRole);
-    return (stored.isValid() ? stored : index.data(Qt::DisplayRole)).toString();
+    return cellText(m_model->index(m_rows.at(row), m_columns.at(column)));
 }

@@ -165,7 +165,7 @@ QList<int> visibleRows(const QTableView *view)
 
 QString text(const QAbstractItemModel *model, int row, int col)
 {
-    return model->index(row, col).data().toString();
+    return shownData(model->index(row, col)).toString();
 }
 
 // An editor and its widgets, found by their object names.
@@ -357,7 +357,7 @@ private slots:
         int n = 1;
         for (int row : visibleRows(f.view())) {
             QCOMPARE(stored("fes_analog", "DOT_NO", f.tag(row)), QString::number(n));
-            QCOMPARE(f.model()->index(row, dot).data(), QVariant(n)); // a number, so it sorts as one
+            QCOMPARE(shownData(f.model()->index(row, dot)), QVariant(n)); // a number, so it sorts as one
             ++n;
         }
         QCOMPARE(stored("fes_analog", "DOT_NO", hiddenTag), hiddenDot);
@@ -505,7 +505,7 @@ private slots:
         // Every place marker is replaced; quotes in values and keys arrive intact.
         f.ops()->increment(QStringLiteral("%1%1"), 3, f.ops()->selection());
         QCOMPARE(descriptions(), (QStringList{"33", "44", "55", "66"}));
-        QCOMPARE(f.model()->index(rows.at(0), desc).data(), QVariant(33));
+        QCOMPARE(shownData(f.model()->index(rows.at(0), desc)), QVariant(33));
         const QString value = QStringLiteral("O'Brien '站' \\n");
         f.ops()->sameValue(value, f.ops()->selection());
         QCOMPARE(descriptions(), repeated(tags.size(), value));
@@ -514,13 +514,13 @@ private slots:
         selectRows(f.view(), rows, unit);
         f.ops()->sameValue(QString(), f.ops()->selection());
         QCOMPARE(stored("fes_analog", "UNIT", tags.at(2)), QString()); // written as '', not NULL
-        QCOMPARE(f.model()->index(rows.at(2), unit).data(), QVariant(QString()));
+        QCOMPARE(shownData(f.model()->index(rows.at(2), unit)), QVariant(QString()));
         f.ops()->sameValue(QStringLiteral("12"), f.ops()->selection());
-        QCOMPARE(f.model()->index(rows.at(0), unit).data(), QVariant(12));
+        QCOMPARE(shownData(f.model()->index(rows.at(0), unit)), QVariant(12));
         f.ops()->sameValue(QStringLiteral("12a"), f.ops()->selection());
-        QCOMPARE(f.model()->index(rows.at(0), unit).data(), QVariant(QStringLiteral("12a")));
+        QCOMPARE(shownData(f.model()->index(rows.at(0), unit)), QVariant(QStringLiteral("12a")));
         f.ops()->sameValue(QStringLiteral("007"), f.ops()->selection());
-        QCOMPARE(f.model()->index(rows.at(0), unit).data(), QVariant(QStringLiteral("007")));
+        QCOMPARE(shownData(f.model()->index(rows.at(0), unit)), QVariant(QStringLiteral("007")));
         QCOMPARE(modals.boxes, repeated(7, QStringLiteral("消息|修改成功!")));
         // An empty find text changes nothing, rather than putting the replacement between every two characters.
         f.ops()->findAndReplace(QString(), QStringLiteral("X"), f.ops()->selection());
@@ -587,7 +587,7 @@ private slots:
         QVERIFY(f.ops()->undoAction()->isVisible());
         f.dlg.onUndoLastBatch();
         QCOMPARE(units(), repeated(3, QStringLiteral("<null>")));
-        QVERIFY(!f.model()->index(0, unit).data().isValid());
+        QVERIFY(!shownData(f.model()->index(0, unit)).isValid());
         QVERIFY(!f.ops()->undoAction()->isVisible());
         f.ops()->sameValue(QStringLiteral("kV"), f.ops()->selection());
         selectRows(f.view(), {0, 1, 2}, dot);
@@ -596,7 +596,7 @@ private slots:
         QCOMPARE(modals.boxes.mid(1), repeated(5, QStringLiteral("消息|修改成功!")));
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(stored("fes_analog", "DOT_NO", tags.at(r)), dots.at(r));
-            QCOMPARE(f.model()->index(r, dot).data(), QVariant(dots.at(r).toInt()));
+            QCOMPARE(shownData(f.model()->index(r, dot)), QVariant(dots.at(r).toInt()));
         }
         QCOMPARE(units(), repeated(3, QStringLiteral("kV")));
 
@@ -756,7 +756,7 @@ private slots:
         for (int n = 0; n < rows; ++n)
             numbers << QString::number(n);
         QCOMPARE(column(shownOrder.arg(QStringLiteral("DOT_NO"))), numbers);
-        QCOMPARE(f.model()->index(rows - 1, dot).data(), QVariant(rows - 1));
+        QCOMPARE(shownData(f.model()->index(rows - 1, dot)), QVariant(rows - 1));
 
         // Two ranges, one far below the rows read since the batch.
         const int unit = colOf("FES_ANALOG.xml", "UNIT");

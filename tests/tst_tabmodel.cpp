@@ -652,6 +652,23 @@ private slots:
         for (int row : {0, 255, 256, 700, tags.size() - 1})
             QCOMPARE(model->getRowData(row).at(tag), tags.at(row));
 
+        // A view's jump to a window not held reads it off the GUI thread and shows it when read;
+        // after a write elsewhere the rows of before stand until they are read again.
+        const int far = tags.size() - 3 * OrvTableModel::WindowRows / 2;
+        QVERIFY(model->awaitsRead(far));
+        QVERIFY(!model->index(far, tag).data().isValid());
+        QCOMPARE(model->index(far, tag).data(Qt::EditRole).toString(), tags.at(far)); // read at once
+        const int farther = far - 2 * OrvTableModel::WindowRows;
+        QVERIFY(!model->index(farther, tag).data().isValid());
+        QCOMPARE(shownData(model->index(farther, tag)).toString(), tags.at(farther));
+        QVERIFY(!model->awaitsRead(farther));
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE analog SET DESCRIPTION = '写后' WHERE TAG_NAME = '%1'").arg(tags.at(farther))}), QString());
+        const QString before = model->index(farther, desc).data().toString();
+        model->rereadInPlace();
+        QCOMPARE(model->index(farther, desc).data().toString(), before);
+        QVERIFY(model->awaitsRead(farther));
+        QCOMPARE(shownData(model->index(farther, desc)).toString(), QStringLiteral("写后"));
+
         // A row read late is edited; the edit stays through another order and a filter.
         const int late = tags.size() - 2;
         QVERIFY(model->setData(model->index(late, desc), QStringLiteral("后来读到的行")));
@@ -664,7 +681,7 @@ private slots:
         QCOMPARE(model->index(0, seq).data().toInt(), column(QStringLiteral("SELECT MAX(SEQ_NO) FROM analog")).first().toInt());
         // Numbers in the order of numbers, not of texts.
         for (int row = 1; row < 2 * OrvTableModel::WindowRows; ++row)
-            QVERIFY(model->index(row - 1, seq).data().toInt() >= model->index(row, seq).data().toInt());
+            QVERIFY(shownData(model->index(row - 1, seq)).toInt() >= shownData(model->index(row, seq)).toInt());
         const QString wanted = tags.at(late).mid(tags.at(late).indexOf(QLatin1Char('.'))).toLower();
         // Keystrokes faster than the reads: only the last filter's rows come.
         model->setFilter(QStringLiteral("a"), -1);
@@ -679,7 +696,7 @@ private slots:
             found = model->getRowData(row).at(tag) == tags.at(late) ? row : found;
         QVERIFY(found >= 0);
         QVERIFY(model->isEdited(found, desc));
-        QCOMPARE(model->index(found, desc).data().toString(), QStringLiteral("后来读到的行"));
+        QCOMPARE(shownData(model->index(found, desc)).toString(), QStringLiteral("后来读到的行"));
         model->setFilter(QStringLiteral("没有这样的文字"), -1);
         QTRY_VERIFY(!model->isReading());
         QCOMPARE(model->matchingRows(), 0);

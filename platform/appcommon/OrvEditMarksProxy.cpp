@@ -13,7 +13,9 @@ OrvEditMarksProxy::OrvEditMarksProxy(QObject *parent)
 QVariant OrvEditMarksProxy::data(const QModelIndex &proxyIndex, int role) const
 {
     const auto *table = qobject_cast<const OrvTableModel *>(sourceModel());
-    if (!table || (role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !proxyIndex.isValid())
+    // A row that awaits its read shows nothing yet, and is not read here.
+    if (!table || (role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !proxyIndex.isValid()
+        || table->awaitsRead(proxyIndex.row()))
         return QIdentityProxyModel::data(proxyIndex, role);
     const int row = proxyIndex.row();
     const int column = proxyIndex.column();

@@ -133,6 +133,8 @@ bool OrvTableModel::countMissing() const
 
 void OrvTableModel::forgetReads(int knownTotal) const
 {
+    dropWindowReads();
+    m_staleWindows.clear();
     m_loaded = true;
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
     ++m_ticket;
@@ -362,6 +364,7 @@ void OrvTableModel::storeWindow(int window, const DbRows &rows) const
     }
     m_windows.insert(window, texts);
     m_windowUse.insert(window, ++m_useClock);
+    m_staleWindows.remove(window);
 }
 
 const QStringList *OrvTableModel::storedRow(int row) const
@@ -376,6 +379,75 @@ const QStringList *OrvTableModel::storedRow(int row) const
     const QVector<QStringList> &rows = m_windows[window];
     const int index = row % WindowRows;
     return index < rows.size() ? &rows.at(index) : nullptr;
+}
+
+bool OrvTableModel::awaitsRead(int row) const
+{
+    return m_counting && m_loaded && row >= 0 && row < m_rowCount && !m_windows.contains(row / WindowRows);
+}
+
+const QStringList *OrvTableModel::shownRow(int row) const
+{
+    if (!awaitsRead(row))
+        return storedRow(row);
+    const int window = row / WindowRows;
+    readWindowLater(window);
+    const auto stale = m_staleWindows.constFind(window);
+    const int index = row % WindowRows;
+    return stale != m_staleWindows.constEnd() && index < stale->size() ? &stale->at(index) : nullptr;
+}
+
+void OrvTableModel::readWindowLater(int window) const
+{
+    if (m_unreadable.contains(window))
+        return;
+    if (m_windowReading >= 0) {
+        if (m_windowReading != window)
+            m_windowNext = window;
+        return;
+    }
+    if (!m_windowReader) {
+        auto *self = const_cast<OrvTableModel *>(this);
+        m_windowReader = new BackgroundRead(self);
+        connect(m_windowReader, &BackgroundRead::arrived, self, &OrvTableModel::windowArrived);
+    }
+    QVariantList values;
+    const QString sql = windowSql(m_shape, window, &values);
+    m_windowReading = window;
+    m_windowReader->read(++m_windowTicket, OrvTableDataMgr::getInstance()->linkParams(), sql, values);
+}
+
+void OrvTableModel::windowArrived(quint64 ticket, const DbRows &rows)
+{
+    if (ticket != m_windowTicket || m_windowReading < 0)
+        return;
+    const int window = m_windowReading;
+    m_windowReading = -1;
+    if (rows.ok()) {
+        storeWindow(window, rows);
+        const int first = window * WindowRows;
+        const int last = qMin(first + WindowRows, m_rowCount) - 1;
+        if (last >= first)
+            emit dataChanged(index(first, 0), index(last, columnCount() - 1), {Qt::DisplayRole});
+    } else {
+        // Said in the status line; asked again when the rows are read anew (刷新).
+        m_unreadable.insert(window);
+        m_lastError = rows.error;
+        emit countsChanged();
+    }
+    const int next = m_windowNext;
+    m_windowNext = -1;
+    if (next >= 0 && !m_windows.contains(next))
+        readWindowLater(next);
+}
+
+void OrvTableModel::dropWindowReads() const
+{
+    m_windowReading = -1;
+    m_windowNext = -1;
+    m_unreadable.clear();
+    if (m_windowReader)
+        m_windowReader->drop();
 }
 
 void OrvTableModel::countLater(bool filteredCount)
@@ -527,6 +599,11 @@ QStringList OrvTableModel::heldRow(int row) const
 
 void OrvTableModel::rereadInPlace()
 {
+    dropWindowReads();
+    // A table on screen keeps showing the rows of before until they come again, rather than
+    // blank rows: on screen they are read off the GUI thread.
+    if (m_counting)
+        m_staleWindows = m_windows;
     m_windows.clear();
     m_windowUse.clear();
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
@@ -638,7 +715,7 @@ QVariant OrvTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.column() >= columnCount() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    const QStringList *stored = storedRow(index.row());
+    const QStringList *stored = role == Qt::DisplayRole ? shownRow(index.row()) : storedRow(index.row());
     if (!stored)
         return QVariant();
     QString text = stored->at(index.column());

@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QMap>
+#include <QSet>
 #include <QPair>
 #include <QStringList>
 #include <QVariantList>
@@ -76,6 +77,11 @@ public:
     // The stored cells of a row whose window is held (NULL a null text); empty when it is not
     // held: nothing is read.
     QStringList heldRow(int row) const;
+    // A table on screen shows a row of a window it does not hold once that window has been read
+    // off this thread: a jump through millions of rows never holds the window. Until then the row
+    // awaits its read and shows empty cells, or what it held before the database was written to;
+    // other roles than the one shown read it at once.
+    bool awaitsRead(int row) const;
     // The database was written to: the rows stay in their places (and a view's selection with
     // them) and are read again as they are shown.
     void rereadInPlace();
@@ -183,6 +189,11 @@ private:
     bool fetchWindow(int window) const;
     void storeWindow(int window, const DbRows &rows) const;
     const QStringList *storedRow(int row) const;
+    // The row as shown: nullptr while it awaits its read.
+    const QStringList *shownRow(int row) const;
+    void readWindowLater(int window) const;
+    void windowArrived(quint64 ticket, const DbRows &rows);
+    void dropWindowReads() const;
     void startCounts();
     void countLater(bool filteredCount);
     void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error);
@@ -204,6 +215,13 @@ private:
     BackgroundRead *m_reader = nullptr;
     mutable quint64 m_readTicket = 0;
     mutable bool m_reading = false;
+    // Windows a view asked for, read one at a time: the one being read, the last asked for meanwhile.
+    mutable BackgroundRead *m_windowReader = nullptr;
+    mutable quint64 m_windowTicket = 0;
+    mutable int m_windowReading = -1;
+    mutable int m_windowNext = -1;
+    mutable QSet<int> m_unreadable; // not asked again until read anew
+    mutable QHash<int, QVector<QStringList>> m_staleWindows; // shown until read again after a write
 
     mutable bool m_loaded = false;
     bool m_counting = false;      // opened for a view: counts come from off this thread

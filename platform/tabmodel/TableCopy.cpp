@@ -1,5 +1,7 @@
 #include "TableCopy.h"
 
+#include "CellText.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
@@ -61,7 +63,7 @@ QString selectionText(const QTableView *view)
         QStringList cells;
         for (const auto &column : columnAt) {
             const QModelIndex index = view->model()->index(row.second, column.second, view->rootIndex());
-            cells.append(selection->isSelected(index) ? flat(index.data().toString()) : QString());
+            cells.append(selection->isSelected(index) ? flat(cellText(index)) : QString());
         }
         lines.append(cells.join(QLatin1Char('\t')));
     }

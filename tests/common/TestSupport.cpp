@@ -2,7 +2,9 @@
 
 #include "InstallRoot.h"
 #include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -445,6 +447,18 @@ void answerModalMatching(const std::function<bool(QWidget *)> &matches, const st
         }
     });
     timer->start(20);
+}
+
+QVariant shownData(const QModelIndex &index)
+{
+    QModelIndex source = index;
+    while (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(source.model()))
+        source = proxy->mapToSource(source);
+    const auto *table = qobject_cast<const OrvTableModel *>(source.model());
+    QVariant shown = index.data();
+    if (table && table->awaitsRead(source.row()) && QTest::qWaitFor([&] { return !table->awaitsRead(source.row()); }, 10000))
+        shown = index.data();
+    return shown;
 }
 
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMetaType>
+#include <QModelIndex>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVector>
@@ -105,6 +106,10 @@ QVector<int> parseIntOptions(const QCoreApplication &app, const QList<IntOption>
 double peakMegabytes();
 // The CPU time this process has used so far (user and system), in seconds.
 double cpuSeconds();
+
+// What a view shows in the cell once its row has been read (a table on screen reads rows off
+// the GUI thread); the cell's display data.
+QVariant shownData(const QModelIndex &index);
 
 // Calls answer on the next modal widget that becomes active within timeoutMs.
 void answerNextModal(const std::function<void(QWidget *)> &answer, int timeoutMs = 10000);
