@@ -57,7 +57,7 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
                       // Each percent is reported once: a row-by-row signal would cost more than the check.
                       const int percent = n > 0 ? int(qint64(i++) * 100 / n) : 0;
                       if (percent != reported && engine)
-                          emit engine->sigCheckProgress(percent);
+                          engine->reportProgress(percent);
                       reported = percent;
                       if (row.at(3) == QLatin1String("0"))
                           found.append(finding(row.at(0), row.at(2),

@@ -2,7 +2,6 @@
 
 #include "DbConnection.h"
 #include "OrvDbDesign.h"
-#include "OrvTableDataMgr.h"
 #include "SqlText.h"
 
 #include <QCoreApplication>
@@ -19,9 +18,16 @@ namespace {
 constexpr int LookupChunk = 2000;
 constexpr int LookupChunkChars = 200000;
 
+thread_local QString t_connection;
+
 QSqlDatabase link()
 {
-    return QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    return QSqlDatabase::database(t_connection.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : t_connection, false);
+}
+
+OrvDbDesign linkReader()
+{
+    return t_connection.isEmpty() ? OrvDbDesign() : OrvDbDesign(t_connection);
 }
 
 // One empty list per selected column, for read() to fill.
@@ -34,6 +40,11 @@ QList<QStringList> emptyColumns(int count)
 }
 
 } // namespace
+
+void RuleQuery::useConnection(const QString &name)
+{
+    t_connection = name;
+}
 
 QString text(const char *source)
 {
@@ -49,7 +60,7 @@ bool RuleQuery::read(const QString &sql, QList<QStringList> &columns)
 {
     if (failed())
         return false;
-    OrvDbDesign design;
+    OrvDbDesign design = linkReader();
     bool ok = false;
     switch (columns.size()) {
     case 1:
@@ -81,9 +92,9 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
     }
     QSqlQuery query(link());
     query.setForwardOnly(true);
-    OrvTableDataMgr *mgr = OrvTableDataMgr::getInstance();
-    if (!mgr->selectOnly(sql, query)) {
-        fail(sql, mgr->lastError());
+    OrvDbDesign reader = linkReader();
+    if (!reader.select(sql, {}, query)) {
+        fail(sql, reader.lastError());
         return;
     }
     const int columns = query.record().count();

@@ -21,6 +21,10 @@ class RuleQuery
 public:
     using Row = QStringList;
 
+    // The reads of rules run on the calling thread go over the named connection of that thread
+    // (a worker's own); an empty name: over the link.
+    static void useConnection(const QString &name);
+
     // Hands each row of the statement (its cells as texts, NULL as the empty text) to visit, in
     // the statement's order, keeping none: a table is read once and never held whole.
     void forEach(const QString &sql, const std::function<void(const Row &)> &visit);

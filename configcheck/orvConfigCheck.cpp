@@ -2,14 +2,21 @@
 
 #include "Common.h"
 #include "OrvTableDataMgr.h"
+#include "RuleQuery.h"
 #include "AccessRules.h"
 #include "LinkPlaceRules.h"
 #include "LinkRules.h"
 #include "TagNameRules.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QSet>
+#include <QThread>
 #include <QXmlStreamReader>
+
+#include <atomic>
+#include <memory>
 
 orvConfigCheck::orvConfigCheck(QObject *parent)
     : orvConfigCheck(defaultConfigPath(), parent)
@@ -180,17 +187,135 @@ void orvConfigCheck::checkType(ST_CfgCheckType *pType)
         return;
     pType->bHasError = false;
     const int count = pType->lstItems.size();
+    m_itemPercent = QVector<int>(count, 0);
+    m_publishedItem = -1;
+    publishProgress();
+    std::vector<ST_CfgCheckResult> results(count);
+    runItems(*pType, &results);
+    m_itemPercent.clear();
     for (int i = 0; i < count; ++i) {
         ST_CfgCheckItem &item = pType->lstItems[i];
-        emit sigCheckItem(i, count);
-        item.lstErrors.clear();
-        const ST_CfgCheckResult result = runRule(item);
-        item.lstErrors.append(result.lstErrors);
-        item.strCheckFailure = result.strFailure;
-        item.strFailedQuery = result.strFailedQuery;
+        item.lstErrors = results.at(i).lstErrors;
+        item.strCheckFailure = results.at(i).strFailure;
+        item.strFailedQuery = results.at(i).strFailedQuery;
         if (!item.lstErrors.isEmpty() || !item.strCheckFailure.isEmpty())
             pType->bHasError = true;
     }
+}
+
+namespace {
+
+// A server's answer is held whole by its driver until read: two reads at once keep the memory
+// of a check over millions of points bounded, and take most of what parallel reads gain.
+constexpr int MaxCheckWorkers = 2;
+
+// The item being run on this thread within a group's run; -1 outside one.
+thread_local int t_item = -1;
+
+// Rules that read through table definitions' models, which belong to the calling thread.
+bool runsOnCallingThread(const ST_CfgCheckItem &item)
+{
+    return item.nCheckRule == orvConfigCheck::FUNC_CHECK_ACCESS;
+}
+
+int workerCount(int items)
+{
+    return qBound(1, qMin(QThread::idealThreadCount(), MaxCheckWorkers), items);
+}
+
+} // namespace
+
+void orvConfigCheck::runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCheckResult> *results)
+{
+    QVector<int> apart;
+    QVector<int> here;
+    for (int i = 0; i < group.lstItems.size(); ++i)
+        (runsOnCallingThread(group.lstItems.at(i)) ? here : apart).append(i);
+    QEventLoop loop;
+    int running = 0;
+    QList<QThread *> workers;
+    const auto next = std::make_shared<std::atomic<int>>(0);
+    for (int w = 0; !apart.isEmpty() && w < workerCount(apart.size()); ++w) {
+        QThread *worker = startWorker(group, apart, next, results);
+        connect(worker, &QThread::finished, &loop, [&running, &loop] {
+            if (--running == 0)
+                loop.quit();
+        });
+        ++running;
+        workers.append(worker);
+    }
+    for (int index : qAsConst(here))
+        (*results)[index] = runItem(group, index, QString());
+    if (running > 0)
+        loop.exec();
+    for (QThread *worker : qAsConst(workers)) {
+        worker->wait();
+        delete worker;
+    }
+    // What the workers posted before they ended.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+QThread *orvConfigCheck::startWorker(const ST_CfgCheckType &group, const QVector<int> &apart,
+                                     const std::shared_ptr<std::atomic<int>> &next, std::vector<ST_CfgCheckResult> *results)
+{
+    const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
+    QThread *worker = QThread::create([this, &group, apart, next, results, params] {
+        const QString name = DbConnection::uniqueName(QStringLiteral("orv_check"));
+        const QString error = DbConnection::open(params, name);
+        CfgCheckRules::RuleQuery::useConnection(name);
+        // Each worker writes only the results of the items it took.
+        for (int k = (*next)++; k < apart.size(); k = (*next)++)
+            (*results)[apart.at(k)] = runItem(group, apart.at(k), error);
+        CfgCheckRules::RuleQuery::useConnection(QString());
+        DbConnection::close(name);
+    });
+    worker->start();
+    return worker;
+}
+
+ST_CfgCheckResult orvConfigCheck::runItem(const ST_CfgCheckType &group, int index, const QString &linkError)
+{
+    t_item = index;
+    const ST_CfgCheckResult result = linkError.isEmpty() ? runRule(group.lstItems.at(index)) : ST_CfgCheckResult{{}, linkError, QString()};
+    reportProgress(100);
+    t_item = -1;
+    return result;
+}
+
+void orvConfigCheck::reportProgress(int nPercent)
+{
+    const int item = t_item;
+    if (item < 0)
+        emit sigCheckProgress(nPercent);
+    else if (QThread::currentThread() == thread())
+        itemProgress(item, nPercent);
+    else
+        QMetaObject::invokeMethod(this, [this, item, nPercent] { itemProgress(item, nPercent); }, Qt::QueuedConnection);
+}
+
+void orvConfigCheck::itemProgress(int index, int percent)
+{
+    if (index < 0 || index >= m_itemPercent.size() || percent <= m_itemPercent.at(index))
+        return;
+    m_itemPercent[index] = percent;
+    publishProgress();
+}
+
+void orvConfigCheck::publishProgress()
+{
+    const int count = m_itemPercent.size();
+    if (count == 0)
+        return;
+    int total = 0;
+    for (int percent : qAsConst(m_itemPercent))
+        total += percent;
+    const int item = qMin(total / 100, count - 1);
+    if (item != m_publishedItem) {
+        m_publishedItem = item;
+        emit sigCheckItem(item, count);
+    }
+    emit sigCheckProgress(total - item * 100);
 }
 
 bool orvConfigCheck::repairItem(ST_CfgCheckItem *pItem)

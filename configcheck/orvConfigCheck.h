@@ -7,6 +7,13 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QVector>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class QThread;
 
 // Reads configcheck.xml into check groups, runs their items' check rules and repairs
 // findings by deletion.
@@ -40,7 +47,12 @@ public:
 
     static QString defaultConfigPath();
 
+    // Runs the group's items, several at once on worker threads, each worker over a connection
+    // of its own (the permission check stays on this thread). Waits for them in an event loop:
+    // a window stays painted, and signals come on this thread.
     void checkType(ST_CfgCheckType *pType);
+    // For a rule: how far it has come (0-100), from whichever thread it runs on.
+    void reportProgress(int nPercent);
     // False when the deletion failed; the findings then stay as they were.
     bool repairItem(ST_CfgCheckItem *pItem);
     // The selected findings of all the items in one transaction: every record goes, or none.
@@ -66,8 +78,11 @@ public:
     QMap<QString, int> mapRepairFunc;
 
 signals:
+    // In a group's run: how far, in percent, the run has come within its item nIndex (below).
+    // A rule run on its own reports its own percent.
     void sigCheckProgress(int nValue);
-    // Item nIndex (from 0) of the nCount items of the group being run starts.
+    // A group's run has done nIndex (from 0) of its nCount items' worth: items done, and the
+    // parts of those running.
     void sigCheckItem(int nIndex, int nCount);
 
 private:
@@ -76,10 +91,23 @@ private:
     void warnAboutItem(const ST_CfgCheckType &group, const ST_CfgCheckItem &item, const QString &checkRule,
                        const QString &repairRule);
     ST_CfgCheckResult runRule(const ST_CfgCheckItem &item);
+    // Runs the group's items: on worker threads, and on the calling thread those that must.
+    void runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCheckResult> *results);
+    // A worker's thread, started: it takes the next item of apart until none is left.
+    QThread *startWorker(const ST_CfgCheckType &group, const QVector<int> &apart, const std::shared_ptr<std::atomic<int>> &next,
+                         std::vector<ST_CfgCheckResult> *results);
+    // The item's rule, or the failure to open the worker's link (linkError) as its result.
+    ST_CfgCheckResult runItem(const ST_CfgCheckType &group, int index, const QString &linkError);
+    void itemProgress(int index, int percent);
+    // Emits how far the group's run has come.
+    void publishProgress();
     // One deletion per selected record, each record once, items in order, findings last first.
     static QList<SqlWrite> plannedDeletions(const QList<ST_CfgCheckItem *> &items);
     bool repairDelete(const QList<ST_CfgCheckItem *> &items);
 
+    // The percent of each item of the group being run.
+    QVector<int> m_itemPercent;
+    int m_publishedItem = -1;
     QString m_loadError;
     QStringList m_loadWarnings;
     QString m_repairError;

@@ -745,6 +745,26 @@ private slots:
         QCOMPARE(rowCount(QStringLiteral("fes_analog")), points);
     }
 
+    void itemsSayWhyTheirOwnLinkDidNotOpen()
+    {
+        // Items run over connections of their own, opened like the link: when those cannot be
+        // opened, each item says why instead of reporting that nothing was found.
+        demo(true);
+        orvConfigCheck engine(nullptr);
+        const QString file = OrvTableDataMgr::getInstance()->linkParams().database;
+        QVERIFY(QFile::rename(file, file + QStringLiteral(".moved")));
+        ST_CfgCheckType &group = engine.lstTypes.first();
+        engine.checkType(&group);
+        QVERIFY(QFile::rename(file + QStringLiteral(".moved"), file));
+        QVERIFY(group.bHasError && group.lstItems.size() > 2);
+        for (const ST_CfgCheckItem &item : qAsConst(group.lstItems)) {
+            QVERIFY(item.lstErrors.isEmpty());
+            QVERIFY2(item.strCheckFailure.contains(QStringLiteral("数据库文件不存在")), qPrintable(item.strCheckFailure));
+        }
+        engine.checkType(&group);
+        QVERIFY(group.lstItems.first().strCheckFailure.isEmpty());
+    }
+
     void repairOverTwoItemsIsAllOrNothing()
     {
         demo(true);
@@ -849,8 +869,10 @@ private slots:
             QVERIFY(!seen.at(i).buttonEnabled && seen.at(i).busyCursor);
             QVERIFY(seen.at(i).bar >= (i ? seen.at(i - 1).bar : 0));
         }
-        // The second item's rule moves the bar through the second half.
-        QVERIFY(seen.first().bar >= maximum / 2 && seen.last().bar > seen.first().bar && seen.last().bar < maximum);
+        // The items run together; the one whose rule reports its progress moves the bar on in
+        // small steps, and the end of the run fills it.
+        QVERIFY(seen.at(seen.size() / 2).bar > seen.first().bar && seen.at(seen.size() - 2).bar < maximum);
+        QCOMPARE(seen.last().bar, maximum);
         QVERIFY(dlg.mainButton()->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(dlg.state(), int(orvConfigCheckDlg::StateRepairable));

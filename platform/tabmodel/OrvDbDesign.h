@@ -66,6 +66,8 @@ public:
     // A permission cell's decimal text as a word; a text that is no number gives 0.
     static int permissionWord(const QString &text);
 
+    // Runs the statement on query, made on this object's connection; lastError() says why not.
+    bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     QString lastError() const { return m_lastError; }
 
     // The text of a result cell; NULL gives the empty text.
@@ -76,7 +78,6 @@ private:
     using ColumnPicker = std::function<QString(const QSqlRecord &record, QVector<int> *columns)>;
     // The chosen columns of every row; cells as their texts (NULL empty) or as read (NULL null).
     DbRows read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText);
-    bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
 
     QString m_connection;
