@@ -257,7 +257,7 @@ QStringList incrementStatements(const OrvFesPointPatch &dlg, int rows)
     for (int r = 0; r < rows; ++r)
         sqls << QStringLiteral("UPDATE fes_analog SET DOT_NO = '%1' WHERE TAG_NAME = '%2';")
                     .arg(r)
-                    .arg(orv_sql::escaped(dlg.resultModel()->index(r, 0).data().toString()));
+                    .arg(orv_sql::escaped(dlg.resultModel()->index(r, 0).data(Qt::EditRole).toString()));
     return sqls;
 }
 
