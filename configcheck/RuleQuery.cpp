@@ -17,6 +17,8 @@ namespace {
 // (three a character at most in UTF-8).
 constexpr int LookupChunk = 2000;
 constexpr int LookupChunkChars = 200000;
+// Rows a cursor hands over at a time.
+constexpr int FetchRows = 20000;
 
 thread_local QString t_connection;
 
@@ -90,6 +92,10 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
             fail(sql, error);
         return;
     }
+    if (DbConnection::isPostgres(link())) {
+        forEachFetched(sql, visit);
+        return;
+    }
     QSqlQuery query(link());
     query.setForwardOnly(true);
     OrvDbDesign reader = linkReader();
@@ -97,18 +103,52 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
         fail(sql, reader.lastError());
         return;
     }
+    visitRows(sql, query, visit);
+}
+
+void RuleQuery::forEachFetched(const QString &sql, const std::function<void(const Row &)> &visit)
+{
+    // The driver holds a statement's whole answer: a cursor hands it over in chunks, so that a
+    // table of millions of rows is never held. It lives in a transaction, ended when read.
+    QSqlDatabase db = link();
+    OrvDbDesign reader = linkReader();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!reader.select(QStringLiteral("BEGIN"), {}, query)
+        || !reader.select(QStringLiteral("DECLARE orv_rule_rows NO SCROLL CURSOR FOR ") + sql, {}, query)) {
+        fail(sql, reader.lastError());
+    } else {
+        const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM orv_rule_rows").arg(FetchRows);
+        int read = FetchRows;
+        while (read == FetchRows && !failed()) {
+            if (reader.select(fetch, {}, query))
+                read = visitRows(sql, query, visit);
+            else
+                fail(sql, reader.lastError());
+        }
+    }
+    // Nothing was written: rolling back ends the cursor and the transaction alike.
+    reader.select(QStringLiteral("ROLLBACK"), {}, query);
+    query.finish();
+}
+
+int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::function<void(const Row &)> &visit)
+{
     const int columns = query.record().count();
+    int read = 0;
     Row row;
     while (query.next()) {
         row.clear();
         for (int c = 0; c < columns; ++c)
             row.append(OrvDbDesign::cellText(query, c));
         visit(row);
+        ++read;
     }
     // Rows that stop coming because the link broke are no answer.
     if (query.lastError().isValid())
         fail(sql, query.lastError().text());
     query.finish();
+    return read;
 }
 
 QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from, const QString &where, int sortColumns)

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QSqlQuery;
+
 namespace CfgCheckRules {
 
 // A rule text through the translation layer.
@@ -52,6 +54,9 @@ public:
 
 private:
     bool read(const QString &sql, QList<QStringList> &columns);
+    void forEachFetched(const QString &sql, const std::function<void(const Row &)> &visit);
+    // Hands the rows of an executed query to visit; how many there were.
+    int visitRows(const QString &sql, QSqlQuery &query, const std::function<void(const Row &)> &visit);
 
     QString m_failure;
     QString m_failedQuery;

@@ -26,10 +26,17 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     ResponseGuard guard(db, DbConnection::responseLimitSeconds());
-    bool ok = query.prepare(sql);
-    for (const QVariant &v : values)
-        query.addBindValue(v);
-    ok = ok && query.exec();
+    // Without values a statement is sent as it is, like the link's: a server cannot prepare
+    // every statement (PostgreSQL no cursor).
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        for (const QVariant &v : values)
+            query.addBindValue(v);
+        ok = ok && query.exec();
+    }
     if (!ok)
         m_lastError = guard.timedOut() ? QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止")
                                              .arg(DbConnection::serverInUse(db))
