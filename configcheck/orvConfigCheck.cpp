@@ -236,13 +236,15 @@ void orvConfigCheck::runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCh
     QList<QThread *> workers;
     const auto next = std::make_shared<std::atomic<int>>(0);
     for (int w = 0; !apart.isEmpty() && w < workerCount(apart.size()); ++w) {
-        QThread *worker = startWorker(group, apart, next, results);
+        QThread *worker = newWorker(group, apart, next, results);
+        // Connected before it starts: a worker can be done before the next line runs.
         connect(worker, &QThread::finished, &loop, [&running, &loop] {
             if (--running == 0)
                 loop.quit();
         });
         ++running;
         workers.append(worker);
+        worker->start();
     }
     for (int index : qAsConst(here))
         (*results)[index] = runItem(group, index, QString());
@@ -256,8 +258,8 @@ void orvConfigCheck::runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCh
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-QThread *orvConfigCheck::startWorker(const ST_CfgCheckType &group, const QVector<int> &apart,
-                                     const std::shared_ptr<std::atomic<int>> &next, std::vector<ST_CfgCheckResult> *results)
+QThread *orvConfigCheck::newWorker(const ST_CfgCheckType &group, const QVector<int> &apart,
+                                   const std::shared_ptr<std::atomic<int>> &next, std::vector<ST_CfgCheckResult> *results)
 {
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     QThread *worker = QThread::create([this, &group, apart, next, results, params] {
@@ -270,7 +272,6 @@ QThread *orvConfigCheck::startWorker(const ST_CfgCheckType &group, const QVector
         CfgCheckRules::RuleQuery::useConnection(QString());
         DbConnection::close(name);
     });
-    worker->start();
     return worker;
 }
 

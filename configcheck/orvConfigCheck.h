@@ -93,8 +93,8 @@ private:
     ST_CfgCheckResult runRule(const ST_CfgCheckItem &item);
     // Runs the group's items: on worker threads, and on the calling thread those that must.
     void runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCheckResult> *results);
-    // A worker's thread, started: it takes the next item of apart until none is left.
-    QThread *startWorker(const ST_CfgCheckType &group, const QVector<int> &apart, const std::shared_ptr<std::atomic<int>> &next,
+    // A worker's thread, not started yet: it takes the next item of apart until none is left.
+    QThread *newWorker(const ST_CfgCheckType &group, const QVector<int> &apart, const std::shared_ptr<std::atomic<int>> &next,
                          std::vector<ST_CfgCheckResult> *results);
     // The item's rule, or the failure to open the worker's link (linkError) as its result.
     ST_CfgCheckResult runItem(const ST_CfgCheckType &group, int index, const QString &linkError);

@@ -10,6 +10,7 @@
 #include "LinkRules.h"
 #include "TagNameRules.h"
 #include "checkListItem.h"
+#include "RuleQuery.h"
 #include "orvConfigCheck.h"
 #include "orvConfigCheckDlg.h"
 #include "orvErrorListDlg.h"
@@ -763,6 +764,30 @@ private slots:
         }
         engine.checkType(&group);
         QVERIFY(group.lstItems.first().strCheckFailure.isEmpty());
+    }
+
+    void serverRowsComeInChunks()
+    {
+        // PostgreSQL hands a rule's rows over through a cursor, a chunk at a time: every row
+        // comes, in order, across chunk ends; a failed statement is a failure and leaves the
+        // connection usable.
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        demo(false, Backend::PostgreSQL);
+        for (int rows : {40000, 45001}) {
+            CfgCheckRules::RuleQuery query;
+            int seen = 0;
+            bool inOrder = true;
+            query.forEach(QStringLiteral("SELECT g FROM generate_series(1, %1) g ORDER BY g").arg(rows),
+                          [&](const CfgCheckRules::RuleQuery::Row &row) { inOrder = inOrder && row.at(0).toInt() == ++seen; });
+            QVERIFY(!query.failed() && inOrder);
+            QCOMPARE(seen, rows);
+        }
+        CfgCheckRules::RuleQuery broken;
+        broken.forEach(QStringLiteral("SELECT no_such_column FROM analog"), [](const CfgCheckRules::RuleQuery::Row &) {});
+        QVERIFY(broken.failed());
+        CfgCheckRules::RuleQuery after;
+        QVERIFY(after.count(QStringLiteral("analog")) > 0 && !after.failed());
     }
 
     void repairOverTwoItemsIsAllOrNothing()
