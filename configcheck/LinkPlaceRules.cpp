@@ -40,7 +40,7 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
         }
         keys.clear();
     };
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("FES_TAG"), QStringLiteral("KEY_ID_TAG")}, p[0],
+    query.forEach(query.sortedSelect({QStringLiteral("FES_TAG"), QStringLiteral("KEY_ID_TAG")}, p[0],
                                           QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'")),
                   [&](const RuleQuery::Row &row) {
                       if (row.at(0) != fesTag) {
@@ -72,7 +72,7 @@ ST_CfgCheckResult checkLinkAcrossPlaces(QStringList p)
     const QString across = differ(QStringLiteral("a.LOCATION_ID"), QStringLiteral("f.LOCATION_ID")) + QStringLiteral(" OR ")
         + differ(QStringLiteral("a.SUB_SYSTEM"), QStringLiteral("f.SUB_SYSTEM"));
     QList<ST_CfgCheckError> found;
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("m.KEY_ID_TAG"), QStringLiteral("a.") + kTagName, QStringLiteral("m.DESCRIPTION"),
+    query.forEach(query.sortedSelect({QStringLiteral("m.KEY_ID_TAG"), QStringLiteral("a.") + kTagName, QStringLiteral("m.DESCRIPTION"),
                                            QStringLiteral("m.FES_TAG"), QStringLiteral("f.LOCATION_ID"), QStringLiteral("f.SUB_SYSTEM"),
                                            QStringLiteral("a.LOCATION_ID"), QStringLiteral("a.SUB_SYSTEM")},
                                           from, QStringLiteral("m.FES_TAG <> '-1' AND (%1)").arg(across), 1),

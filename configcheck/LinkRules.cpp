@@ -27,7 +27,7 @@ ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *, QStringList p)
     // Points whose link row names no front-end point: one join, the database's work.
     const QString key = RuleQuery::concat({QStringLiteral("'%1.'").arg(p[0]), QStringLiteral("a.") + p[1]});
     QList<ST_CfgCheckError> found;
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("a.") + p[1], QStringLiteral("a.") + p[2]},
+    query.forEach(query.sortedSelect({QStringLiteral("a.") + p[1], QStringLiteral("a.") + p[2]},
                                           QStringLiteral("%1 a JOIN %2 m ON m.KEY_ID_TAG = %3").arg(p[0], p[3], key),
                                           QStringLiteral("a.POINT_PROPERTY = '0' AND m.%1 = '-1'").arg(p[5])),
                   [&found](const RuleQuery::Row &row) {
@@ -51,7 +51,7 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
     int i = 0;
     int reported = -1;
     QList<ST_CfgCheckError> found;
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1], QStringLiteral("t.") + p[3], held},
+    query.forEach(query.sortedSelect({QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1], QStringLiteral("t.") + p[3], held},
                                           p[0] + QStringLiteral(" t"), QString(), 3),
                   [&](const RuleQuery::Row &row) {
                       // Each percent is reported once: a row-by-row signal would cost more than the check.
@@ -74,7 +74,7 @@ ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *, QStringList p)
     // Each row is the referenced DI tag, description, and whether the DI is missing.
     QList<ST_CfgCheckError> found;
     const QString missing = QStringLiteral("CASE WHEN f.%1 IS NULL THEN 'missing' ELSE '' END").arg(kTagName);
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("r.") + p[1], QStringLiteral("r.") + p[2], missing},
+    query.forEach(query.sortedSelect({QStringLiteral("r.") + p[1], QStringLiteral("r.") + p[2], missing},
                                           QStringLiteral("%1 r LEFT JOIN %2 f ON f.%3 = r.%4").arg(p[0], p[3], kTagName, p[1]),
                                           QStringLiteral("f.%1 IS NULL OR f.%2 = '0'").arg(kTagName, p[4]), 2),
                   [&found](const RuleQuery::Row &row) {
@@ -92,7 +92,7 @@ ST_CfgCheckResult checkPointIsExist(orvConfigCheck *, QStringList p)
     if (p.size() < 3)
         return query.result({});
     QVector<RuleQuery::Row> refs;
-    query.forEach(RuleQuery::sortedSelect({p[1]}, p[0]), [&refs](const RuleQuery::Row &row) { refs.append(row); });
+    query.forEach(query.sortedSelect({p[1]}, p[0]), [&refs](const RuleQuery::Row &row) { refs.append(row); });
     // table.TAG.attribute names row TAG of table: the tags wanted per table, tables in first-seen order.
     struct Target
     {

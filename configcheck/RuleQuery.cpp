@@ -2,9 +2,11 @@
 
 #include "DbConnection.h"
 #include "OrvDbDesign.h"
+#include "OrvTableDataMgr.h"
 #include "SqlText.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,6 +23,8 @@ constexpr int LookupChunkChars = 200000;
 constexpr int FetchRows = 20000;
 
 thread_local QString t_connection;
+thread_local bool t_keyOrderAllowed = false;
+thread_local bool t_keyOrderFailed = false;
 
 QSqlDatabase link()
 {
@@ -30,6 +34,52 @@ QSqlDatabase link()
 OrvDbDesign linkReader()
 {
     return t_connection.isEmpty() ? OrvDbDesign() : OrvDbDesign(t_connection);
+}
+
+// UTF-16 code units weighed in code-point order: surrogates (U+10000 and up) after U+E000-U+FFFF.
+int codePointWeight(ushort unit)
+{
+    if (unit >= 0xD800 && unit < 0xE000)
+        return unit + 0x2000;
+    return unit >= 0xE000 ? unit - 0x800 : unit;
+}
+
+bool codePointLess(const QString &a, const QString &b)
+{
+    const int common = qMin(a.size(), b.size());
+    for (int i = 0; i < common; ++i)
+        if (a.at(i) != b.at(i))
+            return codePointWeight(a.at(i).unicode()) < codePointWeight(b.at(i).unicode());
+    return a.size() < b.size();
+}
+
+// Whether column (column, or alias.column of a table that from names as "table alias") is the
+// text key, of one column, of its table.
+bool isTextKey(const QString &from, const QString &column)
+{
+    static const QRegularExpression plainColumn(QStringLiteral("^(?:(\\w+)\\.)?(\\w+)$"));
+    static const QRegularExpression oneTable(QStringLiteral("^\\s*(\\w+)\\s*$"));
+    static const QRegularExpression namedTable(QStringLiteral("(?:^\\s*|\\bJOIN\\s+)(\\w+)\\s+(\\w+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch named = plainColumn.match(column);
+    if (!named.hasMatch())
+        return false;
+    QString table;
+    if (named.captured(1).isEmpty()) {
+        table = oneTable.match(from).captured(1);
+    } else {
+        for (QRegularExpressionMatchIterator it = namedTable.globalMatch(from); it.hasNext() && table.isEmpty();) {
+            const QRegularExpressionMatch m = it.next();
+            if (m.captured(2).compare(named.captured(1), Qt::CaseInsensitive) == 0)
+                table = m.captured(1);
+        }
+    }
+    if (table.isEmpty())
+        return false;
+    const TableDefinition def = OrvTableDataMgr::getInstance()->definitionOfTable(table);
+    const QList<int> keys = def.columns.primaryKeyCols();
+    return keys.size() == 1 && def.columns.at(keys.first()).sqlName.compare(named.captured(2), Qt::CaseInsensitive) == 0
+        && !def.columns.at(keys.first()).kind.isNumeric();
 }
 
 // One empty list per selected column, for read() to fill.
@@ -46,6 +96,17 @@ QList<QStringList> emptyColumns(int count)
 void RuleQuery::useConnection(const QString &name)
 {
     t_connection = name;
+}
+
+void RuleQuery::allowKeyOrder(bool allowed)
+{
+    t_keyOrderAllowed = allowed;
+    t_keyOrderFailed = false;
+}
+
+bool RuleQuery::keyOrderFailed()
+{
+    return t_keyOrderFailed;
 }
 
 QString text(const char *source)
@@ -103,7 +164,25 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
         fail(sql, reader.lastError());
         return;
     }
-    visitRows(sql, query, visit);
+    if (!m_keyOrdered.contains(sql)) {
+        visitRows(sql, query, visit);
+        return;
+    }
+    // Once a key does not rise the rule's findings are wrong, and it runs again: the rest of the
+    // rows go unvisited.
+    QString previous;
+    bool first = true;
+    visitRows(sql, query, [&](const Row &row) {
+        if (t_keyOrderFailed)
+            return;
+        if (!first && !codePointLess(previous, row.first())) {
+            t_keyOrderFailed = true;
+            return;
+        }
+        first = false;
+        previous = row.first();
+        visit(row);
+    });
 }
 
 void RuleQuery::forEachFetched(const QString &sql, const std::function<void(const Row &)> &visit)
@@ -153,12 +232,23 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
 
 QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from, const QString &where, int sortColumns)
 {
+    // A unique key orders the rows alone (a join that repeats it is found out like a wrong order);
+    // MariaDB's binary collations order it as code points except where a control character
+    // extends a key, which forEach finds out.
+    const bool byKey = t_keyOrderAllowed && DbConnection::isMySql(link()) && !columns.isEmpty() && sortColumns != 0
+        && isTextKey(from, columns.first());
     QStringList order;
-    for (const QString &column : columns.mid(0, sortColumns))
-        order.append(DbConnection::textOrder(link(), column));
-    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
-        .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
-             order.join(QLatin1Char(',')));
+    if (byKey)
+        order.append(columns.first());
+    else
+        for (const QString &column : columns.mid(0, sortColumns))
+            order.append(DbConnection::textOrder(link(), column));
+    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+                            .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
+                                 order.join(QLatin1Char(',')));
+    if (byKey)
+        m_keyOrdered.insert(sql);
+    return sql;
 }
 
 QString RuleQuery::concat(const QStringList &parts)

@@ -30,11 +30,21 @@ public:
     // Hands each row of the statement (its cells as texts, NULL as the empty text) to visit, in
     // the statement's order, keeping none: a table is read once and never held whole.
     void forEach(const QString &sql, const std::function<void(const Row &)> &visit);
-    // "SELECT <columns> FROM <from>" ordered by the columns as texts, the same way on every
-    // database: without an order they return rows in different orders, and findings follow rows.
-    // Columns past sortColumns (all when -1) are read but not sorted by.
-    static QString sortedSelect(const QStringList &columns, const QString &from, const QString &where = QString(),
-                                int sortColumns = -1);
+    // "SELECT <columns> FROM <from>" ordered by the columns as texts in code-point order, the
+    // same way on every database: without an order they return rows in different orders, and
+    // findings follow rows. Columns past sortColumns (all when -1) are read but not sorted by.
+    // Where this thread allows it (allowKeyOrder) and the first column is the text key of a table
+    // read, MariaDB orders by the key alone, which its index serves rather than a sort of the
+    // whole table; forEach then checks that the keys rise in code-point order.
+    QString sortedSelect(const QStringList &columns, const QString &from, const QString &where = QString(),
+                         int sortColumns = -1);
+    // Whether sortedSelect may order by a bare key on this thread; allowing it forgets an earlier
+    // keyOrderFailed().
+    static void allowKeyOrder(bool allowed);
+    // Whether rows ordered by a bare key came out of code-point order (a key with a control
+    // character, which the server's collation places before the key it extends), or repeated a
+    // key: the rule's result is then wrong and is to be run again without allowKeyOrder.
+    static bool keyOrderFailed();
     // The database's text join, for conditions that build a key.
     static QString concat(const QStringList &parts);
     // The number of rows of a table (0 when the read failed).
@@ -60,6 +70,7 @@ private:
 
     QString m_failure;
     QString m_failedQuery;
+    QSet<QString> m_keyOrdered; // statements of sortedSelect ordered by a bare key
 };
 
 } // namespace CfgCheckRules

@@ -18,7 +18,7 @@ QString tagsOf(const QString &table, const QString &tagColumn = QStringLiteral("
 // Each row is tag, description, by tag; streamed, never held.
 void forEachRow(RuleQuery &query, const QString &table, const std::function<void(const RuleQuery::Row &)> &visit)
 {
-    query.forEach(RuleQuery::sortedSelect({QStringLiteral("TAG_NAME"), QStringLiteral("DESCRIPTION")}, table), visit);
+    query.forEach(query.sortedSelect({QStringLiteral("TAG_NAME"), QStringLiteral("DESCRIPTION")}, table), visit);
 }
 
 QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))

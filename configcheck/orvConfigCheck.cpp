@@ -278,9 +278,23 @@ QThread *orvConfigCheck::newWorker(const ST_CfgCheckType &group, const QVector<i
 ST_CfgCheckResult orvConfigCheck::runItem(const ST_CfgCheckType &group, int index, const QString &linkError)
 {
     t_item = index;
-    const ST_CfgCheckResult result = linkError.isEmpty() ? runRule(group.lstItems.at(index)) : ST_CfgCheckResult{{}, linkError, QString()};
+    ST_CfgCheckResult result = linkError.isEmpty() ? runKeyOrdered(group.lstItems.at(index)) : ST_CfgCheckResult{{}, linkError, QString()};
     reportProgress(100);
     t_item = -1;
+    return result;
+}
+
+ST_CfgCheckResult orvConfigCheck::runKeyOrdered(const ST_CfgCheckItem &item)
+{
+    using CfgCheckRules::RuleQuery;
+    RuleQuery::allowKeyOrder(true);
+    ST_CfgCheckResult result = runRule(item);
+    // Keys the server ordered otherwise than by code points: run again in the exact order.
+    if (RuleQuery::keyOrderFailed()) {
+        RuleQuery::allowKeyOrder(false);
+        result = runRule(item);
+    }
+    RuleQuery::allowKeyOrder(false);
     return result;
 }
 

@@ -91,6 +91,8 @@ private:
     void warnAboutItem(const ST_CfgCheckType &group, const ST_CfgCheckItem &item, const QString &checkRule,
                        const QString &repairRule);
     ST_CfgCheckResult runRule(const ST_CfgCheckItem &item);
+    // The rule with its tables ordered by their keys where the database can (see RuleQuery).
+    ST_CfgCheckResult runKeyOrdered(const ST_CfgCheckItem &item);
     // Runs the group's items: on worker threads, and on the calling thread those that must.
     void runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCheckResult> *results);
     // A worker's thread, not started yet: it takes the next item of apart until none is left.

@@ -38,6 +38,8 @@
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 
 namespace {
 
@@ -788,6 +790,42 @@ private slots:
         QVERIFY(broken.failed());
         CfgCheckRules::RuleQuery after;
         QVERIFY(after.count(QStringLiteral("analog")) > 0 && !after.failed());
+    }
+
+    void keyOrderedReadsKeepCodePointOrder()
+    {
+        // MariaDB reads a table in the order of its text key, which its binary collation gives as
+        // code points, except that a key a control character extends comes before the key itself
+        // there: the rule then runs again in the exact order.
+        if (!TestServers::available())
+            QSKIP("no test servers");
+        demo(true, Backend::MariaDB);
+        using CfgCheckRules::RuleQuery;
+        const auto keyOrderHolds = [] {
+            RuleQuery::allowKeyOrder(true);
+            RuleQuery query;
+            query.forEach(query.sortedSelect({QStringLiteral("TAG_NAME"), QStringLiteral("DESCRIPTION")}, QStringLiteral("fes_channel_para")),
+                          [](const RuleQuery::Row &) {});
+            const bool holds = !RuleQuery::keyOrderFailed() && !query.failed();
+            RuleQuery::allowKeyOrder(false);
+            return holds;
+        };
+        QVERIFY(keyOrderHolds());
+        QCOMPARE(exec({QStringLiteral("UPDATE fes_channel_para SET TAG_NAME = 'NOLOC.K' ORDER BY TAG_NAME LIMIT 1;"),
+                       QStringLiteral("UPDATE fes_channel_para SET TAG_NAME = CONCAT('NOLOC.K', CHAR(9)) WHERE TAG_NAME <> 'NOLOC.K' "
+                                      "ORDER BY TAG_NAME LIMIT 1;")}),
+                 QString());
+        QVERIFY(!keyOrderHolds());
+
+        writeConfig(group("通道", R"(<checkitem des="前置通道标签" checkRule="FUNC_CHECK_CHANNEL_TAGNAME" repairRule="FUNC_NULL"/>)"));
+        orvConfigCheck engine(nullptr);
+        engine.checkType(&engine.lstTypes.first());
+        QStringList tags;
+        for (const ST_CfgCheckError &e : engine.lstTypes.first().lstItems.first().lstErrors)
+            tags << e.strTagName;
+        const int plain = tags.indexOf(QStringLiteral("NOLOC.K"));
+        QVERIFY2(plain >= 0 && tags.value(plain + 1) == QStringLiteral("NOLOC.K\t"), qPrintable(tags.join(QLatin1Char('|'))));
+        QVERIFY(std::is_sorted(tags.begin(), tags.end(), [](const QString &a, const QString &b) { return a.toUcs4() < b.toUcs4(); }));
     }
 
     void repairOverTwoItemsIsAllOrNothing()
