@@ -599,11 +599,18 @@ QStringList OrvTableModel::heldRow(int row) const
 
 void OrvTableModel::rereadInPlace()
 {
+    const int awaited[] = {m_windowReading, m_windowNext};
     dropWindowReads();
     // A table on screen keeps showing the rows of before until they come again, rather than
     // blank rows: on screen they are read off the GUI thread.
-    if (m_counting)
-        m_staleWindows = m_windows;
+    if (m_counting) {
+        QHash<int, QVector<QStringList>> stale = m_windows;
+        // Rows a view still waits for stand too: another write may come before they do.
+        for (int window : awaited)
+            if (window >= 0 && !stale.contains(window) && m_staleWindows.contains(window))
+                stale.insert(window, m_staleWindows.value(window));
+        m_staleWindows = stale;
+    }
     m_windows.clear();
     m_windowUse.clear();
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
