@@ -19,7 +19,7 @@ namespace {
 // (three a character at most in UTF-8).
 constexpr int LookupChunk = 2000;
 constexpr int LookupChunkChars = 200000;
-// Rows a cursor hands over at a time.
+// Rows a range of a key hands over at a time.
 constexpr int FetchRows = 20000;
 
 thread_local QString t_connection;
@@ -153,26 +153,16 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
             fail(sql, error);
         return;
     }
-    if (DbConnection::isPostgres(link())) {
-        forEachFetched(sql, visit);
-        return;
-    }
-    QSqlQuery query(link());
-    query.setForwardOnly(true);
-    OrvDbDesign reader = linkReader();
-    if (!reader.select(sql, {}, query)) {
-        fail(sql, reader.lastError());
-        return;
-    }
-    if (!m_keyOrdered.contains(sql)) {
-        visitRows(sql, query, visit);
+    const auto keyed = m_keyOrdered.constFind(sql);
+    if (keyed == m_keyOrdered.constEnd()) {
+        readAndVisit(sql, sql, {}, visit);
         return;
     }
     // Once a key does not rise the rule's findings are wrong, and it runs again: the rest of the
     // rows go unvisited.
     QString previous;
     bool first = true;
-    visitRows(sql, query, [&](const Row &row) {
+    const auto checked = [&](const Row &row) {
         if (t_keyOrderFailed)
             return;
         if (!first && !codePointLess(previous, row.first())) {
@@ -182,33 +172,48 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
         first = false;
         previous = row.first();
         visit(row);
-    });
+    };
+    if (keyed->chunked)
+        forEachKeyChunk(sql, *keyed, checked);
+    else
+        readAndVisit(sql, sql, {}, checked);
 }
 
-void RuleQuery::forEachFetched(const QString &sql, const std::function<void(const Row &)> &visit)
+int RuleQuery::readAndVisit(const QString &sql, const QString &statement, const QVariantList &values,
+                            const std::function<void(const Row &)> &visit)
 {
-    // The driver holds a statement's whole answer: a cursor hands it over in chunks, so that a
-    // table of millions of rows is never held. It lives in a transaction, ended when read.
-    QSqlDatabase db = link();
-    OrvDbDesign reader = linkReader();
-    QSqlQuery query(db);
+    QSqlQuery query(link());
     query.setForwardOnly(true);
-    if (!reader.select(QStringLiteral("BEGIN"), {}, query)
-        || !reader.select(QStringLiteral("DECLARE orv_rule_rows NO SCROLL CURSOR FOR ") + sql, {}, query)) {
+    OrvDbDesign reader = linkReader();
+    if (!reader.select(statement, values, query)) {
         fail(sql, reader.lastError());
-    } else {
-        const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM orv_rule_rows").arg(FetchRows);
-        int read = FetchRows;
-        while (read == FetchRows && !failed()) {
-            if (reader.select(fetch, {}, query))
-                read = visitRows(sql, query, visit);
-            else
-                fail(sql, reader.lastError());
-        }
+        return 0;
     }
-    // Nothing was written: rolling back ends the cursor and the transaction alike.
-    reader.select(QStringLiteral("ROLLBACK"), {}, query);
-    query.finish();
+    return visitRows(sql, query, visit);
+}
+
+void RuleQuery::forEachKeyChunk(const QString &sql, const KeyOrdered &keyed, const std::function<void(const Row &)> &visit)
+{
+    // MariaDB's driver holds a statement's whole answer: a table's rows come a chunk at a time
+    // after the last key read, each chunk a range of the key's index.
+    QString last;
+    int read = FetchRows;
+    for (bool first = true; read == FetchRows && !failed() && !t_keyOrderFailed; first = false) {
+        QStringList conditions;
+        if (!keyed.where.isEmpty())
+            conditions.append(QLatin1Char('(') + keyed.where + QLatin1Char(')'));
+        if (!first)
+            conditions.append(keyed.key + QStringLiteral(" > ?"));
+        const QString chunk = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5")
+                                  .arg(keyed.columns, keyed.from,
+                                       conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND ")),
+                                       keyed.key)
+                                  .arg(FetchRows);
+        read = readAndVisit(sql, chunk, first ? QVariantList() : QVariantList{last}, [&](const Row &row) {
+            last = row.first();
+            visit(row);
+        });
+    }
 }
 
 int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::function<void(const Row &)> &visit)
@@ -246,8 +251,10 @@ QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from,
     const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
                             .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
                                  order.join(QLatin1Char(',')));
+    // One table's unique key can be read in ranges; a join may repeat it.
     if (byKey)
-        m_keyOrdered.insert(sql);
+        m_keyOrdered.insert(sql, {columns.join(QLatin1Char(',')), from, where, columns.first(),
+                                  !from.contains(QLatin1String("JOIN"), Qt::CaseInsensitive)});
     return sql;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QVariant>
 #include <QVector>
 
 #include <functional>
@@ -63,14 +64,26 @@ public:
     ST_CfgCheckResult result(const QList<ST_CfgCheckError> &findings) const;
 
 private:
+    // A statement of sortedSelect ordered by a bare key, in its parts.
+    struct KeyOrdered
+    {
+        QString columns;
+        QString from;
+        QString where;
+        QString key;
+        bool chunked; // read in ranges of the key
+    };
     bool read(const QString &sql, QList<QStringList> &columns);
-    void forEachFetched(const QString &sql, const std::function<void(const Row &)> &visit);
+    void forEachKeyChunk(const QString &sql, const KeyOrdered &keyed, const std::function<void(const Row &)> &visit);
+    // Runs statement (for the rule's sql) and hands its rows to visit; how many there were.
+    int readAndVisit(const QString &sql, const QString &statement, const QVariantList &values,
+                     const std::function<void(const Row &)> &visit);
     // Hands the rows of an executed query to visit; how many there were.
     int visitRows(const QString &sql, QSqlQuery &query, const std::function<void(const Row &)> &visit);
 
     QString m_failure;
     QString m_failedQuery;
-    QSet<QString> m_keyOrdered; // statements of sortedSelect ordered by a bare key
+    QHash<QString, KeyOrdered> m_keyOrdered; // by statement
 };
 
 } // namespace CfgCheckRules
