@@ -270,12 +270,11 @@ int RuleQuery::count(const QString &table)
     return rows;
 }
 
-QSet<QString> RuleQuery::keys(const QString &sql, int columnCount)
+QSet<QString> RuleQuery::keys(const QString &sql)
 {
-    QList<QStringList> columns = emptyColumns(columnCount);
-    if (!read(sql, columns))
-        return {};
-    return QSet<QString>(columns.first().begin(), columns.first().end());
+    QSet<QString> keys;
+    forEach(sql, [&keys](const Row &row) { keys.insert(row.at(0)); });
+    return failed() ? QSet<QString>() : keys;
 }
 
 QHash<QString, RuleQuery::Row> RuleQuery::firstRows(const QString &table, const QString &keyColumn,

@@ -50,8 +50,8 @@ public:
     static QString concat(const QStringList &parts);
     // The number of rows of a table (0 when the read failed).
     int count(const QString &table);
-    // The first column of a statement selecting columnCount columns, as a set.
-    QSet<QString> keys(const QString &sql, int columnCount);
+    // The first column of a statement's rows, as a set (read as they come, not held twice).
+    QSet<QString> keys(const QString &sql);
     // For each of keys that keyColumn of table holds (compared exactly, as the rules compare
     // texts): the values of columns (one or two) in the first row the database returns for it.
     // Read in chunks of keys, not one query per key.

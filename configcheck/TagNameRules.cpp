@@ -10,10 +10,6 @@ QString dotCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符
 QString underscoreCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符'_'的数量异常")); }
 QString fieldError(const QString &field) { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "标签中有错误字段：")) + field; }
 
-QString tagsOf(const QString &table, const QString &tagColumn = QStringLiteral("TAG_NAME"))
-{
-    return QStringLiteral("SELECT %1,%2 FROM %3;").arg(tagColumn, QStringLiteral("DESCRIPTION"), table);
-}
 
 // Each row is tag, description, by tag; streamed, never held.
 void forEachRow(RuleQuery &query, const QString &table, const std::function<void(const RuleQuery::Row &)> &visit)
@@ -23,7 +19,7 @@ void forEachRow(RuleQuery &query, const QString &table, const std::function<void
 
 QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
 {
-    return query.keys(tagsOf(table, column), 2);
+    return query.keys(QStringLiteral("SELECT %1 FROM %2").arg(column, table));
 }
 
 // Where the n-th '.' of the text stands (n from 1); the text's length when it has fewer.
