@@ -145,17 +145,9 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
 {
     if (failed())
         return;
-    // An embedded database is read through its own interface: Qt's per-cell variants would cost
-    // more than the rule itself.
-    QString error;
-    if (DbConnection::forEachSqliteRow(link(), sql, visit, &error)) {
-        if (!error.isEmpty())
-            fail(sql, error);
-        return;
-    }
     const auto keyed = m_keyOrdered.constFind(sql);
     if (keyed == m_keyOrdered.constEnd()) {
-        readAndVisit(sql, sql, {}, visit);
+        readRows(sql, visit);
         return;
     }
     // Once a key does not rise the rule's findings are wrong, and it runs again: the rest of the
@@ -176,7 +168,20 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
     if (keyed->chunked)
         forEachKeyChunk(sql, *keyed, checked);
     else
-        readAndVisit(sql, sql, {}, checked);
+        readRows(sql, checked);
+}
+
+void RuleQuery::readRows(const QString &sql, const std::function<void(const Row &)> &visit)
+{
+    // An embedded database is read through its own interface: Qt's per-cell variants would cost
+    // more than the rule itself.
+    QString error;
+    if (DbConnection::forEachSqliteRow(link(), sql, visit, &error)) {
+        if (!error.isEmpty())
+            fail(sql, error);
+        return;
+    }
+    readAndVisit(sql, sql, {}, visit);
 }
 
 int RuleQuery::readAndVisit(const QString &sql, const QString &statement, const QVariantList &values,
@@ -237,24 +242,28 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
 
 QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from, const QString &where, int sortColumns)
 {
-    // A unique key orders the rows alone (a join that repeats it is found out like a wrong order);
-    // MariaDB's binary collations order it as code points except where a control character
-    // extends a key, which forEach finds out.
-    const bool byKey = t_keyOrderAllowed && DbConnection::isMySql(link()) && !columns.isEmpty() && sortColumns != 0
+    // A unique key orders the rows alone (a join that repeats it is found out like a wrong order).
+    // SQLite's binary collation orders text as code points; MariaDB's does too, except where a
+    // control character extends a key, and a value stored as a number would sort apart: forEach
+    // finds either out.
+    const QSqlDatabase db = link();
+    const bool mySql = DbConnection::isMySql(db);
+    const bool byKey = t_keyOrderAllowed && (mySql || DbConnection::isSqlite(db)) && !columns.isEmpty() && sortColumns != 0
         && isTextKey(from, columns.first());
     QStringList order;
     if (byKey)
         order.append(columns.first());
     else
         for (const QString &column : columns.mid(0, sortColumns))
-            order.append(DbConnection::textOrder(link(), column));
+            order.append(DbConnection::textOrder(db, column));
     const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
                             .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
                                  order.join(QLatin1Char(',')));
-    // One table's unique key can be read in ranges; a join may repeat it.
+    // One table's unique key can be read in ranges (a join may repeat it), where the driver would
+    // hold the whole answer.
     if (byKey)
         m_keyOrdered.insert(sql, {columns.join(QLatin1Char(',')), from, where, columns.first(),
-                                  !from.contains(QLatin1String("JOIN"), Qt::CaseInsensitive)});
+                                  mySql && !from.contains(QLatin1String("JOIN"), Qt::CaseInsensitive)});
     return sql;
 }
 

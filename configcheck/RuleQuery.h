@@ -35,8 +35,8 @@ public:
     // same way on every database: without an order they return rows in different orders, and
     // findings follow rows. Columns past sortColumns (all when -1) are read but not sorted by.
     // Where this thread allows it (allowKeyOrder) and the first column is the text key of a table
-    // read, MariaDB orders by the key alone, which its index serves rather than a sort of the
-    // whole table; forEach then checks that the keys rise in code-point order.
+    // read, SQLite and MariaDB order by the key alone, which its index serves rather than a sort
+    // of the whole table; forEach then checks that the keys rise in code-point order.
     QString sortedSelect(const QStringList &columns, const QString &from, const QString &where = QString(),
                          int sortColumns = -1);
     // Whether sortedSelect may order by a bare key on this thread; allowing it forgets an earlier
@@ -74,6 +74,8 @@ private:
         bool chunked; // read in ranges of the key
     };
     bool read(const QString &sql, QList<QStringList> &columns);
+    // The rows of sql, as they come, to visit.
+    void readRows(const QString &sql, const std::function<void(const Row &)> &visit);
     void forEachKeyChunk(const QString &sql, const KeyOrdered &keyed, const std::function<void(const Row &)> &visit);
     // Runs statement (for the rule's sql) and hands its rows to visit; how many there were.
     int readAndVisit(const QString &sql, const QString &statement, const QVariantList &values,
