@@ -53,9 +53,9 @@ bool codePointLess(const QString &a, const QString &b)
     return a.size() < b.size();
 }
 
-// Whether column (column, or alias.column of a table that from names as "table alias") is the
-// text key, of one column, of its table.
-bool isTextKey(const QString &from, const QString &column)
+// The table whose text key, of one column, column is (column, or alias.column of a table that
+// from names as "table alias"); empty when it is none. *key: the key's name.
+QString keyTable(const QString &from, const QString &column, QString *key)
 {
     static const QRegularExpression plainColumn(QStringLiteral("^(?:(\\w+)\\.)?(\\w+)$"));
     static const QRegularExpression oneTable(QStringLiteral("^\\s*(\\w+)\\s*$"));
@@ -63,7 +63,7 @@ bool isTextKey(const QString &from, const QString &column)
                                                QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch named = plainColumn.match(column);
     if (!named.hasMatch())
-        return false;
+        return QString();
     QString table;
     if (named.captured(1).isEmpty()) {
         table = oneTable.match(from).captured(1);
@@ -75,11 +75,36 @@ bool isTextKey(const QString &from, const QString &column)
         }
     }
     if (table.isEmpty())
-        return false;
+        return QString();
     const TableDefinition def = OrvTableDataMgr::getInstance()->definitionOfTable(table);
     const QList<int> keys = def.columns.primaryKeyCols();
-    return keys.size() == 1 && def.columns.at(keys.first()).sqlName.compare(named.captured(2), Qt::CaseInsensitive) == 0
+    *key = named.captured(2);
+    const bool textKey = keys.size() == 1 && def.columns.at(keys.first()).sqlName.compare(*key, Qt::CaseInsensitive) == 0
         && !def.columns.at(keys.first()).kind.isNumeric();
+    return textKey ? table : QString();
+}
+
+// Whether the server compares the column's texts by their code points (a binary collation, or C):
+// under another collation every rule ordered by it would be found out of order and run twice.
+bool comparesCodePoints(const QString &table, const QString &column)
+{
+    const QSqlDatabase db = link();
+    if (DbConnection::isSqlite(db))
+        return true;
+    const bool mySql = DbConnection::isMySql(db);
+    if (!mySql && !DbConnection::isPostgres(db))
+        return false;
+    const QString sql = mySql
+        ? QStringLiteral("SELECT COLLATION_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE() "
+                         "AND LOWER(TABLE_NAME) = LOWER(?) AND LOWER(COLUMN_NAME) = LOWER(?)")
+        : QStringLiteral("SELECT COALESCE(c.collation_name, d.datcollate) FROM information_schema.columns c, pg_database d "
+                         "WHERE d.datname = current_database() AND c.table_schema = current_schema() "
+                         "AND c.table_name = LOWER(?) AND c.column_name = LOWER(?)");
+    const DbRows rows = linkReader().rows(sql, {table, column});
+    const QString collation = rows.ok() && rows.size() > 0 ? rows.text(0, 0) : QString();
+    static const QStringList codePointOrders{QStringLiteral("C"), QStringLiteral("POSIX"), QStringLiteral("C.UTF-8"),
+                                             QStringLiteral("C.utf8"), QStringLiteral("ucs_basic")};
+    return mySql ? collation.endsWith(QLatin1String("_bin")) : codePointOrders.contains(collation);
 }
 
 // One empty list per selected column, for read() to fill.
@@ -243,13 +268,14 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
 QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from, const QString &where, int sortColumns)
 {
     // A unique key orders the rows alone (a join that repeats it is found out like a wrong order).
-    // SQLite's binary collation orders text as code points; MariaDB's does too, except where a
-    // control character extends a key, and a value stored as a number would sort apart: forEach
+    // Binary collations and C order text as code points; MariaDB's except where a control
+    // character extends a key, and a value SQLite stored as a number would sort apart: forEach
     // finds either out.
     const QSqlDatabase db = link();
     const bool mySql = DbConnection::isMySql(db);
-    const bool byKey = t_keyOrderAllowed && (mySql || DbConnection::isSqlite(db)) && !columns.isEmpty() && sortColumns != 0
-        && isTextKey(from, columns.first());
+    QString key;
+    const QString table = t_keyOrderAllowed && !columns.isEmpty() && sortColumns != 0 ? keyTable(from, columns.first(), &key) : QString();
+    const bool byKey = !table.isEmpty() && comparesCodePoints(table, key);
     QStringList order;
     if (byKey)
         order.append(columns.first());

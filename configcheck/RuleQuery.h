@@ -35,8 +35,9 @@ public:
     // same way on every database: without an order they return rows in different orders, and
     // findings follow rows. Columns past sortColumns (all when -1) are read but not sorted by.
     // Where this thread allows it (allowKeyOrder) and the first column is the text key of a table
-    // read, SQLite and MariaDB order by the key alone, which its index serves rather than a sort
-    // of the whole table; forEach then checks that the keys rise in code-point order.
+    // read, and the database compares its texts by code points, the rows are ordered by the key
+    // alone, which its index serves rather than a sort of the whole table; forEach then checks
+    // that the keys rise in code-point order.
     QString sortedSelect(const QStringList &columns, const QString &from, const QString &where = QString(),
                          int sortColumns = -1);
     // Whether sortedSelect may order by a bare key on this thread; allowing it forgets an earlier
