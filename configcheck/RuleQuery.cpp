@@ -251,10 +251,11 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
     const int columns = query.record().count();
     int read = 0;
     Row row;
+    for (int c = 0; c < columns; ++c)
+        row.append(QString());
     while (query.next()) {
-        row.clear();
         for (int c = 0; c < columns; ++c)
-            row.append(OrvDbDesign::cellText(query, c));
+            row[c] = OrvDbDesign::cellText(query, c);
         visit(row);
         ++read;
     }
