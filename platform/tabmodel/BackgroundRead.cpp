@@ -11,6 +11,9 @@
 
 namespace {
 
+// Milliseconds a reader waits for its next read before it closes its connection.
+constexpr unsigned long IdleCloseMs = 60000;
+
 struct Request
 {
     quint64 ticket = 0;
@@ -51,8 +54,15 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
         quint64 cancelsBefore = 0;
         {
             QMutexLocker lock(&shared->mutex);
-            while (!shared->stopping && !shared->pending)
-                shared->wake.wait(&shared->mutex);
+            while (!shared->stopping && !shared->pending) {
+                // Every table on screen has its readers: one idle a while gives its server
+                // connection back, and opens another for its next read.
+                if (!shared->wake.wait(&shared->mutex, IdleCloseMs) && !openLink.isEmpty()) {
+                    shared->canceller = {};
+                    DbConnection::close(name);
+                    openLink.clear();
+                }
+            }
             if (shared->stopping)
                 break;
             request = *shared->pending;
