@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 
-
 namespace {
 
 QTextStream out(stdout);

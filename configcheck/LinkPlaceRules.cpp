@@ -41,7 +41,7 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
         keys.clear();
     };
     query.forEach(query.sortedSelect({QStringLiteral("FES_TAG"), QStringLiteral("KEY_ID_TAG")}, p[0],
-                                          QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'")),
+                                     QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'")),
                   [&](const RuleQuery::Row &row) {
                       if (row.at(0) != fesTag) {
                           close();
@@ -73,9 +73,9 @@ ST_CfgCheckResult checkLinkAcrossPlaces(QStringList p)
         + differ(QStringLiteral("a.SUB_SYSTEM"), QStringLiteral("f.SUB_SYSTEM"));
     QList<ST_CfgCheckError> found;
     query.forEach(query.sortedSelect({QStringLiteral("m.KEY_ID_TAG"), QStringLiteral("a.") + kTagName, QStringLiteral("m.DESCRIPTION"),
-                                           QStringLiteral("m.FES_TAG"), QStringLiteral("f.LOCATION_ID"), QStringLiteral("f.SUB_SYSTEM"),
-                                           QStringLiteral("a.LOCATION_ID"), QStringLiteral("a.SUB_SYSTEM")},
-                                          from, QStringLiteral("m.FES_TAG <> '-1' AND (%1)").arg(across), 1),
+                                      QStringLiteral("m.FES_TAG"), QStringLiteral("f.LOCATION_ID"), QStringLiteral("f.SUB_SYSTEM"),
+                                      QStringLiteral("a.LOCATION_ID"), QStringLiteral("a.SUB_SYSTEM")},
+                                     from, QStringLiteral("m.FES_TAG <> '-1' AND (%1)").arg(across), 1),
                   [&found](const RuleQuery::Row &row) {
                       found.append(finding(row.at(1), row.at(2),
                                            text(QT_TRANSLATE_NOOP("CfgCheckRules", "前置测点 %1 在%2，后台测点在%3"))

@@ -28,8 +28,8 @@ ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *, QStringList p)
     const QString key = RuleQuery::concat({QStringLiteral("'%1.'").arg(p[0]), QStringLiteral("a.") + p[1]});
     QList<ST_CfgCheckError> found;
     query.forEach(query.sortedSelect({QStringLiteral("a.") + p[1], QStringLiteral("a.") + p[2]},
-                                          QStringLiteral("%1 a JOIN %2 m ON m.KEY_ID_TAG = %3").arg(p[0], p[3], key),
-                                          QStringLiteral("a.POINT_PROPERTY = '0' AND m.%1 = '-1'").arg(p[5])),
+                                     QStringLiteral("%1 a JOIN %2 m ON m.KEY_ID_TAG = %3").arg(p[0], p[3], key),
+                                     QStringLiteral("a.POINT_PROPERTY = '0' AND m.%1 = '-1'").arg(p[5])),
                   [&found](const RuleQuery::Row &row) {
                       found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "未关联前置测点"))));
                   });
@@ -52,7 +52,7 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
     int reported = -1;
     QList<ST_CfgCheckError> found;
     query.forEach(query.sortedSelect({QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1], QStringLiteral("t.") + p[3], held},
-                                          p[0] + QStringLiteral(" t"), QString(), 3),
+                                     p[0] + QStringLiteral(" t"), QString(), 3),
                   [&](const RuleQuery::Row &row) {
                       // Each percent is reported once: a row-by-row signal would cost more than the check.
                       const int percent = n > 0 ? int(qint64(i++) * 100 / n) : 0;
@@ -75,8 +75,8 @@ ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *, QStringList p)
     QList<ST_CfgCheckError> found;
     const QString missing = QStringLiteral("CASE WHEN f.%1 IS NULL THEN 'missing' ELSE '' END").arg(kTagName);
     query.forEach(query.sortedSelect({QStringLiteral("r.") + p[1], QStringLiteral("r.") + p[2], missing},
-                                          QStringLiteral("%1 r LEFT JOIN %2 f ON f.%3 = r.%4").arg(p[0], p[3], kTagName, p[1]),
-                                          QStringLiteral("f.%1 IS NULL OR f.%2 = '0'").arg(kTagName, p[4]), 2),
+                                     QStringLiteral("%1 r LEFT JOIN %2 f ON f.%3 = r.%4").arg(p[0], p[3], kTagName, p[1]),
+                                     QStringLiteral("f.%1 IS NULL OR f.%2 = '0'").arg(kTagName, p[4]), 2),
                   [&found](const RuleQuery::Row &row) {
                       const bool missing = !row.at(2).isEmpty();
                       found.append(finding(row.at(0), row.at(1),

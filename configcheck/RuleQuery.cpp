@@ -107,6 +107,14 @@ bool comparesCodePoints(const QString &table, const QString &column)
     return mySql ? collation.endsWith(QLatin1String("_bin")) : codePointOrders.contains(collation);
 }
 
+// "SELECT columns FROM from [WHERE conditions joined by AND] ORDER BY order".
+QString selectText(const QString &columns, const QString &from, const QStringList &conditions, const QString &order)
+{
+    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+        .arg(columns, from, conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND ")),
+             order);
+}
+
 // One empty list per selected column, for read() to fill.
 QList<QStringList> emptyColumns(int count)
 {
@@ -234,11 +242,7 @@ void RuleQuery::forEachKeyChunk(const QString &sql, const KeyOrdered &keyed, con
             conditions.append(QLatin1Char('(') + keyed.where + QLatin1Char(')'));
         if (!first)
             conditions.append(keyed.key + QStringLiteral(" > ?"));
-        const QString chunk = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5")
-                                  .arg(keyed.columns, keyed.from,
-                                       conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND ")),
-                                       keyed.key)
-                                  .arg(FetchRows);
+        const QString chunk = selectText(keyed.columns, keyed.from, conditions, keyed.key) + QStringLiteral(" LIMIT %1").arg(FetchRows);
         read = readAndVisit(sql, chunk, first ? QVariantList() : QVariantList{last}, [&](const Row &row) {
             last = row.first();
             visit(row);
@@ -283,9 +287,8 @@ QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from,
     else
         for (const QString &column : columns.mid(0, sortColumns))
             order.append(DbConnection::textOrder(db, column));
-    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
-                            .arg(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
-                                 order.join(QLatin1Char(',')));
+    const QString sql = selectText(columns.join(QLatin1Char(',')), from, where.isEmpty() ? QStringList() : QStringList{where},
+                                   order.join(QLatin1Char(',')));
     // One table's unique key can be read in ranges (a join may repeat it), where the driver would
     // hold the whole answer.
     if (byKey)

@@ -10,7 +10,6 @@ QString dotCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符
 QString underscoreCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符'_'的数量异常")); }
 QString fieldError(const QString &field) { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "标签中有错误字段：")) + field; }
 
-
 // Each row is tag, description, by tag; streamed, never held.
 void forEachRow(RuleQuery &query, const QString &table, const std::function<void(const RuleQuery::Row &)> &visit)
 {

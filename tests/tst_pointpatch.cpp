@@ -793,17 +793,15 @@ private slots:
         Fes f;
         f.search(QStringLiteral("模拟量"));
         QCOMPARE(f.model()->rowCount(), 8);
-        f.filter(0)->setText(QStringLiteral("_ia"));
-        QVERIFY(f.settled());
-        QCOMPARE(f.model()->rowCount(), 0);
-        f.filter(0)->setText(QStringLiteral("_Ia"));
-        QVERIFY(f.settled());
-        QCOMPARE(f.model()->rowCount(), 2);
-        f.filter(0)->setText(QStringLiteral("%"));
-        QVERIFY(f.settled());
-        QCOMPARE(f.model()->rowCount(), 0);
-        f.filter(0)->setText(QStringLiteral("_I"));
-        QVERIFY(f.settled());
+        // The rows the first filter leaves once they are read; -1 when they never came.
+        const auto rowsFor = [&f](const QString &text) {
+            f.filter(0)->setText(text);
+            return f.settled() ? f.model()->rowCount() : -1;
+        };
+        QCOMPARE(rowsFor(QStringLiteral("_ia")), 0);
+        QCOMPARE(rowsFor(QStringLiteral("_Ia")), 2);
+        QCOMPARE(rowsFor(QStringLiteral("%")), 0);
+        QVERIFY(rowsFor(QStringLiteral("_I")) >= 0);
         const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
         f.filterColumn(1)->setCurrentIndex(f.filterColumn(1)->findText(f.model()->headerData(dot, Qt::Horizontal).toString()));
         f.filter(1)->setText(QStringLiteral("71"));

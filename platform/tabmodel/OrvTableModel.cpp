@@ -21,9 +21,9 @@ namespace {
 constexpr QChar kKeySeparator(0x1f);
 
 // Counts the rows of the statement over a connection of its own; -1 and error when it cannot.
-qint64 countOver(const DbLinkParams &params, const QString &sql, const QVariantList &values, QString *error)
+qint64 countOver(const DbLinkParams &params, const SqlStatement &statement, QString *error)
 {
-    const DbRows result = OrvDbDesign::rowsApart(params, {{sql, values}}).value(0);
+    const DbRows result = OrvDbDesign::rowsApart(params, {statement}).value(0);
     *error = result.error;
     return result.ok() ? result.text(0, 0).toLongLong() : -1;
 }
@@ -225,8 +225,8 @@ OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter
                 columns.append(m_def.columns.at(col).sqlName);
         parts.append(textMatch(columns, shape.filterText, &query.values));
     }
-    for (const ColumnText &t : shape.columnTexts) {
-        if (withFilter) {
+    if (withFilter) {
+        for (const ColumnText &t : shape.columnTexts) {
             parts.append(containsText(m_def.columns.at(t.column).sqlName));
             query.values.append(t.text);
         }
@@ -453,15 +453,13 @@ void OrvTableModel::dropWindowReads() const
 void OrvTableModel::countLater(bool filteredCount)
 {
     const SqlStatement statement = countStatement(filteredCount);
-    const QString sql = statement.sql;
-    const QVariantList values = statement.values;
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     const quint64 ticket = m_ticket;
     QPointer<OrvTableModel> self(this);
     m_countRunning = true;
-    QThreadPool::globalInstance()->start([self, params, sql, values, ticket, filteredCount] {
+    QThreadPool::globalInstance()->start([self, params, statement, ticket, filteredCount] {
         QString error;
-        const qint64 rows = countOver(params, sql, values, &error);
+        const qint64 rows = countOver(params, statement, &error);
         // Handed over on the GUI thread, where the model may have gone meanwhile.
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, ticket, filteredCount, rows, error] {
             if (self)

@@ -26,7 +26,10 @@ void appendQuoted(QString *out, const QString &value)
 
 QString quoted(const QString &value)
 {
-    return QLatin1Char('\'') + escaped(value) + QLatin1Char('\'');
+    QString out;
+    out.reserve(value.size() + 2);
+    appendQuoted(&out, value);
+    return out;
 }
 
 QString quotedList(const QStringList &values)
