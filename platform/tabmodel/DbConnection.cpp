@@ -84,6 +84,15 @@ sqlite3 *sqliteHandle(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.data());
 }
 
+// Once, before the library's first connection (later it refuses, harmlessly): its count of the
+// memory it holds takes one lock for the whole process on every allocation, which readers on
+// two threads then wait for in turn. Nothing here reads that count.
+void configureSqliteLibrary()
+{
+    static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    Q_UNUSED(configured)
+}
+
 QString registerSqliteFunctions(QSqlDatabase &db)
 {
     sqlite3 *sqlite = sqliteHandle(db);
@@ -819,6 +828,7 @@ QString checkOpenable(const DbLinkParams &params, LinkField *field = nullptr)
 
 QString open(const DbLinkParams &params, const QString &connectionName, LinkField *field)
 {
+    configureSqliteLibrary();
     close(connectionName);
     QString failure = checkOpenable(params, field);
     if (!failure.isEmpty())
