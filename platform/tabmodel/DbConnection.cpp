@@ -366,6 +366,9 @@ QString preparePostgres(QSqlDatabase &db)
     if (!runSetting(db, QStringLiteral("SET lock_timeout = '%1s'").arg(DbConnection::lockWaitSeconds())).isEmpty())
         runSetting(db, QStringLiteral("SET lockwait_timeout = %1").arg(DbConnection::lockWaitSeconds() * 1000));
     runSetting(db, QStringLiteral("SET statement_timeout = '%1s'").arg(serverStatementLimit()));
+    // The tool's reads pass rows on rather than compute: compiling a statement over a large
+    // table costs the server more than it saves. A server without the setting runs as it is.
+    runSetting(db, QStringLiteral("SET jit = off"));
     return QString();
 }
 
