@@ -44,15 +44,6 @@ int codePointWeight(ushort unit)
     return unit >= 0xE000 ? unit - 0x800 : unit;
 }
 
-bool codePointLess(const QString &a, const QString &b)
-{
-    const int common = qMin(a.size(), b.size());
-    for (int i = 0; i < common; ++i)
-        if (a.at(i) != b.at(i))
-            return codePointWeight(a.at(i).unicode()) < codePointWeight(b.at(i).unicode());
-    return a.size() < b.size();
-}
-
 // The table whose text key, of one column, column is (column, or alias.column of a table that
 // from names as "table alias"); empty when it is none. *key: the key's name.
 QString keyTable(const QString &from, const QString &column, QString *key)
@@ -150,6 +141,15 @@ QString text(const char *source)
 ST_CfgCheckError finding(const QString &tag, const QString &desc, const QString &reason)
 {
     return ST_CfgCheckError{false, tag, desc, reason};
+}
+
+bool codePointLess(const QString &a, const QString &b)
+{
+    const int common = qMin(a.size(), b.size());
+    for (int i = 0; i < common; ++i)
+        if (a.at(i) != b.at(i))
+            return codePointWeight(a.at(i).unicode()) < codePointWeight(b.at(i).unicode());
+    return a.size() < b.size();
 }
 
 bool RuleQuery::read(const QString &sql, QList<QStringList> &columns)

@@ -16,6 +16,8 @@ namespace CfgCheckRules {
 // A rule text through the translation layer.
 QString text(const char *source);
 ST_CfgCheckError finding(const QString &tag, const QString &desc, const QString &reason);
+// Texts in the order of their code points, the order the rules' reads give.
+bool codePointLess(const QString &a, const QString &b);
 
 // The reads of one rule run. The first query that fails is kept, later reads are skipped, and
 // the result then carries the failure instead of findings: a failed query is never "no rows".

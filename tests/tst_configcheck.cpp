@@ -7,6 +7,7 @@
 #include "OrvTableDataMgr.h"
 #include "SqlText.h"
 #include "AccessRules.h"
+#include "LinkPlaceRules.h"
 #include "LinkRules.h"
 #include "TagNameRules.h"
 #include "checkListItem.h"
@@ -801,6 +802,31 @@ private slots:
         QVERIFY(broken.failed());
         CfgCheckRules::RuleQuery after;
         QVERIFY(after.count(QStringLiteral("analog")) > 0 && !after.failed());
+    }
+
+    void frontEndPointsLinkedTwiceGroupByExactText_data() { addBackendRows(); }
+    void frontEndPointsLinkedTwiceGroupByExactText()
+    {
+        // Texts that differ only in a trailing blank or letter case are different points; the
+        // points come in code-point order (U+FF3A before U+1D538), each with its keys in order.
+        QFETCH(Backend, backend);
+        demo(false, backend);
+        QStringList inserts;
+        const QList<Pair> links = {{"k.b1", "F.x"}, {"k.a1", "F.x"}, {"k.c1", "F.x "}, {"k.d1", "f.x"},
+                                   {"k.e2", "\uFF3A"}, {"k.e1", "\uFF3A"}, {"k.f3", "\U0001D538"},
+                                   {"k.f1", "\U0001D538"}, {"k.f2", "\U0001D538"}};
+        for (const Pair &link : links)
+            inserts << QStringLiteral("INSERT INTO analog_map_to_fes (KEY_ID_TAG,DESCRIPTION,LOCATION_ID,SUB_SYSTEM,RTU_TAG,FES_TAG) "
+                                      "VALUES ('%1','d',1,1,'r','%2');").arg(link.first, link.second);
+        QCOMPARE(exec(inserts), QString());
+        const QList<Pair> expected = {{"F.x", "被 2 个后台测点关联：k.a1, k.b1"},
+                                      {"\uFF3A", "被 2 个后台测点关联：k.e1, k.e2"},
+                                      {"\U0001D538", "被 3 个后台测点关联：k.f1, k.f2, k.f3"}};
+        const QStringList params = {"analog_map_to_fes", "fes_analog"};
+        for (bool keyOrder : {true, false}) {
+            CfgCheckRules::RuleQuery::allowKeyOrder(keyOrder);
+            QCOMPARE(pairs(CfgCheckRules::checkFesLinkedTwice(params)), expected);
+        }
     }
 
     void keyOrderedReadsKeepCodePointOrder()
