@@ -6,6 +6,7 @@
 #include "InstallRoot.h"
 #include "OrvAuditLog.h"
 #include "OrvDbDesign.h"
+#include "OrvEditMarksProxy.h"
 #include "OrvInputDlg.h"
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
@@ -671,6 +672,18 @@ private slots:
         QCOMPARE(model->index(farther, desc).data().toString(), before);
         QVERIFY(model->awaitsRead(farther));
         QCOMPARE(shownData(model->index(farther, desc)).toString(), QStringLiteral("写后"));
+        // An unsaved edit keeps its mark while its row awaits a new read, and the mark reads nothing.
+        OrvEditMarksProxy marks;
+        marks.setSourceModel(model);
+        QVERIFY(model->setData(model->index(farther, desc), QStringLiteral("未保存")));
+        model->rereadInPlace();
+        QVERIFY(model->awaitsRead(farther));
+        QVERIFY(marks.index(farther, desc).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(marks.index(farther, desc).data(Qt::ToolTipRole).toString(), QStringLiteral("数据库中的值: 写后"));
+        QVERIFY(!marks.index(farther, tag).data(Qt::BackgroundRole).isValid());
+        QVERIFY(model->awaitsRead(farther));
+        QVERIFY(model->setData(model->index(farther, desc), QStringLiteral("写后")));
+        QVERIFY(!marks.index(farther, desc).data(Qt::BackgroundRole).isValid());
 
         // A row read late is edited; the edit stays through another order and a filter.
         const int late = tags.size() - 2;

@@ -13,17 +13,17 @@ OrvEditMarksProxy::OrvEditMarksProxy(QObject *parent)
 QVariant OrvEditMarksProxy::data(const QModelIndex &proxyIndex, int role) const
 {
     const auto *table = qobject_cast<const OrvTableModel *>(sourceModel());
-    // A row that awaits its read shows nothing yet, and is not read here.
-    if (!table || (role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !proxyIndex.isValid()
-        || table->awaitsRead(proxyIndex.row()))
+    if (!table || (role != Qt::BackgroundRole && role != Qt::ToolTipRole) || !proxyIndex.isValid())
         return QIdentityProxyModel::data(proxyIndex, role);
+    // Painting never reads a row: one that awaits its read is marked by what it held before.
     const int row = proxyIndex.row();
     const int column = proxyIndex.column();
-    const bool failed = table->failedCell() == qMakePair(row, column);
-    if (!failed && !table->isEdited(row, column))
+    QString stored;
+    if (!table->isShownEdited(row, column, &stored))
         return QIdentityProxyModel::data(proxyIndex, role);
+    const bool failed = table->failedCell() == qMakePair(row, column);
     if (role == Qt::BackgroundRole)
         return QBrush(failed ? QColor(0xff, 0xcd, 0xd2) : QColor(0xff, 0xf3, 0xc4));
-    const QString stored = tr("数据库中的值: %1").arg(table->storedValue(row, column));
+    stored = tr("数据库中的值: %1").arg(stored);
     return failed ? tr("保存失败的单元格") + QLatin1Char('\n') + stored : stored;
 }

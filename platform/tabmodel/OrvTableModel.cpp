@@ -831,10 +831,13 @@ bool OrvTableModel::isEdited(int row, int column) const
     return stored && m_edits.value(keyId(*stored)).stored.contains(column);
 }
 
-QString OrvTableModel::storedValue(int row, int column) const
+bool OrvTableModel::isShownEdited(int row, int column, QString *stored) const
 {
-    const QStringList *stored = storedRow(row);
-    return stored ? stored->value(column) : QString();
+    const QStringList *shown = m_edits.isEmpty() ? nullptr : shownRow(row);
+    if (!shown || !m_edits.value(keyId(*shown)).stored.contains(column))
+        return false;
+    *stored = shown->value(column);
+    return true;
 }
 
 QList<SqlWrite> OrvTableModel::pendingWrites() const

@@ -117,9 +117,12 @@ public:
     // Why the value may not go into the column; empty when it may.
     QString valueRefusal(int column, const QString &value) const;
     bool hasPendingChanges() const { return !m_edits.isEmpty(); }
-    // Whether the cell holds an edit not yet saved, and the value the database holds for it.
+    // Whether the cell holds an edit not yet saved.
     bool isEdited(int row, int column) const;
-    QString storedValue(int row, int column) const;
+    // The same for the row as shown, never read at once (a row that awaits its read is judged by
+    // what it held before, one that shows nothing yet is not edited); *stored: the value the
+    // database held for the cell.
+    bool isShownEdited(int row, int column, QString *stored) const;
     // Writes every pending edit in one transaction through the library. Empty text on success;
     // on failure (a refused value, a row another session changed, a lost link) nothing is
     // written, the edits stay, failedCell() names the cell that failed and the text says why.
