@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace CfgCheckRules {
@@ -31,7 +32,7 @@ quint64 fingerprint(const QString &text)
 }
 
 // The values that occur more than once, sorted.
-std::vector<quint64> repeatedValues(std::vector<quint64> values)
+std::vector<quint64> repeatedValues(std::deque<quint64> values)
 {
     std::sort(values.begin(), values.end());
     std::vector<quint64> repeated;
@@ -48,27 +49,29 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
     RuleQuery query;
     if (p.size() < 2)
         return query.result({});
-    // Two walks over the links in the order of their key, which the database reads cheaply and
-    // in ranges: the first keeps a fingerprint of each front-end point, the second only the links
-    // whose fingerprint came twice, grouped by their exact text. Sorting or grouping millions of
-    // links by the front-end point, which has no index, takes a server many times longer, and
-    // holding the points' texts costs a hundred bytes a link.
-    const QString links = query.sortedSelect({QStringLiteral("KEY_ID_TAG"), QStringLiteral("FES_TAG")}, p[0],
-                                             QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'"), 1);
-    std::vector<quint64> prints;
-    query.forEach(links, [&prints](const RuleQuery::Row &row) { prints.push_back(fingerprint(row.at(1))); });
+    // Two walks over the links, which the database reads as they lie (MariaDB in ranges of their
+    // key): the first keeps a fingerprint of each front-end point, the second only the links whose
+    // fingerprint came twice, grouped by their exact text. Sorting or grouping millions of links
+    // by the front-end point, which has no index, takes a server many times longer, and holding
+    // the points' texts costs a hundred bytes a link.
+    const QStringList columns = {QStringLiteral("KEY_ID_TAG"), QStringLiteral("FES_TAG")};
+    const QString linked = QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'");
+    std::deque<quint64> prints; // grows without copying what it holds
+    query.forEachUnordered(p[0], columns, linked, [&prints](const RuleQuery::Row &row) { prints.push_back(fingerprint(row.at(1))); });
     const std::vector<quint64> repeated = repeatedValues(std::move(prints));
     QHash<QString, QStringList> keysOf;
     if (!repeated.empty())
-        query.forEach(links, [&](const RuleQuery::Row &row) {
+        query.forEachUnordered(p[0], columns, linked, [&](const RuleQuery::Row &row) {
             if (std::binary_search(repeated.begin(), repeated.end(), fingerprint(row.at(1))))
                 keysOf[row.at(1)].append(row.at(0));
         });
-    // The keys of each point came in their order; the points are put in theirs.
     QStringList fesTags;
-    for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it)
-        if (it->size() > 1)
+    for (auto it = keysOf.begin(); it != keysOf.end(); ++it) {
+        if (it->size() > 1) {
             fesTags.append(it.key());
+            std::sort(it->begin(), it->end(), codePointLess);
+        }
+    }
     std::sort(fesTags.begin(), fesTags.end(), codePointLess);
     const QHash<QString, RuleQuery::Row> points = query.firstRows(p[1], kTagName, {QStringLiteral("DESCRIPTION")}, fesTags);
     QList<ST_CfgCheckError> found;

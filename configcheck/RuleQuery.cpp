@@ -101,9 +101,9 @@ bool comparesCodePoints(const QString &table, const QString &column)
 // "SELECT columns FROM from [WHERE conditions joined by AND] ORDER BY order".
 QString selectText(const QString &columns, const QString &from, const QStringList &conditions, const QString &order)
 {
-    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4")
+    return QStringLiteral("SELECT %1 FROM %2%3%4")
         .arg(columns, from, conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND ")),
-             order);
+             order.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + order);
 }
 
 // One empty list per selected column, for read() to fill.
@@ -309,10 +309,22 @@ int RuleQuery::count(const QString &table)
     return rows;
 }
 
-QSet<QString> RuleQuery::keys(const QString &sql)
+void RuleQuery::forEachUnordered(const QString &table, const QStringList &columns, const QString &where,
+                                 const std::function<void(const Row &)> &visit)
+{
+    const QString sql = selectText(columns.join(QLatin1Char(',')), table, where.isEmpty() ? QStringList() : QStringList{where}, QString());
+    // MariaDB's driver would hold every row: a table with a text key is read in ranges of it.
+    QString key;
+    if (DbConnection::isMySql(link()) && !columns.isEmpty() && !keyTable(table, columns.first(), &key).isEmpty())
+        forEachKeyChunk(sql, {columns.join(QLatin1Char(',')), table, where, columns.first(), true}, visit);
+    else
+        readRows(sql, visit);
+}
+
+QSet<QString> RuleQuery::keys(const QString &table, const QString &column)
 {
     QSet<QString> keys;
-    forEach(sql, [&keys](const Row &row) { keys.insert(row.at(0)); });
+    forEachUnordered(table, {column}, QString(), [&keys](const Row &row) { keys.insert(row.at(0)); });
     return failed() ? QSet<QString>() : keys;
 }
 

@@ -53,8 +53,12 @@ public:
     static QString concat(const QStringList &parts);
     // The number of rows of a table (0 when the read failed).
     int count(const QString &table);
-    // The first column of a statement's rows, as a set (read as they come, not held twice).
-    QSet<QString> keys(const QString &sql);
+    // The rows of one table in no order to rely on; where the first column is the table's text
+    // key, MariaDB reads them in ranges of it. Never a cause of keyOrderFailed().
+    void forEachUnordered(const QString &table, const QStringList &columns, const QString &where,
+                          const std::function<void(const Row &)> &visit);
+    // The values of a column of a table, as a set (read as they come, not held twice).
+    QSet<QString> keys(const QString &table, const QString &column);
     // For each of keys that keyColumn of table holds (compared exactly, as the rules compare
     // texts): the values of columns (one or two) in the first row the database returns for it.
     // Read in chunks of keys, not one query per key.

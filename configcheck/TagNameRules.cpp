@@ -16,11 +16,9 @@ void forEachRow(RuleQuery &query, const QString &table, const std::function<void
     query.forEach(query.sortedSelect({QStringLiteral("TAG_NAME"), QStringLiteral("DESCRIPTION")}, table), visit);
 }
 
-// Read in the order of the table's key where the column is that key: MariaDB's driver then holds
-// a range of it at a time rather than all of a large table's keys beside the set.
 QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
 {
-    return query.keys(query.sortedSelect({column}, table));
+    return query.keys(table, column);
 }
 
 // Where the n-th '.' of the text stands (n from 1); the text's length when it has fewer.

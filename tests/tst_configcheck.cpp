@@ -896,6 +896,16 @@ private slots:
                        QStringLiteral("UPDATE fes_channel_para SET TAG_NAME = 'NOLOC.B' WHERE TAG_NAME <> 'NOLOC.a' ORDER BY TAG_NAME LIMIT 1;")}),
                  QString());
         QVERIFY(keyOrderHolds());
+
+        // A set of a table's keys needs no order: a key a control character extends does not
+        // make a rule run again over its millions of rows.
+        QCOMPARE(exec({QStringLiteral("INSERT INTO fes_rtu_para (TAG_NAME) SELECT CONCAT(MIN(TAG_NAME), CHAR(1)) FROM fes_rtu_para;")}),
+                 QString());
+        RuleQuery::allowKeyOrder(true);
+        const ST_CfgCheckResult points = CfgCheckRules::checkFesPointTagName({"fes_analog"});
+        QVERIFY2(points.strFailure.isEmpty(), qPrintable(points.strFailure));
+        QVERIFY(!RuleQuery::keyOrderFailed());
+        RuleQuery::allowKeyOrder(false);
     }
 
     void repairOverTwoItemsIsAllOrNothing()

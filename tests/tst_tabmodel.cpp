@@ -682,6 +682,18 @@ private slots:
         QCOMPARE(marks.index(farther, desc).data(Qt::ToolTipRole).toString(), QStringLiteral("数据库中的值: 写后"));
         QVERIFY(!marks.index(farther, tag).data(Qt::BackgroundRole).isValid());
         QVERIFY(model->awaitsRead(farther));
+        // A cell a save failed on stays marked so.
+        const QString failedTip = QStringLiteral("保存失败的单元格\n数据库中的值: 写后");
+        QVERIFY(!model->saveChanges([](const QList<SqlWrite> &) {
+                           DbConnection::BatchResult r;
+                           r.error = QStringLiteral("refused");
+                           r.failedIndex = 0;
+                           return r;
+                       }).isEmpty());
+        QCOMPARE(marks.index(farther, desc).data(Qt::ToolTipRole).toString(), failedTip);
+        model->rereadInPlace();
+        QVERIFY(model->awaitsRead(farther));
+        QCOMPARE(marks.index(farther, desc).data(Qt::ToolTipRole).toString(), failedTip);
         QVERIFY(model->setData(model->index(farther, desc), QStringLiteral("写后")));
         QVERIFY(!marks.index(farther, desc).data(Qt::BackgroundRole).isValid());
 

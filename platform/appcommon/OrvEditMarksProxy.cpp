@@ -19,9 +19,9 @@ QVariant OrvEditMarksProxy::data(const QModelIndex &proxyIndex, int role) const
     const int row = proxyIndex.row();
     const int column = proxyIndex.column();
     QString stored;
-    if (!table->isShownEdited(row, column, &stored))
+    bool failed = false;
+    if (!table->isShownEdited(row, column, &stored, &failed))
         return QIdentityProxyModel::data(proxyIndex, role);
-    const bool failed = table->failedCell() == qMakePair(row, column);
     if (role == Qt::BackgroundRole)
         return QBrush(failed ? QColor(0xff, 0xcd, 0xd2) : QColor(0xff, 0xf3, 0xc4));
     stored = tr("数据库中的值: %1").arg(stored);

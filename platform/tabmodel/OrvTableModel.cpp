@@ -831,12 +831,14 @@ bool OrvTableModel::isEdited(int row, int column) const
     return stored && m_edits.value(keyId(*stored)).stored.contains(column);
 }
 
-bool OrvTableModel::isShownEdited(int row, int column, QString *stored) const
+bool OrvTableModel::isShownEdited(int row, int column, QString *stored, bool *failed) const
 {
     const QStringList *shown = m_edits.isEmpty() ? nullptr : shownRow(row);
-    if (!shown || !m_edits.value(keyId(*shown)).stored.contains(column))
+    const QString id = shown ? keyId(*shown) : QString();
+    if (!shown || !m_edits.value(id).stored.contains(column))
         return false;
     *stored = shown->value(column);
+    *failed = !m_failedKey.isEmpty() && id == m_failedKey && column == m_failedColumn;
     return true;
 }
 

@@ -121,8 +121,8 @@ public:
     bool isEdited(int row, int column) const;
     // The same for the row as shown, never read at once (a row that awaits its read is judged by
     // what it held before, one that shows nothing yet is not edited); *stored: the value the
-    // database held for the cell.
-    bool isShownEdited(int row, int column, QString *stored) const;
+    // database held for the cell; *failed: whether the last save failed on it.
+    bool isShownEdited(int row, int column, QString *stored, bool *failed) const;
     // Writes every pending edit in one transaction through the library. Empty text on success;
     // on failure (a refused value, a row another session changed, a lost link) nothing is
     // written, the edits stay, failedCell() names the cell that failed and the text says why.
