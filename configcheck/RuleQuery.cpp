@@ -98,7 +98,7 @@ bool comparesCodePoints(const QString &table, const QString &column)
     return mySql ? collation.endsWith(QLatin1String("_bin")) : codePointOrders.contains(collation);
 }
 
-// "SELECT columns FROM from [WHERE conditions joined by AND] ORDER BY order".
+// "SELECT columns FROM from [WHERE conditions joined by AND] [ORDER BY order]".
 QString selectText(const QString &columns, const QString &from, const QStringList &conditions, const QString &order)
 {
     return QStringLiteral("SELECT %1 FROM %2%3%4")
