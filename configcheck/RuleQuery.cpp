@@ -297,6 +297,12 @@ QString RuleQuery::sortedSelect(const QStringList &columns, const QString &from,
     return sql;
 }
 
+bool RuleQuery::isTextKey(const QString &table, const QString &column)
+{
+    QString key;
+    return !keyTable(table, column, &key).isEmpty();
+}
+
 QString RuleQuery::concat(const QStringList &parts)
 {
     return DbConnection::concat(link(), parts);

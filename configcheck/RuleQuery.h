@@ -49,6 +49,8 @@ public:
     // character, which the server's collation places before the key it extends), or repeated a
     // key: the rule's result is then wrong and is to be run again without allowKeyOrder.
     static bool keyOrderFailed();
+    // Whether column is the text key, of one column, of table.
+    static bool isTextKey(const QString &table, const QString &column);
     // The database's text join, for conditions that build a key.
     static QString concat(const QStringList &parts);
     // The number of rows of a table (0 when the read failed).

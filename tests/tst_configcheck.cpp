@@ -255,6 +255,21 @@ private slots:
                               {"STA01.NOSUB.C2.X", kBad + "NOSUB"},
                               {"STA01.PSCADA.C1.X", "字符'.'的数量异常"},
                               {"sta01.PSCADA.C4", kBad + "sta01"}}));
+        // Each finding names its row's description: looked up by tag where the tag is the table's
+        // key, read with every row where it is not (a table no definition describes).
+        const auto described = [](const ST_CfgCheckResult &result) {
+            QStringList out;
+            for (const ST_CfgCheckError &e : result.lstErrors)
+                out << e.strTagName + QLatin1Char('|') + e.strDesc;
+            return out;
+        };
+        QCOMPARE(described(CfgCheckRules::checkChannelTagName()),
+                 (QStringList{"STA01|d5", "STA01..C3|d3", "STA01.NOSUB.C2.X|d2", "STA01.NOSUB.C2.X|d2",
+                              "STA01.PSCADA.C1.X|d1", "sta01.PSCADA.C4|d4"}));
+        QCOMPARE(exec({QStringLiteral("CREATE TABLE loose_points (TAG_NAME varchar(64), DESCRIPTION varchar(64));"),
+                       QStringLiteral("INSERT INTO loose_points VALUES ('a.b','second'), ('a.b','first'), ('c.d',NULL);")}),
+                 QString());
+        QCOMPARE(described(CfgCheckRules::checkFesPointTagName({"loose_points"})), (QStringList{"a.b|first", "a.b|second", "c.d|"}));
 
         const QString fes = QStringLiteral("INSERT INTO fes_mix (TAG_NAME,DESCRIPTION) VALUES ('%1',NULL);");
         QCOMPARE(exec({fes.arg("STA01.PSCADA.CH01.RTU01.A.B.C"), fes.arg("STA01.PSCADA.CH01.RTU09.P"), fes.arg("a.b")}), QString());
@@ -262,6 +277,7 @@ private slots:
                  (QList<Pair>{{"STA01.PSCADA.CH01.RTU01.A.B.C", "字符'.'的数量异常"},
                               {"STA01.PSCADA.CH01.RTU09.P", kBad + "STA01.PSCADA.CH01.RTU09"},
                               {"a.b", "标签结构错误"}}));
+        QCOMPARE(described(CfgCheckRules::checkFesPointTagName({"fes_mix"})).first(), QStringLiteral("STA01.PSCADA.CH01.RTU01.A.B.C|"));
         QVERIFY(pairs(CfgCheckRules::checkFesPointTagName({})).isEmpty());
         const ST_CfgCheckResult missing = CfgCheckRules::checkFesPointTagName({"no_such_table"});
         QVERIFY(missing.lstErrors.isEmpty());
