@@ -320,8 +320,7 @@ void RuleQuery::forEachUnordered(const QString &table, const QStringList &column
 {
     const QString sql = selectText(columns.join(QLatin1Char(',')), table, where.isEmpty() ? QStringList() : QStringList{where}, QString());
     // MariaDB's driver would hold every row: a table with a text key is read in ranges of it.
-    QString key;
-    if (DbConnection::isMySql(link()) && !columns.isEmpty() && !keyTable(table, columns.first(), &key).isEmpty())
+    if (DbConnection::isMySql(link()) && !columns.isEmpty() && isTextKey(table, columns.first()))
         forEachKeyChunk(sql, {columns.join(QLatin1Char(',')), table, where, columns.first(), true}, visit);
     else
         readRows(sql, visit);

@@ -10,7 +10,10 @@ QString dotCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符
 QString underscoreCountError() { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "字符'_'的数量异常")); }
 QString fieldError(const QString &field) { return text(QT_TRANSLATE_NOOP("CfgCheckRules", "标签中有错误字段：")) + field; }
 
-QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = QStringLiteral("TAG_NAME"))
+const QString kTag = QStringLiteral("TAG_NAME");
+const QString kDescription = QStringLiteral("DESCRIPTION");
+
+QSet<QString> readKeys(RuleQuery &query, const QString &table, const QString &column = kTag)
 {
     return query.keys(table, column);
 }
@@ -26,9 +29,6 @@ int nthDot(const QString &text, int n)
     }
     return at;
 }
-
-const QString kTag = QStringLiteral("TAG_NAME");
-const QString kDescription = QStringLiteral("DESCRIPTION");
 
 // A table's rows by tag, streamed and never held, and the findings among them. Where the tag is
 // the table's key only the tags are read and the descriptions of the rows found looked up after:

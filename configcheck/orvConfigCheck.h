@@ -97,7 +97,7 @@ private:
     void runItems(const ST_CfgCheckType &group, std::vector<ST_CfgCheckResult> *results);
     // A worker's thread, not started yet: it takes the next item of apart until none is left.
     QThread *newWorker(const ST_CfgCheckType &group, const QVector<int> &apart, const std::shared_ptr<std::atomic<int>> &next,
-                         std::vector<ST_CfgCheckResult> *results);
+                       std::vector<ST_CfgCheckResult> *results);
     // The item's rule, or the failure to open the worker's link (linkError) as its result.
     ST_CfgCheckResult runItem(const ST_CfgCheckType &group, int index, const QString &linkError);
     void itemProgress(int index, int percent);

@@ -42,7 +42,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 using Pair = QPair<QString, QString>;
