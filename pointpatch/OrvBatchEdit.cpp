@@ -244,13 +244,17 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
     writes.reserve(read.size());
     for (int i = 0; i < read.size(); ++i) {
         const UndoCell &row = read.at(i);
+        // An empty (NULL) cell holds no text to replace: written back it would become '', which
+        // a number column refuses.
+        if (operation == Operation::FindAndReplace && !row.before.isValid())
+            continue;
         // The text the cell shows, as the table model shows it.
         const QString shown = row.before.isValid() ? descriptor.kind.displayValue(row.before.toString()).toString() : QString();
         const QString after = valueOf(i, shown);
         writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, after, storedText(row.before), true);
         batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? QVariant(after) : descriptor.kind.cellValue(after)});
     }
-    const QString result = execute(writes);
+    const QString result = writes.isEmpty() ? tr("选中的单元格都是空的，未做任何修改。") : execute(writes);
     ORV_LOG_DEBUG(tr(kEnd[int(operation)]));
     if (!result.isEmpty()) {
         tell(result);
@@ -274,6 +278,11 @@ QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Sel
     QVector<SqlStatement> statements;
     for (const SelectedRows::Range &span : qAsConst(spans))
         statements.append(table->rowsStatement(span.first, span.size(), {keyPos, selection.column}));
+    // Rows the table never held were never compared with what it shows: only their count tells
+    // that rows were added or deleted among them, which moves every row after.
+    const bool countAgain = table->matchingRows() >= 0 && !allHeld(table, selection.rows);
+    if (countAgain)
+        statements.append(table->countStatement(true));
     QVector<DbRows> read;
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     // Off the GUI thread: a million selected rows take a while, and a slow server longer.
@@ -283,6 +292,8 @@ QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Sel
     wait.exec();
     if (read.size() != statements.size() || !read.last().ok())
         return tr("读取选中的行失败，未做任何修改。\n原因: %1").arg(read.isEmpty() ? QString() : read.last().error);
+    if (countAgain && read.takeLast().text(0, 0).toLongLong() != table->matchingRows())
+        return tr("表格显示之后已有记录被其他操作增加或删除，未做任何修改。请重新查询。");
 
     cells->reserve(SelectedRows::count(selection.rows));
     int span = 0;
@@ -300,6 +311,16 @@ QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Sel
         }
     }
     return QString();
+}
+
+bool OrvBatchEdit::allHeld(const OrvTableModel *table, const QVector<SelectedRows::Range> &rows)
+{
+    // Windows are held whole: one row of each tells.
+    for (const SelectedRows::Range &range : rows)
+        for (int row = range.first; row <= range.last; row = (row / OrvTableModel::WindowRows + 1) * OrvTableModel::WindowRows)
+            if (table->heldRow(row).isEmpty())
+                return false;
+    return true;
 }
 
 QString OrvBatchEdit::undoRefusal() const

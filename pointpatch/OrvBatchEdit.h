@@ -99,6 +99,7 @@ private:
     // The key and the column's value of each selected row, read from the database in the order
     // shown under a wait dialog; a row the table holds must still be there. Empty text when read.
     QString readRows(const OrvTableModel *table, int keyPos, const Selection &selection, QVector<UndoCell> *cells);
+    static bool allHeld(const OrvTableModel *table, const QVector<SelectedRows::Range> &rows);
     // Why the operation may not change the column; empty when it may.
     QString refusal(Operation operation, const QString &format, const ColMgrData &column) const;
     QString undoRefusal() const;

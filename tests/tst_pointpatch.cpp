@@ -250,9 +250,16 @@ class PointPatchTest : public QObject
 private:
     std::unique_ptr<TestRoot> m_root;
 
-    bool freshDemo(Backend backend)
+    // A new demo system; largeStation: one station with more front-end analog points than two
+    // windows of the table hold.
+    bool freshDemo(Backend backend, bool largeStation = false)
     {
-        const QString error = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root);
+        DemoOptions options;
+        if (largeStation) {
+            options.stations = 1;
+            options.devicesPerGroup = 80;
+        }
+        const QString error = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root, options);
         if (!error.isEmpty())
             qWarning() << error;
         return error.isEmpty();
@@ -725,11 +732,7 @@ private slots:
     void selectionBeyondTheRowsRead()
     {
         QFETCH(Backend, backend);
-        DemoOptions options;
-        options.stations = 1;
-        options.devicesPerGroup = 80;
-        const QString opened = openDemo(backend, QStringLiteral("pointpatch_test"), *m_root, options);
-        QVERIFY2(opened.isEmpty(), qPrintable(opened));
+        QVERIFY(freshDemo(backend, true));
         Fes f;
         f.dlg.show();
         f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
@@ -780,6 +783,83 @@ private slots:
                  qPrintable(modals.boxes.first()));
         QVERIFY(run({QStringLiteral("ALTER TABLE fes_analog_gone RENAME TO fes_analog")}));
         QCOMPARE(column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')"))), units);
+    }
+
+    // Find and replace changes the cells that hold the text and no other: a NULL cell holds
+    // nothing and stays NULL, in a text column and in a number column, and the undo takes back
+    // exactly what the batch did.
+    void findAndReplaceLeavesEmptyCellsAlone_data() { addBackendRows(); }
+    void findAndReplaceLeavesEmptyCellsAlone()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        QVERIFY(f.model()->rowCount() >= 3);
+        const QStringList tags{f.tag(0), f.tag(1), f.tag(2)};
+        QVERIFY(run({QStringLiteral("UPDATE fes_analog SET UNIT = 'kV', DOT_NO = 12 WHERE TAG_NAME = '%1'").arg(tags.at(0)),
+                     QStringLiteral("UPDATE fes_analog SET UNIT = NULL, DOT_NO = NULL WHERE TAG_NAME IN ('%1', '%2')").arg(tags.at(1), tags.at(2))}));
+        f.dlg.onPushButtonSearchClicked();
+        const auto cells = [&](const char *col) {
+            QStringList values;
+            for (const QString &tag : tags)
+                values << stored("fes_analog", col, tag);
+            return values;
+        };
+        Modals modals;
+        QStringList said;
+        for (const char *col : {"UNIT", "DOT_NO"}) {
+            const QString find = QLatin1String(col) == QLatin1String("UNIT") ? QStringLiteral("k") : QStringLiteral("1");
+            const QString by = QLatin1String(col) == QLatin1String("UNIT") ? QStringLiteral("M") : QStringLiteral("3");
+            const QStringList before = cells(col);
+            selectRows(f.view(), {0, 1, 2}, colOf("FES_ANALOG.xml", col));
+            f.ops()->findAndReplace(find, by, f.ops()->selection());
+            said << modals.boxes.value(modals.boxes.size() - 1);
+            QStringList wanted = before;
+            wanted[0] = QString(before.at(0)).replace(find, by);
+            QCOMPARE(cells(col), wanted);
+            f.dlg.onUndoLastBatch();
+            said << modals.boxes.value(modals.boxes.size() - 1);
+            QCOMPARE(cells(col), before);
+        }
+        QCOMPARE(said, repeated(4, QStringLiteral("消息|修改成功!")));
+        // Nothing but empty cells: nothing to write.
+        selectRows(f.view(), {1, 2}, colOf("FES_ANALOG.xml", "UNIT"));
+        f.ops()->findAndReplace(QStringLiteral("k"), QStringLiteral("M"), f.ops()->selection());
+        QCOMPARE(modals.boxes.last(), QStringLiteral("消息|选中的单元格都是空的，未做任何修改。"));
+    }
+
+    // Every row selected, most never read onto the table; another session adds a row among those
+    // not read: the selected rows are no longer those rows, and the batch changes nothing.
+    void selectAllNoticesRowsAddedAmongRowsNotRead_data() { addBackendRows(); }
+    void selectAllNoticesRowsAddedAmongRowsNotRead()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend, true));
+        Fes f;
+        f.dlg.show();
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        QVERIFY(f.settled());
+        const QString where = f.dlg.deviceCondition();
+        const QString inOrder = "SELECT %1 FROM fes_analog WHERE " + where + " ORDER BY TAG_NAME";
+        const QStringList tags = column(inOrder.arg(QStringLiteral("TAG_NAME")));
+        QVERIFY2(tags.size() > 2 * OrvTableModel::WindowRows, qPrintable(QString::number(tags.size())));
+        const int dot = colOf("FES_ANALOG.xml", "DOT_NO");
+        f.view()->setCurrentIndex(f.model()->index(0, dot));
+        QTest::keyClick(f.view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(SelectedRows::count(f.ops()->selection().rows), tags.size());
+        const QString middle = tags.at(tags.size() - OrvTableModel::WindowRows / 2);
+        QVERIFY(f.dlg.findChild<OrvTableModel *>()->heldRow(tags.size() - OrvTableModel::WindowRows / 2).isEmpty());
+        QVERIFY(run({QStringLiteral("INSERT INTO fes_analog (TAG_NAME, DESCRIPTION, RTU_TAG, DEV_TAG, LOCATION_ID, SUB_SYSTEM, DOT_NO) "
+                                    "SELECT '%1.new', DESCRIPTION, RTU_TAG, DEV_TAG, LOCATION_ID, SUB_SYSTEM, 4242 FROM fes_analog "
+                                    "WHERE TAG_NAME = '%1'").arg(middle)}));
+        const QStringList dots = column(inOrder.arg(QStringLiteral("COALESCE(DOT_NO, -7)")));
+        Modals modals;
+        f.ops()->increment(QStringLiteral("%1"), 0, f.ops()->selection());
+        QCOMPARE(stored("fes_analog", "DOT_NO", middle + ".new"), QStringLiteral("4242"));
+        QCOMPARE(column(inOrder.arg(QStringLiteral("COALESCE(DOT_NO, -7)"))), dots);
+        QCOMPARE(modals.boxes.size(), 1);
+        QVERIFY2(modals.boxes.first().contains(QStringLiteral("未做任何修改")), qPrintable(modals.boxes.first()));
     }
 
     // The filters are part of the query on every database: letter case as typed, a text taken

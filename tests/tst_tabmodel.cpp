@@ -743,30 +743,84 @@ private slots:
         QVERIFY(OrvDbDesign().getFilterDatas(model, {{QStringLiteral("TAG_NAME"), QStringLiteral("nothing")}}).isEmpty());
     }
 
-    void filterFoldsLetterCase_data() { addBackendRows(); }
-    void filterFoldsLetterCase()
+    void filterMatchesTheTextOfOneCell_data() { addBackendRows(); }
+    void filterMatchesTheTextOfOneCell()
     {
-        // Letter case is ignored the database's way; PostgreSQL folds a text of ASCII alone by
-        // a faster way, which must still find it among other characters.
+        // Letter case ignored the database's way (PostgreSQL folds a text of ASCII by a faster
+        // way, which must find the same rows), a text taken literally, and never a match across
+        // two cells or with another character.
         QFETCH(Backend, backend);
         QVERIFY(link(backend));
-        const QString tag = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME")).value(3);
-        const QString where = QStringLiteral(" WHERE TAG_NAME = '%1'").arg(tag);
-        const QString before = column(QStringLiteral("SELECT DESCRIPTION FROM analog") + where).value(0);
-        QCOMPARE(runOnLink({QStringLiteral("UPDATE analog SET DESCRIPTION = '风机ÄRGER-Xyzzy泵'") + where}), QString());
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME")).mid(3, 5);
+        const QString inTags = QStringLiteral(" WHERE TAG_NAME IN ('%1') ORDER BY TAG_NAME").arg(tags.join(QLatin1String("','")));
+        const QStringList kept = column(QStringLiteral("SELECT DESCRIPTION FROM analog") + inTags);
+        const QString nextCell = column(QStringLiteral("SELECT DEVICE FROM analog") + inTags).value(2).left(3);
+        const QStringList texts{QStringLiteral("风机ÄRGER-Xyzzy泵"), QStringLiteral("Qz泵🔥"), QStringLiteral("Qzend"),
+                                QStringLiteral("Qz\\a!b'c\"d%_e "), QStringLiteral("Wq%1泵 Vq%2泵").arg(QChar(0x212A), QChar(0x130))};
+        const auto describe = [&](const QStringList &descriptions) {
+            QStringList sqls;
+            for (int i = 0; i < tags.size(); ++i)
+                sqls << QStringLiteral("UPDATE analog SET DESCRIPTION = '%1' WHERE TAG_NAME = '%2'").arg(orv_sql::escaped(descriptions.at(i)), tags.at(i));
+            return runOnLink(sqls);
+        };
+        QCOMPARE(describe(texts), QString());
         OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("ANALOG.xml"), this);
         QVERIFY(model->open());
-        const auto matches = [model](const QString &text) {
-            model->setFilter(text, -1);
+        const auto matches = [model](const QString &text, int col) {
+            model->setFilter(text, col);
             const bool read = QTest::qWaitFor([model] { return !model->isReading() && model->matchingRows() >= 0; }, 10000);
             return read ? model->matchingRows() : -1;
         };
-        QCOMPARE(matches(QStringLiteral("ger-xYZZY")), 1);
-        QCOMPARE(matches(QStringLiteral("ger-xyzzy泵")), 1);
+        QList<QPair<QString, int>> cases{{QStringLiteral("ger-xYZZY"), 1}, {QStringLiteral("ger-xyzzy泵"), 1},
+                                         {QStringLiteral("ger-xyzzy泵x"), 0}, {QStringLiteral("qz泵🔥"), 1},
+                                         {QStringLiteral("泵😀"), 0}, {QStringLiteral("z\\A!B'C\"D%_E "), 1},
+                                         {QStringLiteral("d%_e  "), 0}, {QStringLiteral("!!"), 0},
+                                         {QString(QChar(0x1f)), 0}, {QStringLiteral("qzend") + QChar(0x1f) + nextCell, 0}};
         if (backend != Backend::SQLite)
-            QCOMPARE(matches(QStringLiteral("机ärger-x")), 1);
-        QCOMPARE(matches(QStringLiteral("ger-xyzzy泵x")), 0);
-        QCOMPARE(runOnLink({QStringLiteral("UPDATE analog SET DESCRIPTION = '%1'").arg(orv_sql::escaped(before)) + where}), QString());
+            cases << qMakePair(QStringLiteral("机ärger-x"), 1);
+        // Two characters fold to ASCII letters where the database folds beyond ASCII.
+        if (backend == Backend::PostgreSQL)
+            cases << qMakePair(QStringLiteral("wqk"), 1) << qMakePair(QStringLiteral("VQI"), 1);
+        QStringList wrong;
+        for (int col : {-1, model->findCol(QStringLiteral("DESCRIPTION"))})
+            for (const auto &c : qAsConst(cases))
+                if (matches(c.first, col) != c.second)
+                    wrong << QStringLiteral("%1 in column %2: %3 rows").arg(QString(c.first).replace(QChar(0x1f), QLatin1String("<1f>"))).arg(col).arg(model->matchingRows());
+        QCOMPARE(describe(kept), QString());
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("; "))));
+    }
+
+    void numberFilterFindsTheShownNumber_data() { addBackendRows(); }
+    void numberFilterFindsTheShownNumber()
+    {
+        // A decimal column is searched as it is shown, not with the zeros of its scale.
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME")).mid(0, 3);
+        const QStringList values{QStringLiteral("1.5"), QStringLiteral("-1"), QStringLiteral("2")};
+        QStringList sqls{QStringLiteral("UPDATE fes_analog SET COEFF = NULL")};
+        for (int i = 0; i < tags.size(); ++i)
+            sqls << QStringLiteral("UPDATE fes_analog SET COEFF = %1 WHERE TAG_NAME = '%2'").arg(values.at(i), tags.at(i));
+        QCOMPARE(runOnLink(sqls), QString());
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("FES_ANALOG.xml"), this);
+        QVERIFY(model->open());
+        const int coeff = model->findCol(QStringLiteral("COEFF"));
+        QStringList wrong;
+        for (const auto &c : QList<QPair<QString, int>>{{"1.5", 1}, {"-1", 1}, {"2", 1}, {"5000", 0}, {"2.0", 0}, {".00", 0}}) {
+            for (bool columnText : {false, true}) {
+                if (columnText)
+                    model->setColumnTexts({{coeff, c.first}});
+                else
+                    model->setFilter(c.first, coeff);
+                QVERIFY(QTest::qWaitFor([model] { return !model->isReading() && model->matchingRows() >= 0; }, 10000));
+                if (model->matchingRows() != c.second)
+                    wrong << QStringLiteral("\"%1\" finds %2 rows").arg(c.first).arg(model->matchingRows());
+                model->setColumnTexts({});
+                model->setFilter(QString(), -1);
+            }
+        }
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET COEFF = NULL")}), QString());
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("; "))));
     }
 
     void writesAreAudited()

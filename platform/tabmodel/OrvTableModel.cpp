@@ -28,6 +28,21 @@ qint64 countOver(const DbLinkParams &params, const SqlStatement &statement, QStr
     return result.ok() ? result.text(0, 0).toLongLong() : -1;
 }
 
+// Whether the cells' ASCII letters folded byte by byte (PostgreSQL's "C" collation) find what the
+// database's own folding finds: so for ASCII alone, but for k and i, which the Kelvin sign and
+// İ also fold to.
+bool foldsAsAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 && !QStringLiteral("kKiI").contains(c);
+    });
+}
+
+bool beyondBasicPlane(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+}
+
 } // namespace
 
 OrvTableModel::OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent)
@@ -222,12 +237,12 @@ OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter
         QStringList columns;
         for (int col = 0; col < m_def.columns.size(); ++col)
             if (shape.filterColumn < 0 || col == shape.filterColumn)
-                columns.append(m_def.columns.at(col).sqlName);
+                columns.append(shownText(col));
         parts.append(textMatch(columns, shape.filterText, &query.values));
     }
     if (withFilter) {
         for (const ColumnText &t : shape.columnTexts) {
-            parts.append(containsText(m_def.columns.at(t.column).sqlName));
+            parts.append(containsText(shownText(t.column)));
             query.values.append(t.text);
         }
     }
@@ -239,6 +254,21 @@ OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter
 bool OrvTableModel::isFiltered(const Shape &shape)
 {
     return !shape.filterText.isEmpty() || !shape.columnTexts.isEmpty();
+}
+
+QString OrvTableModel::shownText(int col) const
+{
+    // A server writes a decimal with every digit of its scale (1.5000); the table shows the number
+    // (1.5), as SQLite stores it.
+    const ColMgrData &column = m_def.columns.at(col);
+    if (column.kind.type() != ColumnKind::Decimal)
+        return column.sqlName;
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (DbConnection::isPostgres(db))
+        return QStringLiteral("CAST(%1 AS float8)").arg(column.sqlName);
+    if (DbConnection::isMySql(db))
+        return QStringLiteral("CAST(%1 AS DOUBLE)").arg(column.sqlName);
+    return column.sqlName;
 }
 
 QString OrvTableModel::containsText(const QString &column)
@@ -258,23 +288,30 @@ QString OrvTableModel::textMatch(const QStringList &columns, const QString &text
     // answers fastest. Letter case is ignored the database's way; a text never matches across
     // two cells.
     const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    const QString separator = QStringLiteral("'\x1f'");
+    const bool joinsCells = DbConnection::isPostgres(db) || DbConnection::isMySql(db);
+    const QChar separator(0x1f);
+    // The servers match the cells joined by a separator: a text holding it is matched cell by cell.
+    if (joinsCells && columns.size() > 1 && text.contains(separator)) {
+        QStringList cells;
+        for (const QString &column : columns)
+            cells.append(textMatch({column}, text, values));
+        return QLatin1Char('(') + cells.join(QLatin1String(" OR ")) + QLatin1Char(')');
+    }
+    const QString joined = QStringLiteral("CONCAT_WS('%1', %2)").arg(separator, columns.join(QLatin1String(", ")));
     const QString escape = QStringLiteral(" ESCAPE '%1'").arg(QLatin1Char(orv_sql::LikeEscape));
     if (DbConnection::isPostgres(db)) {
         // Not ILIKE: its estimate of few matches makes the planner sort the whole table before
-        // the first rows come, where a walk in key order stops at the first window. A text of
-        // ASCII alone is matched with the cells' ASCII letters folded byte by byte (the "C"
-        // collation), twice as fast as folding every character; no byte of another character
-        // is ASCII, so no other character can match it.
-        const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        // the first rows come, where a walk in key order stops at the first window. ASCII letters
+        // folded byte by byte cost half of folding every character.
         values->append(text);
-        return QStringLiteral("strpos(lower(CONCAT_WS(%1, %2)%3), lower(?)) > 0")
-            .arg(separator, columns.join(QLatin1String(", ")), ascii ? QStringLiteral(" COLLATE \"C\"") : QString());
+        return QStringLiteral("strpos(lower(%1%2), lower(?)) > 0").arg(joined, foldsAsAscii(text) ? QStringLiteral(" COLLATE \"C\"") : QString());
     }
     const QString pattern = orv_sql::likePattern(text);
     if (DbConnection::isMySql(db)) {
+        // general_ci weighs all characters beyond the basic plane alike: any emoji would match another.
         values->append(pattern);
-        return QStringLiteral("CONCAT_WS(%1, %2) COLLATE utf8mb4_general_ci LIKE ?%3").arg(separator, columns.join(QLatin1String(", ")), escape);
+        return QStringLiteral("%1 COLLATE %2 LIKE ?%3")
+            .arg(joined, beyondBasicPlane(text) ? QStringLiteral("utf8mb4_unicode_520_ci") : QStringLiteral("utf8mb4_general_ci"), escape);
     }
     // SQLite: one LIKE per cell (its LIKE ignores the case of Latin letters), cheaper than a LIKE
     // over the cells joined, which copies every row.

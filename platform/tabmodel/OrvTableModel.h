@@ -74,6 +74,8 @@ public:
     // Another query reading the cells of columns of count rows from first on, as this model
     // orders and filters them; NULL comes as a null QVariant.
     SqlStatement rowsStatement(int first, int count, const QList<int> &columns) const;
+    // SELECT COUNT(*) of the rows read (filteredCount) or of the whole table or view.
+    SqlStatement countStatement(bool filteredCount) const;
     // The stored cells of a row whose window is held (NULL a null text); empty when it is not
     // held: nothing is read.
     QStringList heldRow(int row) const;
@@ -174,8 +176,6 @@ private:
     int settleFirstWindow() const;
     // The server's estimate of the table's rows, until they are counted.
     void estimateTotal(int firstWindow) const;
-    // SELECT COUNT(*) of the rows read (filteredCount) or of the whole table or view.
-    SqlStatement countStatement(bool filteredCount) const;
     // Counts here what is not counted yet; false, the reason kept, when a count failed.
     bool countMissing() const;
     void reshape(const Shape &wanted);
@@ -189,6 +189,8 @@ private:
     static bool isFiltered(const Shape &shape);
     // The condition that the column's cell holds a text (bound to its ?), letter case as typed.
     static QString containsText(const QString &column);
+    // The column's cells as text the way the table shows them, for a filter to search.
+    QString shownText(int col) const;
     bool fetchWindow(int window) const;
     void storeWindow(int window, const DbRows &rows) const;
     const QStringList *storedRow(int row) const;

@@ -1001,6 +1001,14 @@ Reason: %1</translation>
         <source>选中的第%1条已不是表格中显示的记录（记录可能已被其他操作删除、增加或修改），未做任何修改。请重新查询。</source>
         <translation>Selected row %1 is no longer the record the table showed (records may have been deleted, added or changed by someone else); nothing was changed. Please search again.</translation>
     </message>
+    <message>
+        <source>选中的单元格都是空的，未做任何修改。</source>
+        <translation>All selected cells are empty; nothing was changed.</translation>
+    </message>
+    <message>
+        <source>表格显示之后已有记录被其他操作增加或删除，未做任何修改。请重新查询。</source>
+        <translation>Records were added or deleted by another operation since the table was shown; nothing was changed. Please search again.</translation>
+    </message>
 </context>
 <context>
     <name>OrvDbDesign</name>
