@@ -261,7 +261,7 @@ QString OrvTableModel::shownText(int col) const
     // A server writes a decimal with every digit of its scale (1.5000); the table shows the number
     // (1.5), as SQLite stores it.
     const ColMgrData &column = m_def.columns.at(col);
-    if (column.kind.type() != ColumnKind::Decimal)
+    if (column.kind.type() != ColumnKind::Decimal || column.kind.scale() == 0)
         return column.sqlName;
     const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     if (DbConnection::isPostgres(db))
