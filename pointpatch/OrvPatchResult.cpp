@@ -1,5 +1,6 @@
 #include "OrvPatchResult.h"
 
+#include "NumberCellDelegate.h"
 #include "OrvTableDataMgr.h"
 #include "PatchRecords.h"
 
@@ -19,6 +20,7 @@ OrvPatchResult::OrvPatchResult(QTableView *view)
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSortingEnabled(true);
+    m_view->setItemDelegate(new NumberCellDelegate(m_view));
     m_view->installEventFilter(this);
 }
 

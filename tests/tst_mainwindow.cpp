@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -340,6 +343,40 @@ private slots:
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(proxy->index(0, desc).data().toString(), before);
 
+        // Taken back on the row it was made on, wherever a header click has moved that row.
+        const int id = model->findCol(QStringLiteral("REPORT_ID"));
+        const int last = proxy->rowCount() - 1;
+        QVERIFY(last >= 2);
+        const QString firstKey = proxy->index(0, id).data().toString();
+        const QString lastKey = proxy->index(last, id).data().toString();
+        const QString lastBefore = proxy->index(last, desc).data().toString();
+        // The first row, then the last, edited to the same text through the editor.
+        for (int row : {0, last}) {
+            view->setCurrentIndex(proxy->index(row, desc));
+            view->edit(proxy->index(row, desc));
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(editor);
+            editor->setText(QStringLiteral("同一个说明"));
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_COMPARE(proxy->index(row, desc).data().toString(), QStringLiteral("同一个说明"));
+        }
+        // The key column's header, clicked twice: the rows turn round.
+        view->sortByColumn(id, Qt::DescendingOrder);
+        QTRY_COMPARE(proxy->index(0, id).data().toString(), lastKey);
+        QCOMPARE(proxy->index(last, id).data().toString(), firstKey);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        const auto descOf = [&](const QString &key) {
+            for (int row = 0; row < proxy->rowCount(); ++row)
+                if (proxy->index(row, id).data().toString() == key)
+                    return proxy->index(row, desc).data().toString();
+            return QStringLiteral("<no row>");
+        };
+        QCOMPARE(QStringLiteral("last row: %1, first row: %2").arg(descOf(lastKey), descOf(firstKey)),
+                 QStringLiteral("last row: %1, first row: 同一个说明").arg(lastBefore));
+        page->onRevert();
+        view->sortByColumn(id, Qt::AscendingOrder);
+
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(page->findChild<QLineEdit *>()->hasFocus());
         QStringList menu;
@@ -603,6 +640,207 @@ private slots:
         QCOMPARE(browser.pointTable()->item(0, 3)->text(), QString());
         browser.setPointValueEnable(true);
         QVERIFY(browser.pointTable()->item(0, 3)->text().contains(QStringLiteral("_Wh")));
+    }
+
+    // A decimal cell shows every digit the column stores: a coefficient of 1234.5678 is not
+    // 1234.57 on screen, nor 12345678.5 a 1.23457e+07.
+    void decimalCellsShowTheirDigits_data() { addBackendRows(); }
+    void decimalCellsShowTheirDigits()
+    {
+        QFETCH(Backend, backend);
+        QCOMPARE(openDemo(backend, QStringLiteral("mainwindow_digits"), *m_root), QString());
+        QStringList tags;
+        OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME"), tags);
+        QVERIFY(tags.size() >= 2);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET COEFF = 1234.5678, OFFSET_VALUE = -0.0001 WHERE TAG_NAME = '%1'").arg(tags.at(0)),
+                            QStringLiteral("UPDATE fes_analog SET COEFF = 12345678.5, OFFSET_VALUE = 0.1234 WHERE TAG_NAME = '%1'").arg(tags.at(1))}),
+                 QString());
+        OrvPropertyPage page({QStringLiteral("FES_ANALOG.xml")}, nullptr);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QTableView *view = page.view();
+        QAbstractItemModel *proxy = view->model();
+        OrvTableModel *model = page.currentModel();
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int coeff = model->findCol(QStringLiteral("COEFF"));
+        const int offset = model->findCol(QStringLiteral("OFFSET_VALUE"));
+        const auto onScreen = [view](const QModelIndex &index) {
+            const auto *delegate = qobject_cast<QStyledItemDelegate *>(view->itemDelegate(index));
+            return delegate ? delegate->displayText(shownData(index), view->locale()) : QStringLiteral("<no delegate>");
+        };
+        QCOMPARE(shownData(proxy->index(0, tag)).toString(), tags.at(0));
+        QStringList seen;
+        for (int row : {0, 1})
+            for (int col : {coeff, offset})
+                seen << onScreen(proxy->index(row, col));
+        QCOMPARE(seen.join(QLatin1String(" | ")), QStringLiteral("1234.5678 | -0.0001 | 12345678.5 | 0.1234"));
+    }
+
+    // The header's sort mark tells the order of the rows under it, on every tab of the page.
+    void sortMarkMatchesTheRowsOfEachTab()
+    {
+        writeDefinition(R"(<r><Item used="true" text="报表" id="PropertyPanel" param="REPORT_TYPE_INFO.xml;HMI_TYPE_INFO.xml"/></r>)");
+        MainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *page = qobject_cast<OrvPropertyPage *>(w.pages()->widget(0));
+        QTableView *view = page->view();
+        QHeaderView *header = view->horizontalHeader();
+        auto *tabs = page->findChild<QTabBar *>();
+        // Whether the rows shown follow the header's mark; the column texts top down when not.
+        const auto followsMark = [&](QString *texts) {
+            OrvTableModel *model = page->currentModel();
+            if (!QTest::qWaitFor([model] { return !model->isReading(); }, 10000))
+                return false;
+            QAbstractItemModel *proxy = view->model();
+            const int col = header->sortIndicatorSection();
+            const bool descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
+            QStringList cells;
+            for (int row = 0; row < proxy->rowCount(); ++row)
+                cells << shownData(proxy->index(row, col)).toString();
+            *texts = QStringLiteral("column %1 %2: %3").arg(col).arg(descending ? "desc" : "asc", cells.join(QLatin1String(" | ")));
+            QStringList ordered = cells;
+            std::sort(ordered.begin(), ordered.end(), [descending](const QString &a, const QString &b) {
+                return descending ? QString::compare(a, b) > 0 : QString::compare(a, b) < 0;
+            });
+            return cells == ordered;
+        };
+        QString texts;
+        view->sortByColumn(page->currentModel()->findCol(QStringLiteral("REPORT_DESC")), Qt::DescendingOrder);
+        QVERIFY2(followsMark(&texts), qPrintable(texts));
+        tabs->setCurrentIndex(1);
+        QVERIFY2(followsMark(&texts), qPrintable(QStringLiteral("HMI_TYPE_INFO ") + texts));
+        view->sortByColumn(page->currentModel()->findCol(QStringLiteral("HMI_NAME")), Qt::AscendingOrder);
+        QVERIFY2(followsMark(&texts), qPrintable(texts));
+        tabs->setCurrentIndex(0);
+        QVERIFY2(followsMark(&texts), qPrintable(QStringLiteral("REPORT_TYPE_INFO again ") + texts));
+    }
+
+    // A save that fails on a row another session deleted says which row, also when that row is
+    // out of sight (the filter leaves it out); the other edits stay.
+    void failedSaveNamesARowOutOfSight_data() { addBackendRows(); }
+    void failedSaveNamesARowOutOfSight()
+    {
+        QFETCH(Backend, backend);
+        QCOMPARE(openDemo(backend, QStringLiteral("mainwindow_conflict"), *m_root), QString());
+        OrvPropertyPage page({QStringLiteral("ANALOG.xml")}, nullptr);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        OrvTableModel *model = page.currentModel();
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const QString gone = model->getRowData(0).at(tag);
+        const QString kept = model->getRowData(1).at(tag);
+        QVERIFY(model->setData(model->index(0, desc), QStringLiteral("甲")));
+        QVERIFY(model->setData(model->index(1, desc), QStringLiteral("乙")));
+        page.findChild<QLineEdit *>()->setText(kept);
+        QTRY_VERIFY(model->filterText() == kept && !model->isReading() && model->matchingRows() >= 1);
+        for (int row = 0; row < page.view()->model()->rowCount(); ++row)
+            QVERIFY(shownData(page.view()->model()->index(row, tag)).toString() != gone);
+        QCOMPARE(runOnLink({QStringLiteral("DELETE FROM analog WHERE TAG_NAME = '%1'").arg(gone)}), QString());
+        QString box;
+        answerMessageBox(&box);
+        page.onSave();
+        QVERIFY(model->hasPendingChanges());
+        QVERIFY2(box.startsWith(QStringLiteral("保存失败|")), qPrintable(box));
+        QVERIFY2(box.contains(gone) || page.statusText().contains(gone),
+                 qPrintable(QStringLiteral("box: %1\nstatus: %2").arg(box, page.statusText())));
+        page.onRevert();
+    }
+
+    // "全部列" are the columns the page lists: a text held only by a column kept out of sight
+    // leaves every row out.
+    void filterOfAllColumnsSearchesTheColumnsInSight()
+    {
+        QStringList tags;
+        OrvDbDesign().getOneColumnResult(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME"), tags);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE analog SET RAW_CODE = 'ZQXJ-7' WHERE TAG_NAME = '%1'").arg(tags.value(0))}), QString());
+        OrvPropertyPage page({QStringLiteral("ANALOG.xml")}, nullptr);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        OrvTableModel *model = page.currentModel();
+        const int raw = model->findCol(QStringLiteral("RAW_CODE"));
+        QVERIFY(page.view()->isColumnHidden(raw));
+        auto *columns = page.findChild<QComboBox *>();
+        QCOMPARE(columns->currentText(), QStringLiteral("全部列"));
+        QCOMPARE(columns->findData(raw), -1);
+        page.findChild<QLineEdit *>()->setText(QStringLiteral("zqxj-7"));
+        QTRY_VERIFY(!model->isReading() && model->filterText() == QStringLiteral("zqxj-7") && model->matchingRows() >= 0);
+        QCOMPARE(page.view()->model()->rowCount(), 0);
+    }
+
+    // The type box narrows the points of a search to that type, rather than throwing the search away.
+    void pointBrowserTypeNarrowsTheSearch()
+    {
+        orvDevPointWidget browser;
+        browser.setPointValueEnable(false);
+        browser.findChild<QLineEdit *>()->setText(QStringLiteral("QF01"));
+        browser.onSearch();
+        QTableWidget *points = browser.pointTable();
+        const int all = points->rowCount();
+        QStringList analogs;
+        for (int row = 0; row < all; ++row)
+            if (points->item(row, 0)->data(Qt::UserRole).toInt() == 1)
+                analogs << points->item(row, 1)->text();
+        QVERIFY(!analogs.isEmpty() && analogs.size() < all);
+        auto *type = browser.findChild<QComboBox *>();
+        type->setCurrentIndex(type->findData(1));
+        QStringList shown;
+        for (int row = 0; row < points->rowCount(); ++row)
+            shown << points->item(row, 1)->text();
+        QCOMPARE(shown, analogs);
+    }
+
+    // The search finds a tag or description whatever the letter case typed, on every database.
+    void pointBrowserSearchIgnoresLetterCase_data() { addBackendRows(); }
+    void pointBrowserSearchIgnoresLetterCase()
+    {
+        QFETCH(Backend, backend);
+        QCOMPARE(openDemo(backend, QStringLiteral("mainwindow_browser"), *m_root), QString());
+        orvDevPointWidget browser;
+        browser.setPointValueEnable(false);
+        QStringList found;
+        for (const char *text : {"QF01.I", "qf01.i", "Qf01.I"}) {
+            browser.findChild<QLineEdit *>()->setText(QLatin1String(text));
+            browser.onSearch();
+            found << QStringLiteral("%1=%2").arg(QLatin1String(text)).arg(browser.pointTable()->rowCount());
+        }
+        QCOMPARE(found, (QStringList{"QF01.I=18", "qf01.i=18", "Qf01.I=18"}));
+    }
+
+    // Saved at the end of a long table, the page stays where it was: the edited row in sight
+    // and still the current cell, showing the value stored.
+    void saveKeepsTheEditedRowInSight_data() { addBackendRows(); }
+    void saveKeepsTheEditedRowInSight()
+    {
+        QFETCH(Backend, backend);
+        QCOMPARE(openDemo(backend, QStringLiteral("mainwindow_far"), *m_root, DemoOptions::forPointCount(1200)), QString());
+        OrvPropertyPage page({QStringLiteral("ANALOG.xml")}, nullptr);
+        page.resize(1000, 600);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        OrvTableModel *model = page.currentModel();
+        QTableView *view = page.view();
+        QAbstractItemModel *proxy = view->model();
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        QTRY_VERIFY(model->matchingRows() > 3 * OrvTableModel::WindowRows);
+        const int last = proxy->rowCount() - 1;
+        view->scrollToBottom();
+        const QString key = shownData(proxy->index(last, tag)).toString();
+        view->setCurrentIndex(proxy->index(last, desc));
+        QVERIFY(proxy->setData(proxy->index(last, desc), QStringLiteral("末行改过")));
+        page.onSave();
+        QVERIFY2(page.statusText().contains(QStringLiteral("已保存")), qPrintable(page.statusText()));
+        QTRY_VERIFY(!model->isReading() && model->matchingRows() == last + 1);
+        QTest::qWait(50);
+        const int top = view->rowAt(0);
+        const int bottom = view->rowAt(view->viewport()->height() - 1);
+        QVERIFY2(top <= last && (bottom < 0 || bottom >= last) && view->currentIndex() == proxy->index(last, desc),
+                 qPrintable(QStringLiteral("rows %1 to %2 in sight, current row %3; the edited one is row %4")
+                                .arg(top).arg(bottom).arg(view->currentIndex().row()).arg(last)));
+        QCOMPARE(shownData(proxy->index(last, tag)).toString(), key);
+        QCOMPARE(shownData(proxy->index(last, desc)).toString(), QStringLiteral("末行改过"));
     }
 };
 

@@ -574,6 +574,39 @@ private slots:
         QVERIFY(!other.entered && !other.dropped);
     }
 
+
+    // The rows may come in another order while the confirmation is up (the read of a header
+    // click made just before the drop): no other row than the one the box named is linked.
+    void dropLinksNoOtherRowThanTheBoxNamed_data() { addBackendRows(); }
+    void dropLinksNoOtherRowThanTheBoxNamed()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QString key = QStringLiteral("analog.STA01.PSCADA1_QF01.Ia");
+        const QString fes = kRtu1 + QStringLiteral(".QF01_Ib");
+        const QString linkedTo = QStringLiteral("SELECT KEY_ID_TAG FROM analog_map_to_fes WHERE FES_TAG = ? ORDER BY KEY_ID_TAG");
+        QStringList before;
+        OrvDbDesign().getOneColumnResult(linkedTo, {fes}, before);
+        MapPage map;
+        OrvTableModel *model = map.page.currentModel();
+        const QPoint pos = map.rowPos(key);
+        QVERIFY(pos.y() >= 0);
+        map.page.view()->sortByColumn(model->findCol(QStringLiteral("KEY_ID_TAG")), Qt::DescendingOrder);
+        QString question, refusal;
+        answerWith(QMessageBox::Yes, &question, [&] {
+            if (!QTest::qWaitFor([model] { return !model->isReading(); }, 10000))
+                qWarning("the new order never came");
+            answerMessageBox(&refusal);
+        });
+        std::unique_ptr<QMimeData> mime(payloadOf({"fes_analog;" + fes + ";B相电流"}));
+        QVERIFY(!dropOnto(map.viewport(), pos, mime.get()).dropped);
+        QVERIFY2(question.contains(key), qPrintable(question));
+        QVERIFY2(refusal.contains(QStringLiteral("重新拖入")), qPrintable(refusal));
+        QStringList after;
+        OrvDbDesign().getOneColumnResult(linkedTo, {fes}, after);
+        QCOMPARE(after, before);
+        QVERIFY(!model->hasPendingChanges());
+    }
 };
 
 QTEST_MAIN(PointSearchTest)

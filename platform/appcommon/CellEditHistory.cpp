@@ -6,7 +6,7 @@
 #include <QTableView>
 
 CellEditHistory::CellEditHistory(QTableView *view)
-    : QStyledItemDelegate(view)
+    : NumberCellDelegate(view)
     , m_view(view)
 {
     view->setItemDelegate(this);
@@ -22,22 +22,26 @@ void CellEditHistory::setModelData(QWidget *editor, QAbstractItemModel *model, c
     // The source index stays valid though the proxy may have moved the row by its sort.
     const QString after = cell.data(Qt::EditRole).toString();
     if (table && after != before)
-        m_edits.append({table, cell.row(), cell.column(), before, after});
-}
-
-bool CellEditHistory::stillPending(const Edit &edit) const
-{
-    return edit.model && edit.model->isEdited(edit.row, edit.column)
-        && edit.model->index(edit.row, edit.column).data(Qt::EditRole).toString() == edit.after;
+        m_edits.append({table, table->rowId(cell.row()), cell.column(), before, after});
 }
 
 bool CellEditHistory::undoLast()
 {
     while (!m_edits.isEmpty()) {
-        const Edit edit = m_edits.takeLast();
-        if (!stillPending(edit))
+        const Edit edit = m_edits.last();
+        // Saved, reverted or reloaded since: passed over.
+        if (!edit.model || !edit.model->isEditedKey(edit.rowId, edit.column)) {
+            m_edits.removeLast();
             continue;
-        const QModelIndex cell = edit.model->index(edit.row, edit.column);
+        }
+        // A row out of sight (filtered out, or not read) keeps its edit until it is shown again.
+        const int row = edit.model->rowOfKey(edit.rowId);
+        if (row < 0)
+            return false;
+        m_edits.removeLast();
+        const QModelIndex cell = edit.model->index(row, edit.column);
+        if (cell.data(Qt::EditRole).toString() != edit.after)
+            continue;
         if (!edit.model->setData(cell, edit.before))
             return false;
         if (const auto *proxy = qobject_cast<const QAbstractProxyModel *>(m_view->model()))

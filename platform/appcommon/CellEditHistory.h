@@ -1,7 +1,8 @@
 #pragma once
 
+#include "NumberCellDelegate.h"
+
 #include <QPointer>
-#include <QStyledItemDelegate>
 #include <QVector>
 
 class OrvTableModel;
@@ -9,7 +10,7 @@ class QTableView;
 
 // The cell edits made in a page's table, in order, so that the last one not yet saved can be
 // taken back (Ctrl+Z). Saved, reverted or reloaded edits are passed over.
-class CellEditHistory : public QStyledItemDelegate
+class CellEditHistory : public NumberCellDelegate
 {
     Q_OBJECT
 public:
@@ -20,15 +21,15 @@ public:
     bool undoLast();
 
 private:
+    // By the row's key: a sort or a filter moves the row.
     struct Edit
     {
         QPointer<OrvTableModel> model;
-        int row;
+        QString rowId;
         int column;
         QString before;
         QString after;
     };
-    bool stillPending(const Edit &edit) const;
 
     QTableView *m_view;
     mutable QVector<Edit> m_edits;

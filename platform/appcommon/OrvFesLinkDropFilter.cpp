@@ -119,8 +119,15 @@ bool OrvFesLinkDropFilter::link(const QByteArray &payload, OrvTableModel *model,
         refuse(tr("前置测点 %1 在%2中不存在").arg(point.tag, shownName(fesTable)));
         return false;
     }
+    // The rows may come in another order while the question is up (a header click read off
+    // the GUI thread): only the row it named is linked.
+    const QStringList named = model->getRowData(row);
     if (!confirm(model, row, point, place))
         return false;
+    if (model->getRowData(row) != named) {
+        refuse(tr("确认期间表格已重新排列，未关联前置测点 %1，请重新拖入").arg(point.tag));
+        return false;
+    }
 
     if (!model->setData(model->index(row, fesCol), point.tag) || !model->setData(model->index(row, rtuCol), place.text(0, 0))) {
         model->revertChanges();

@@ -185,6 +185,11 @@ void OrvPropertyPage::showModel(OrvTableModel *model)
     model->setFilter(m_filter->text(), -1);
     refreshIfStale(model);
     m_proxy->setSourceModel(model);
+    {
+        // The header shows this table's order; setting it must not sort again.
+        const QSignalBlocker quiet(m_view->horizontalHeader());
+        m_view->horizontalHeader()->setSortIndicator(model->sortColumn(), model->sortOrder());
+    }
     const QList<int> shown = model->getShowCol(false);
     m_filterColumn->blockSignals(true);
     m_filterColumn->clear();

@@ -902,6 +902,15 @@ QString textOrder(const QSqlDatabase &db, const QString &expression)
     return QStringLiteral("COALESCE(CAST(%1 AS TEXT), '')").arg(expression);
 }
 
+QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression)
+{
+    if (isMySql(db))
+        return QStringLiteral("%1 COLLATE utf8mb4_general_ci LIKE ?").arg(expression);
+    if (isPostgres(db))
+        return QStringLiteral("%1 ILIKE ?").arg(expression);
+    return QStringLiteral("%1 LIKE ?").arg(expression); // SQLite's ignores the case of Latin letters
+}
+
 std::function<void()> statementCanceller(const QSqlDatabase &db)
 {
     if (sqlite3 *sqlite = sqliteHandle(db))
@@ -962,6 +971,17 @@ QString callFailure(const QSqlDatabase &db, const ResponseGuard &guard, const QS
     return errorText(error);
 }
 
+// "sql\n值: a, NULL, b": a statement with the values it was given for its ?.
+QString withValues(const QString &sql, const QVariantList &values)
+{
+    if (values.isEmpty())
+        return sql;
+    QStringList texts;
+    for (const QVariant &v : values)
+        texts.append(v.isNull() ? QStringLiteral("NULL") : v.toString());
+    return sql + QObject::tr("\n值: %1").arg(texts.join(QLatin1String(", ")));
+}
+
 } // namespace
 
 BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const std::function<void(int)> &progress)
@@ -998,11 +1018,13 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
             db.rollback();
             result.failedIndex = i;
             result.changedNothing = reason.isEmpty();
+            // The values bound say which row it was: the statement alone names none.
+            const QString said = withValues(sql, write.boundValues());
             result.error = reason.isEmpty()
-                ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(sql)
+                ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(said)
                 : result.linkLost
-                ? QObject::tr("第%1条语句执行时数据库连接中断，事务没有提交，全部修改均未生效。\n语句: %2\n原因: %3").arg(i + 1).arg(sql, reason)
-                : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(sql, reason);
+                ? QObject::tr("第%1条语句执行时数据库连接中断，事务没有提交，全部修改均未生效。\n语句: %2\n原因: %3").arg(i + 1).arg(said, reason)
+                : QObject::tr("第%1条语句执行失败，全部修改已撤销。\n语句: %2\n原因: %3").arg(i + 1).arg(said, reason);
             return result;
         }
         result.rowsChanged += rows;

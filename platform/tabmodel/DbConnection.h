@@ -116,6 +116,8 @@ QString serverInUse(const QSqlDatabase &db);
 // compares texts (by code point, NULL as the empty text, trailing blanks counted).
 QString concat(const QSqlDatabase &db, const QStringList &parts);
 QString textOrder(const QSqlDatabase &db, const QString &expression);
+// "expression LIKE ?" with letter case ignored the database's way, whatever the column's collation.
+QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression);
 
 // Something that stops the statement the connection is running, callable from another thread
 // (on a server, the GUI thread's link asks the server to cancel it); empty when there is none.

@@ -234,10 +234,14 @@ OrvTableModel::Query OrvTableModel::filtered(const Shape &shape, bool withFilter
     if (!m_condition.isEmpty())
         parts.append(QLatin1Char('(') + m_condition + QLatin1Char(')'));
     if (withFilter && !shape.filterText.isEmpty()) {
+        // Every column shown: a text in a column kept out of sight would leave rows in for no
+        // cell the user sees.
+        QList<int> searched = shape.filterColumn >= 0 ? QList<int>{shape.filterColumn} : m_def.columns.getShowCol(false);
+        if (searched.isEmpty())
+            searched = m_def.columns.getShowCol(true);
         QStringList columns;
-        for (int col = 0; col < m_def.columns.size(); ++col)
-            if (shape.filterColumn < 0 || col == shape.filterColumn)
-                columns.append(shownText(col));
+        for (int col : qAsConst(searched))
+            columns.append(shownText(col));
         parts.append(textMatch(columns, shape.filterText, &query.values));
     }
     if (withFilter) {
@@ -858,6 +862,12 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     return true;
 }
 
+QString OrvTableModel::rowId(int row) const
+{
+    const QStringList *stored = storedRow(row);
+    return stored ? keyId(*stored) : QString();
+}
+
 int OrvTableModel::rowOfKey(const QString &id) const
 {
     for (auto it = m_windows.constBegin(); it != m_windows.constEnd(); ++it)
@@ -944,11 +954,32 @@ QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
         }
         return result.error;
     }
-    // What was saved is what the database now holds: read it again, in the same order.
+    // What was saved is what the database now holds: read it again, in the same order. Rows an
+    // edit cannot have moved stay where they are, and the view with them.
+    const bool inPlace = editsKeepPlaces();
     m_edits.clear();
-    reread(false);
+    if (inPlace)
+        rereadInPlace();
+    else
+        reread(false);
     m_generation = OrvTableDataMgr::getInstance()->dataGeneration();
     return QString();
+}
+
+bool OrvTableModel::editsKeepPlaces() const
+{
+    const QList<int> keys = m_def.columns.primaryKeyCols();
+    const auto filters = [this](int col) {
+        if (!m_shape.filterText.isEmpty() && (m_shape.filterColumn < 0 || m_shape.filterColumn == col))
+            return true;
+        return std::any_of(m_shape.columnTexts.begin(), m_shape.columnTexts.end(),
+                           [col](const ColumnText &t) { return t.column == col && !t.text.isEmpty(); });
+    };
+    for (const RowEdit &edit : m_edits)
+        for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it)
+            if (it.key() == m_shape.sortColumn || keys.contains(it.key()) || filters(it.key()))
+                return false;
+    return true;
 }
 
 QPair<int, int> OrvTableModel::failedCell() const

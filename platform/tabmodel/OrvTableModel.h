@@ -46,8 +46,8 @@ public:
     bool isLoaded() const { return m_loaded; }
     quint64 loadedGeneration() const { return m_generation; }
 
-    // The rows in the header's order, and only those whose cell in column (every column when -1)
-    // holds the text, letter case ignored: both are part of the query. Unsaved edits stay.
+    // The rows in the header's order, and only those whose cell in column (every column shown
+    // when -1) holds the text, letter case ignored: both are part of the query. Unsaved edits stay.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     void setFilter(const QString &text, int column);
     QString filterText() const { return m_wanted.filterText; }
@@ -60,6 +60,7 @@ public:
     };
     void setColumnTexts(const QVector<ColumnText> &texts);
     int sortColumn() const { return m_wanted.sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_wanted.sortOrder; }
     // A table on screen reads another order or filter off this thread: its rows are those of
     // the last order and filter until the new ones come (countsChanged says when).
     bool isReading() const { return m_reading; }
@@ -121,6 +122,12 @@ public:
     bool hasPendingChanges() const { return !m_edits.isEmpty(); }
     // Whether the cell holds an edit not yet saved.
     bool isEdited(int row, int column) const;
+    // A row by its stored key, which a sort or filter does not change: its id (empty for a row
+    // not held), whether the column of the row with that id holds an edit, and the row held with
+    // it (-1 when none is).
+    QString rowId(int row) const;
+    bool isEditedKey(const QString &id, int column) const { return m_edits.value(id).stored.contains(column); }
+    int rowOfKey(const QString &id) const;
     // The same for the row as shown, never read at once (a row that awaits its read is judged by
     // what it held before, one that shows nothing yet is not edited); *stored: the value the
     // database held for the cell; *failed: whether the last save failed on it.
@@ -207,9 +214,10 @@ private:
     QStringList keyOf(const QStringList &row) const;
     // The row's cells with its edits.
     QStringList currentRow(int row) const;
-    int rowOfKey(const QString &id) const;
     QList<SqlWrite> pendingWrites() const;
     QString finishSave(const DbConnection::BatchResult &result);
+    // Whether the pending edits leave every row in its place: none is of the order, the key or a filter.
+    bool editsKeepPlaces() const;
     // The condition that a cell of the columns holds the text; the values it binds go to values.
     QString textMatch(const QStringList &columns, const QString &text, QVariantList *values) const;
 

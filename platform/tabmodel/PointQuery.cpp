@@ -1,7 +1,10 @@
 #include "PointQuery.h"
 
+#include "DbConnection.h"
 #include "OrvDbDesign.h"
 #include "SqlText.h"
+
+#include <QSqlDatabase>
 
 namespace PointQuery {
 namespace {
@@ -44,7 +47,10 @@ DbRows devicePoints(const PointCatalogue::PointType &type, const QString &device
 DbRows matchingPoints(const PointCatalogue::PointType &type, const QString &text, int limit)
 {
     const QString pattern = orv_sql::likePattern(text);
-    return points(type, QStringLiteral("(TAG_NAME LIKE ? ESCAPE '%1' OR DESCRIPTION LIKE ? ESCAPE '%1')").arg(QLatin1Char(orv_sql::LikeEscape)),
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    const QString escape = QStringLiteral(" ESCAPE '%1'").arg(QLatin1Char(orv_sql::LikeEscape));
+    return points(type, QStringLiteral("(%1%3 OR %2%3)").arg(DbConnection::likeIgnoringCase(db, QStringLiteral("TAG_NAME")),
+                                                             DbConnection::likeIgnoringCase(db, QStringLiteral("DESCRIPTION")), escape),
                   {pattern, pattern}, limit);
 }
 

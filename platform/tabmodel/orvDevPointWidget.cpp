@@ -93,7 +93,7 @@ orvDevPointWidget::orvDevPointWidget(QWidget *parent)
     connect(searchButton, &QPushButton::clicked, this, &orvDevPointWidget::onSearch);
     connect(m_tree, &QTreeWidget::itemExpanded, this, &orvDevPointWidget::onItemExpanded);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &orvDevPointWidget::onDeviceChanged);
-    connect(m_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &orvDevPointWidget::onDeviceChanged);
+    connect(m_type, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &orvDevPointWidget::onTypeChanged);
     connect(m_points, &QTableWidget::itemSelectionChanged, this, &orvDevPointWidget::onSelectionChanged);
     connect(m_points, &QTableWidget::itemDoubleClicked, this, &orvDevPointWidget::sigOk);
     connect(m_ok, &QPushButton::clicked, this, &orvDevPointWidget::sigOk);
@@ -168,6 +168,7 @@ void orvDevPointWidget::onItemExpanded(QTreeWidgetItem *item)
 
 void orvDevPointWidget::onDeviceChanged()
 {
+    m_searched = false;
     const QTreeWidgetItem *item = m_tree->currentItem();
     if (!item || item->data(0, LevelRole).toInt() != DeviceLevel) {
         m_points->setRowCount(0);
@@ -185,7 +186,16 @@ void orvDevPointWidget::onSearch()
         onDeviceChanged();
         return;
     }
+    m_searched = true;
     showPoints([&text](const PointType &type, int limit) { return PointQuery::matchingPoints(type, text, limit); });
+}
+
+void orvDevPointWidget::onTypeChanged()
+{
+    if (m_searched)
+        onSearch();
+    else
+        onDeviceChanged();
 }
 
 void orvDevPointWidget::showPoints(const std::function<DbRows(const PointType &, int)> &read)

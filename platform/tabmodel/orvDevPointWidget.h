@@ -46,6 +46,8 @@ signals:
 private slots:
     void onItemExpanded(QTreeWidgetItem *item);
     void onDeviceChanged();
+    // The type chosen narrows what is shown: the search's points, or the device's.
+    void onTypeChanged();
     void onSelectionChanged();
 
 private:
@@ -63,4 +65,5 @@ private:
     QLabel *m_summary = nullptr;
     QPushButton *m_ok = nullptr;
     bool m_showValues = true;
+    bool m_searched = false; // the points shown are a search's, not the device's
 };

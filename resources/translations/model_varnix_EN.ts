@@ -1084,6 +1084,10 @@ Currently linked front-end point: %5</translation>
         <source>请注意：</source>
         <translation>Please note:</translation>
     </message>
+    <message>
+        <source>确认期间表格已重新排列，未关联前置测点 %1，请重新拖入</source>
+        <translation>The table was reordered while you confirmed; front-end point %1 was not linked. Please drop it again</translation>
+    </message>
 </context>
 <context>
     <name>OrvFesPointDlg</name>
@@ -1764,6 +1768,12 @@ Reason: %3</translation>
     <message>
         <source>服务器没有出示证书</source>
         <translation>the server presented no certificate</translation>
+    </message>
+    <message>
+        <source>
+值: %1</source>
+        <translation>
+Values: %1</translation>
     </message>
 </context>
 <context>
