@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace {
@@ -33,6 +35,13 @@ bool sameValue(const ColumnKind &kind, const QString &stored, const QString &val
     if (stored == value || stored.isEmpty() || value.isEmpty() || !kind.isNumeric())
         return stored == value;
     bool storedOk = false, valueOk = false;
+    // Digit for digit: a double holds no more than 15 or 16 of a 64-bit count's 19.
+    if (kind.isInteger()) {
+        const qlonglong a = stored.toLongLong(&storedOk);
+        const qlonglong b = value.toLongLong(&valueOk);
+        if (storedOk && valueOk)
+            return a == b;
+    }
     const double a = stored.toDouble(&storedOk);
     const double b = value.toDouble(&valueOk);
     return storedOk && valueOk && std::fabs(a - b) <= 1e-14 * qMax(std::fabs(a), std::fabs(b));
@@ -70,7 +79,11 @@ ImportPlan ImportPlan::build(const TableDefinition &definition, const QVector<Cs
         keys.append(row.key.contains(QString()) ? QString() : row.key.join(kKeySeparator));
     markDuplicates(fileRows, keys);
     plan.compareWithTable(fileRows, keys, table);
-    if (options.deleteMissing)
+    // A refused row may be a stored row whose key was written wrongly ("7 ", "7.0"): rows
+    // missing from the file are then not deleted, lest those be.
+    const bool refused = std::any_of(fileRows.cbegin(), fileRows.cend(), [](const Row &row) { return row.kind == Refused; });
+    plan.m_deletionsWithheld = options.deleteMissing && refused;
+    if (options.deleteMissing && !refused)
         plan.addDeleted(table, QSet<QString>(keys.begin(), keys.end()));
     for (const Row &row : qAsConst(fileRows))
         plan.addRow(row);
@@ -221,8 +234,9 @@ QString ImportPlan::kindName(Kind kind)
 
 QString ImportPlan::summary() const
 {
-    return tr("新增 %1　修改 %2（%3 个单元格）　未变 %4　拒绝 %5　删除 %6")
-        .arg(count(New)).arg(count(Changed)).arg(changedCells()).arg(count(Unchanged)).arg(count(Refused)).arg(count(Deleted));
+    const QString counts = tr("新增 %1　修改 %2（%3 个单元格）　未变 %4　拒绝 %5　删除 %6")
+                               .arg(count(New)).arg(count(Changed)).arg(changedCells()).arg(count(Unchanged)).arg(count(Refused)).arg(count(Deleted));
+    return m_deletionsWithheld ? counts + tr("（文件中有被拒绝的行，表中缺少的行不删除）") : counts;
 }
 
 QString ImportPlan::describe(const Row &row) const

@@ -84,4 +84,5 @@ private:
     QVector<Row> m_rows;
     int m_counts[KindCount] = {};
     int m_changedCells = 0;
+    bool m_deletionsWithheld = false; // rows were refused: none is deleted for being missing
 };

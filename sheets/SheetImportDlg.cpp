@@ -86,7 +86,9 @@ void SheetImportDlg::onBrowse()
 
 void SheetImportDlg::onSourceChanged()
 {
-    // What is shown no longer belongs to the table and file named above.
+    // What is shown no longer belongs to the table and file named above, nor does what was
+    // read: nothing is planned again from it until they are read.
+    m_file = CsvFile();
     m_planned = false;
     m_preview->setPlan(nullptr);
     say(QString(), false);

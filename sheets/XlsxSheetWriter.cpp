@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <xlsxwriter.h>
 
@@ -20,15 +21,32 @@ QString tr(const char *text)
     return QCoreApplication::translate("XlsxSheetWriter", text);
 }
 
-// A worksheet name may not hold []:*?/\ and has at most 31 characters.
+// A worksheet name may not hold []:*?/\, begin or end with an apostrophe, nor have more than
+// 31 characters.
 QByteArray worksheetName(const QString &wanted)
 {
     QString name;
     for (const QChar c : wanted)
         if (!QStringLiteral("[]:*?/\\").contains(c))
             name += c;
-    name = name.left(31).trimmed();
+    name = name.left(31);
+    const QRegularExpression ends(QStringLiteral("^['\\s]+|['\\s]+$"));
+    name.remove(ends);
     return (name.isEmpty() ? QStringLiteral("Sheet1") : name).toUtf8();
+}
+
+// A text as the file must hold it to be read back the same: a reader takes _xHHHH_ for the
+// character it names, so such a text has its underscore escaped, and a NUL, which would end
+// the C string, is written the same way.
+QByteArray xlsxText(const QString &text)
+{
+    if (!text.contains(QLatin1String("_x")) && !text.contains(QChar(0)))
+        return text.toUtf8();
+    static const QRegularExpression escapeLike(QStringLiteral("(_x[0-9A-Fa-f]{4}_)"));
+    QString escaped = text;
+    escaped.replace(escapeLike, QStringLiteral("_x005F\\1"));
+    escaped.replace(QChar(0), QLatin1String("_x0000_"));
+    return escaped.toUtf8();
 }
 
 QVector<double> columnWidths(const SheetData &data, const QVector<SheetColumn> &columns, bool namesOnly)
@@ -86,11 +104,11 @@ void writeHeader(lxw_worksheet *sheet, const QVector<SheetColumn> &columns, bool
     lxw_row_t row = 0;
     if (!namesOnly) {
         for (int c = 0; c < columns.size(); ++c)
-            worksheet_write_string(sheet, row, lxw_col_t(c), columns.at(c).description.toUtf8().constData(), format);
+            worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(columns.at(c).description).constData(), format);
         ++row;
     }
     for (int c = 0; c < columns.size(); ++c)
-        worksheet_write_string(sheet, row, lxw_col_t(c), columns.at(c).name.toUtf8().constData(), format);
+        worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(columns.at(c).name).constData(), format);
 }
 
 QString writeRows(lxw_worksheet *sheet, const SheetData &data, const QVector<SheetColumn> &columns, lxw_row_t first,
@@ -110,7 +128,7 @@ QString writeRows(lxw_worksheet *sheet, const SheetData &data, const QVector<She
             if (text.size() > MaxCellChars)
                 return tr("第 %1 行“%2”列的文本超过 %3 个字符，XLSX 单元格放不下；请导出为 CSV")
                     .arg(r + 1).arg(columns.at(c).description).arg(MaxCellChars);
-            worksheet_write_string(sheet, row, lxw_col_t(c), text.toUtf8().constData(), formats.text);
+            worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(text).constData(), formats.text);
         }
     }
     return QString();
@@ -131,6 +149,8 @@ QString write(const SheetData &data, bool namesOnly, const QString &sheetName, c
     if (!workbook.book())
         return tr("无法创建 XLSX 文件 %1").arg(path);
     lxw_worksheet *sheet = workbook_add_worksheet(workbook.book(), worksheetName(sheetName).constData());
+    if (!sheet)
+        return tr("无法在 XLSX 文件中建立工作表“%1”").arg(QString::fromUtf8(worksheetName(sheetName)));
     Formats formats{workbook_add_format(workbook.book()), workbook_add_format(workbook.book())};
     format_set_bold(formats.header);
     format_set_bottom(formats.header, LXW_BORDER_THIN);

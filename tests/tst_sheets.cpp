@@ -311,6 +311,7 @@ private slots:
         QVERIFY(!SheetExport::writeFile(sheet, m_root->file(QStringLiteral("no/such/dir/x.csv")), SheetExport::Options()).isEmpty());
     }
 
+
     // ---- Reading -------------------------------------------------------------------------
 
     void encodings_data()
@@ -570,6 +571,104 @@ private slots:
         QCOMPARE(tableTexts(kTable), before);
     }
 
+
+    // ---- Faithful values and a dialog that follows its choices ---------------------------
+
+    // A spreadsheet keeps 15 digits, the database keeps every digit of a bigint: a change in the
+    // last digits is a change.
+    void integersCompareDigitForDigit_data() { addBackendRows(); }
+    void integersCompareDigitForDigit()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QString table = QStringLiteral("fes_accuml");
+        const QList<QStringList> rows = tableTexts(table);
+        QVERIFY(rows.size() >= 2);
+        const QString a = rows.at(0).at(0), b = rows.at(1).at(0);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_accuml SET FULL_VALUE = 1234567890123456789 WHERE TAG_NAME = '%1'").arg(a),
+                            QStringLiteral("UPDATE fes_accuml SET FULL_VALUE = 9007199254740993 WHERE TAG_NAME = '%1'").arg(b)}),
+                 QString());
+        const ImportPlan plan = planFor(table, "TAG_NAME,FULL_VALUE\r\n" + a.toUtf8() + ",1234567890123456788\r\n"
+                                                   + b.toUtf8() + ",9007199254740992\r\n");
+        QCOMPARE(plan.count(ImportPlan::Changed), 2);
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        const int full = definitionOf(table).columns.findCol(QStringLiteral("FULL_VALUE"));
+        QCOMPARE(tableTexts(table).at(0).at(full), QStringLiteral("1234567890123456788"));
+        QCOMPARE(tableTexts(table).at(1).at(full), QStringLiteral("9007199254740992"));
+    }
+
+    // A row of the file refused for the way its key is written is still a row of the file: the
+    // table's row of that key is not among those the file no longer has.
+    void deleteMissingSparesRowsTheFileRefused_data() { addBackendRows(); }
+    void deleteMissingSparesRowsTheFileRefused()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QString table = QStringLiteral("rm_role_def");
+        const QList<QStringList> before = tableTexts(table);
+        QVERIFY(before.size() >= 3);
+        QStringList lines = csvLines(exportedCsv(table));
+        setField(lines, 2, 0, before.at(0).at(0) + QLatin1Char(' '));   // a blank typed after it
+        setField(lines, 3, 0, before.at(1).at(0) + QStringLiteral(".0")); // as a number format writes it
+        const ImportPlan plan = planFor(table, joinedCsv(lines), true);
+        QCOMPARE(plan.count(ImportPlan::Refused), 2);
+        QCOMPARE(plan.count(ImportPlan::Deleted), 0);
+        QVERIFY2(plan.summary().contains(QStringLiteral("不删除")), qPrintable(plan.summary()));
+        // What the dialog and --skip-refused write: the accepted rows.
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        QCOMPARE(tableTexts(table), before);
+    }
+
+    // Texts a spreadsheet program reads back otherwise, and characters cut off where the text is
+    // handed to the library, are written so that they read back as they were, or refused.
+    void xlsxTextsReadBackAsStored()
+    {
+        TextSheet sheet({column("标签名", "TAG_NAME"), column("描述", "DESCRIPTION")});
+        sheet.append({"A", "_x0041_"});
+        sheet.append({"B", QString("n") + QChar(0) + QStringLiteral("ul")});
+        const QString path = m_root->file(QStringLiteral("texts.xlsx"));
+        SheetExport::Options options;
+        options.format = SheetExport::Format::Xlsx;
+        const QString error = SheetExport::writeFile(sheet, path, options);
+        if (!error.isEmpty()) {
+            QVERIFY2(error.contains(QStringLiteral("第 2 行")), qPrintable(error));
+            return;
+        }
+        const QString xml = sheetXml(path);
+        // An escape spelled out in a cell is itself escaped, else it reads as the character "A".
+        const QString escaped = QStringLiteral("<t>_x005F_x0041_</t>"), whole = QStringLiteral("<t>n_x0000_ul</t>");
+        QVERIFY2(xml.contains(escaped) && xml.contains(whole),
+                 qPrintable(xml.mid(xml.indexOf(QStringLiteral("<row r=\"3\""))).section(QStringLiteral("</sheetData>"), 0, 0)));
+    }
+
+
+    // The import dialog never applies a plan made for another table than the one it shows.
+    void importDialogAppliesOnlyWhatItShows()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QString path = m_root->file(QStringLiteral("offset.csv"));
+        // OFFSET_VALUE is a column of fes_analog; fes_accuml has no such column.
+        writeFile(path, "TAG_NAME,OFFSET_VALUE\r\nNEW.OFFSET,3\r\n");
+        SheetImportDlg dlg(kTable, nullptr);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
+        dlg.onRead();
+        QCOMPARE(dlg.plan().count(ImportPlan::New), 1);
+
+        const QList<QStringList> accumlBefore = tableTexts(QStringLiteral("fes_accuml"));
+        const QList<QStringList> analogBefore = tableTexts(kTable);
+        auto *tables = dlg.findChild<QComboBox *>(QStringLiteral("comboBoxTable"));
+        tables->setCurrentIndex(tables->findData(QStringLiteral("fes_accuml")));
+        QVERIFY(!dlg.canApply());
+        auto *deleteMissing = dlg.findChild<QCheckBox *>(QStringLiteral("checkBoxDeleteMissing"));
+        deleteMissing->setChecked(true);
+        deleteMissing->setChecked(false);
+        Boxes boxes;
+        dlg.onApply();
+        QCOMPARE(tableTexts(QStringLiteral("fes_accuml")), accumlBefore);
+        QCOMPARE(tableTexts(kTable), analogBefore);
+    }
+
+
     // ---- The command line ----------------------------------------------------------------
 
     void commandLine()
@@ -781,6 +880,22 @@ private slots:
         QCOMPARE(lines.at(1), QStringLiteral("time,outcome,account,action,table,key_column,key,column,old,new,reason,batch,link"));
         QCOMPARE(lines.size(), 5);
         QVERIFY(lines.at(3).contains(QStringLiteral(",rolled back,engineer,UPDATE,fes_analog,TAG_NAME,STA01.B,UNIT,,kV,")));
+    }
+
+    // Any text may name the worksheet: the export dialog passes what it exports, a table's
+    // description included.
+    void xlsxSheetNameFromAnyText()
+    {
+        TextSheet sheet(SheetData::textColumns({"描述"}, {"DESCRIPTION"}));
+        sheet.append({"x"});
+        const QString path = m_root->file(QStringLiteral("named.xlsx"));
+        SheetExport::Options options;
+        options.format = SheetExport::Format::Xlsx;
+        for (const QString &name : {QStringLiteral("'A'类测点（analog_a）"), QString(30, QLatin1Char('x')) + QStringLiteral("'s table")}) {
+            options.sheetName = name;
+            QCOMPARE(SheetExport::writeFile(sheet, path, options), QString());
+            QVERIFY(sheetXml(path).contains(QStringLiteral("<t>x</t>")));
+        }
     }
 };
 

@@ -490,6 +490,10 @@
         <source>表中有、文件中没有：将删除</source>
         <translation>In the table but not in the file: will be deleted</translation>
     </message>
+    <message>
+        <source>（文件中有被拒绝的行，表中缺少的行不删除）</source>
+        <translation> (the file has refused rows: rows missing from it are not deleted)</translation>
+    </message>
 </context>
 <context>
     <name>ImportPreviewModel</name>
@@ -2173,6 +2177,10 @@ Values: %1</translation>
     <message>
         <source>无法写入 XLSX 文件 %1: %2</source>
         <translation>Cannot write XLSX file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法在 XLSX 文件中建立工作表“%1”</source>
+        <translation>Cannot create the worksheet &quot;%1&quot; in the XLSX file</translation>
     </message>
 </context>
 <context>
