@@ -1,13 +1,14 @@
 #include "ImportPlan.h"
 
+#include "DbConnection.h"
 #include "SheetCells.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
+#include <QSqlDatabase>
 
 #include <algorithm>
-
 #include <cmath>
 
 namespace {
@@ -70,13 +71,14 @@ ImportPlan ImportPlan::build(const TableDefinition &definition, const QVector<Cs
     ImportPlan plan;
     plan.m_definition = definition;
     plan.m_keyColumns = definition.columns.primaryKeyCols();
+    plan.m_keysPadded = DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
     QVector<Row> fileRows;
     for (int r = columns.headerRows; r < records.size(); ++r)
         if (!records.at(r).isBlank())
             fileRows.append(plan.readRecord(records.at(r), columns));
     QVector<QString> keys;
     for (const Row &row : qAsConst(fileRows))
-        keys.append(row.key.contains(QString()) ? QString() : row.key.join(kKeySeparator));
+        keys.append(row.key.contains(QString()) ? QString() : plan.keyText(row.key));
     markDuplicates(fileRows, keys);
     plan.compareWithTable(fileRows, keys, table);
     // A refused row may be a stored row whose key was written wrongly ("7 ", "7.0"): rows
@@ -149,7 +151,17 @@ QString ImportPlan::storedKey(const QVariantList &stored) const
     QStringList key;
     for (int col : m_keyColumns)
         key.append(normalized(m_definition.columns.at(col).kind, stored.value(col).toString()));
-    return key.join(kKeySeparator);
+    return keyText(key);
+}
+
+QString ImportPlan::keyText(QStringList parts) const
+{
+    // MariaDB compares its keys with trailing blanks dropped: "A " is the stored "A" there.
+    if (m_keysPadded)
+        for (QString &part : parts)
+            while (part.endsWith(QLatin1Char(' ')))
+                part.chop(1);
+    return parts.join(kKeySeparator);
 }
 
 void ImportPlan::compareWithTable(QVector<Row> &rows, const QVector<QString> &keys, const DbRows &table) const

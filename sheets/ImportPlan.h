@@ -68,6 +68,8 @@ private:
     Row readRecord(const CsvRecord &record, const ImportColumns &columns) const;
     static void markDuplicates(QVector<Row> &rows, const QVector<QString> &keys);
     QString storedKey(const QVariantList &stored) const;
+    // A key's cells as one text, compared as the database compares keys.
+    QString keyText(QStringList parts) const;
     void compareWithTable(QVector<Row> &rows, const QVector<QString> &keys, const DbRows &table) const;
     void compareRow(Row &row, const QVariantList &stored) const;
     void addDeleted(const DbRows &table, const QSet<QString> &inFile);
@@ -85,4 +87,5 @@ private:
     int m_counts[KindCount] = {};
     int m_changedCells = 0;
     bool m_deletionsWithheld = false; // rows were refused: none is deleted for being missing
+    bool m_keysPadded = false;        // the database compares keys without their trailing blanks
 };
