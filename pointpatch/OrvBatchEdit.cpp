@@ -19,6 +19,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTableView>
+#include <QThread>
 
 #include <algorithm>
 #include <memory>
@@ -248,8 +249,10 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
         // a number column refuses.
         if (operation == Operation::FindAndReplace && !row.before.isValid())
             continue;
-        // The text the cell shows, as the table model shows it.
-        const QString shown = row.before.isValid() ? descriptor.kind.displayValue(row.before.toString()).toString() : QString();
+        // The text the cell shows, as the table model shows it: only a replacement reads it.
+        const QString shown = operation == Operation::FindAndReplace
+                ? descriptor.kind.displayValue(row.before.toString()).toString()
+                : QString();
         const QString after = valueOf(i, shown);
         writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, after, storedText(row.before), true);
         batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? QVariant(after) : descriptor.kind.cellValue(after)});
@@ -281,17 +284,28 @@ QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Sel
     // Rows the table never held were never compared with what it shows: only their count tells
     // that rows were added or deleted among them, which moves every row after.
     const bool countAgain = table->matchingRows() >= 0 && !allHeld(table, selection.rows);
-    if (countAgain)
-        statements.append(table->countStatement(true));
+    const QVector<SqlStatement> count{table->countStatement(true)};
     QVector<DbRows> read;
+    QVector<DbRows> counted;
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
-    // Off the GUI thread: a million selected rows take a while, and a slow server longer.
-    OrvWaitPrgDlg wait([&read, &params, &statements] { read = OrvDbDesign::rowsApart(params, statements); }, m_editor);
+    // Off the GUI thread: a million selected rows take a while, and a slow server longer. The
+    // count walks the same rows as the read, so it runs beside it on a connection of its own.
+    OrvWaitPrgDlg wait([&] {
+        std::unique_ptr<QThread> counter(QThread::create([&] { counted = OrvDbDesign::rowsApart(params, count); }));
+        if (countAgain)
+            counter->start();
+        read = OrvDbDesign::rowsApart(params, statements);
+        counter->wait();
+    }, m_editor);
     wait.setLabelText(tr("正在读取选中的行..."));
     wait.setRange(0, 0);
     wait.exec();
-    if (read.size() != statements.size() || !read.last().ok())
-        return tr("读取选中的行失败，未做任何修改。\n原因: %1").arg(read.isEmpty() ? QString() : read.last().error);
+    if (countAgain)
+        read += counted;
+    const int expected = statements.size() + (countAgain ? 1 : 0);
+    const auto failed = std::find_if(read.cbegin(), read.cend(), [](const DbRows &rows) { return !rows.ok(); });
+    if (read.size() != expected || failed != read.cend())
+        return tr("读取选中的行失败，未做任何修改。\n原因: %1").arg(failed != read.cend() ? failed->error : QString());
     if (countAgain && read.takeLast().text(0, 0).toLongLong() != table->matchingRows())
         return tr("表格显示之后已有记录被其他操作增加或删除，未做任何修改。请重新查询。");
 

@@ -785,6 +785,46 @@ private slots:
         QCOMPARE(column(shownOrder.arg(QStringLiteral("COALESCE(UNIT, '')"))), units);
     }
 
+    // A row deleted elsewhere since the search moves every row after it: a batch over rows the
+    // table never held refuses, changes nothing, and works again after a new search.
+    void rowsDeletedSinceTheSearchRefuseTheBatch_data() { addBackendRows(); }
+    void rowsDeletedSinceTheSearchRefuseTheBatch()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend, true));
+        Fes f;
+        f.dlg.show();
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        const QString where = f.dlg.deviceCondition();
+        const QString units = "SELECT COALESCE(UNIT, '') FROM fes_analog WHERE " + where + " ORDER BY TAG_NAME";
+        const int rows = column(units).size();
+        QVERIFY2(rows > 2 * OrvTableModel::WindowRows, qPrintable(QString::number(rows)));
+        QVERIFY(f.settled());
+        const int unit = colOf("FES_ANALOG.xml", "UNIT");
+        f.view()->setCurrentIndex(f.model()->index(0, unit));
+        QTest::keyClick(f.view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(f.model()->rowCount(), rows);
+        const QString last = column("SELECT MAX(TAG_NAME) FROM fes_analog WHERE " + where).value(0);
+        QVERIFY(run({QStringLiteral("DELETE FROM fes_analog WHERE TAG_NAME = '%1'").arg(last)}));
+        const QStringList left = column(units);
+        QCOMPARE(left.size(), rows - 1);
+
+        Modals modals;
+        f.ops()->sameValue(QStringLiteral("kA"), f.ops()->selection());
+        QCOMPARE(modals.boxes, QStringList{"消息|表格显示之后已有记录被其他操作增加或删除，未做任何修改。请重新查询。"});
+        QCOMPARE(column(units), left);
+
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        QVERIFY(f.settled());
+        f.view()->setCurrentIndex(f.model()->index(0, unit));
+        QTest::keyClick(f.view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(f.model()->rowCount(), rows - 1);
+        modals.boxes.clear();
+        f.ops()->sameValue(QStringLiteral("kA"), f.ops()->selection());
+        QCOMPARE(modals.boxes, QStringList{"消息|修改成功!"});
+        QCOMPARE(column(units), repeated(rows - 1, QStringLiteral("kA")));
+    }
+
     // Find and replace changes the cells that hold the text and no other: a NULL cell holds
     // nothing and stays NULL, in a text column and in a number column, and the undo takes back
     // exactly what the batch did.
