@@ -355,12 +355,21 @@ QList<SqlWrite> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> 
         for (int i = item->lstErrors.size() - 1; i >= 0; --i) {
             const ST_CfgCheckError &e = item->lstErrors.at(i);
             // Several findings (of one item or of two) can name one record; it is deleted once,
-            // as a second deletion would change nothing and so undo the whole repair.
-            const QString record = table.toLower() + QLatin1Char('\n') + key.toLower() + QLatin1Char('\n') + e.strTagName;
+            // as a second deletion would change nothing and so undo the whole repair. A NULL key
+            // is not the empty one.
+            const QString record = table.toLower() + QLatin1Char('\n') + key.toLower()
+                + (e.strTagName.isNull() ? QStringLiteral("\nNULL") : QStringLiteral("\n'") + e.strTagName);
             if (!e.bSelected || planned.contains(record))
                 continue;
             planned.insert(record);
-            deletions.append(SqlWrite::templateDelete(table, key, e.strTagName));
+            SqlWrite deletion = SqlWrite::templateDelete(table, key, e.strTagName);
+            // No quoted value matches NULL: the bound form says IS NULL.
+            if (e.strTagName.isNull())
+                deletion.form = SqlWrite::Bound;
+            // A finding is one record: a key held by several (no unique key, a collation that
+            // ignores case or trailing blanks, NULL) would take records nobody was shown.
+            deletion.mostRows = 1;
+            deletions.append(deletion);
         }
     }
     return deletions;

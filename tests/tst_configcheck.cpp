@@ -989,6 +989,70 @@ private slots:
         QCOMPARE(resultNode(dlg, QStringLiteral("前置模拟量标签"))->text(1), QStringLiteral("3"));
     }
 
+    // A finding names one record: its deletion takes that record, or the repair deletes nothing.
+    void repairDeletesOnlyTheRecordsFound_data() { addBackendRows(); }
+    void repairDeletesOnlyTheRecordsFound()
+    {
+        QFETCH(Backend, backend);
+        demo(true, backend);
+        const auto count = [](const QString &table, const QString &where) {
+            return column(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2;").arg(table, where)).value(0).toInt();
+        };
+        orvConfigCheck engine(nullptr);
+        const auto selectAll = [](ST_CfgCheckItem *item) {
+            for (ST_CfgCheckError &e : item->lstErrors)
+                e.bSelected = true;
+        };
+
+        // A table keyed by nothing, as some sites' are: keys that differ only by trailing blanks
+        // or letter case, and one held twice.
+        QCOMPARE(exec({QStringLiteral("CREATE TABLE loose_points (TAG_NAME varchar(64), DESCRIPTION varchar(64));"),
+                       QStringLiteral("INSERT INTO loose_points VALUES ('A.B', 'kept'), ('A.B ', 'found'), ('a.b', 'kept'), "
+                                      "('D.D', 'found'), ('D.D', 'not found'), ('E''%_\\', 'found');")}),
+                 QString());
+        ST_CfgCheckItem loose;
+        loose.nRepairRule = orvConfigCheck::FUNC_DELETE;
+        loose.bCanRepair = true;
+        loose.lstParams = QStringList{"loose_points", "DESCRIPTION", "TAG_NAME"};
+        loose.lstErrors = {{true, "A.B ", "found", QString()}, {true, "E'%_\\", "found", QString()}};
+        const bool repaired = engine.repairItem(&loose);
+        QCOMPARE(count("loose_points", "DESCRIPTION = 'kept'"), 2);
+        QCOMPARE(count("loose_points", "DESCRIPTION = 'found'"), repaired ? 1 : 3);
+        QCOMPARE(loose.lstErrors.size(), repaired ? 0 : 2);
+        // One key, two records: the one not found stays.
+        loose.lstErrors = {{true, "D.D", "found", QString()}};
+        QVERIFY(!engine.repairItem(&loose));
+        QVERIFY2(engine.repairError().contains(QStringLiteral("D.D")), qPrintable(engine.repairError()));
+        QCOMPARE(count("loose_points", "TAG_NAME = 'D.D'"), 2);
+        QCOMPARE(loose.lstErrors.size(), 1);
+        if (backend != Backend::SQLite)
+            return;
+
+        // SQLite lets a text primary key be NULL: such a point is a finding and is deleted as one.
+        writeConfig(group("前置", tableItem("前置模拟量标签", "FUNC_CHECK_FESPOINT_TAGNAME", "fes_analog")));
+        QCOMPARE(exec({QStringLiteral("INSERT INTO fes_analog (TAG_NAME, DESCRIPTION) VALUES (NULL, 'no tag'), ('', 'empty tag');")}),
+                 QString());
+        orvConfigCheck tagged(nullptr);
+        ST_CfgCheckType *type = &tagged.lstTypes.first();
+        tagged.checkType(type);
+        ST_CfgCheckItem *item = &type->lstItems.first();
+        QCOMPARE(item->lstErrors.size(), 5);
+        const int before = count("fes_analog", "1 = 1");
+        selectAll(item);
+        QVERIFY2(tagged.repairItem(item), qPrintable(tagged.repairError()));
+        QCOMPARE(tagged.repairedRecords(), 5);
+        QCOMPARE(count("fes_analog", "1 = 1"), before - 5);
+        QVERIFY(item->lstErrors.isEmpty());
+        // Two keyless points cannot be told apart: neither is deleted.
+        QCOMPARE(exec({QStringLiteral("INSERT INTO fes_analog (TAG_NAME, DESCRIPTION) VALUES (NULL, 'one'), (NULL, 'two');")}), QString());
+        tagged.checkType(type);
+        QCOMPARE(item->lstErrors.size(), 2);
+        selectAll(item);
+        QVERIFY(!tagged.repairItem(item));
+        QCOMPARE(count("fes_analog", "TAG_NAME IS NULL"), 2);
+        QCOMPARE(item->lstErrors.size(), 2);
+    }
+
     void runShowsProgressAndDropsInput()
     {
         demo(true);

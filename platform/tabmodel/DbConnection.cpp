@@ -1010,6 +1010,16 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         int rows = 0;
         ResponseGuard guard(socket, limit);
         QString reason = runner.run(sql, write.boundValues(), &rows);
+        if (reason.isEmpty() && write.mostRows > 0 && rows > write.mostRows) {
+            db.rollback();
+            result.failedIndex = i;
+            result.error = QObject::tr("第%1条语句改动了 %2 条记录，应只改动 %3 条(条件指向的记录不止一条)，全部修改已撤销。\n语句: %4")
+                               .arg(i + 1)
+                               .arg(rows)
+                               .arg(write.mostRows)
+                               .arg(withValues(sql, write.boundValues()));
+            return result;
+        }
         if (!reason.isEmpty() || rows == 0) {
             result.timedOut = guard.timedOut();
             result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(runner.lastError()));

@@ -39,6 +39,7 @@ struct SqlWrite
     QVector<Cell> cells;       // what an update sets or an insert gives
     QVector<Condition> guards; // further values the row must still hold
     QString givenText;         // the statement of a Given write
+    int mostRows = 0;          // above 0: changing more rows than this fails the batch
 
     // "UPDATE <table> SET <column> = '<value>' WHERE <keyColumn> = '<key>';"
     static SqlWrite templateUpdate(const QString &table, const QString &keyColumn, const QString &key,

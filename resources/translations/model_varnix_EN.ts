@@ -1779,6 +1779,12 @@ Reason: %3</translation>
         <translation>
 Values: %1</translation>
     </message>
+    <message>
+        <source>第%1条语句改动了 %2 条记录，应只改动 %3 条(条件指向的记录不止一条)，全部修改已撤销。
+语句: %4</source>
+        <translation>Statement %1 changed %2 records where it should change at most %3 (its condition names more than one record); all changes were undone.
+Statement: %4</translation>
+    </message>
 </context>
 <context>
     <name>QuitQuestion</name>
