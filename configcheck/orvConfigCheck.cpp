@@ -88,6 +88,13 @@ bool deletesRecords(const ST_CfgCheckItem *item)
     return item && item->nRepairRule == orvConfigCheck::FUNC_DELETE && item->lstParams.size() >= DeleteParams;
 }
 
+// The record a finding of a deleting item names. A NULL key is not the empty one.
+QString recordOf(const ST_CfgCheckItem &item, const ST_CfgCheckError &e)
+{
+    return item.lstParams.at(0).toLower() + QLatin1Char('\n') + item.lstParams.at(2).toLower()
+        + (e.strTagName.isNull() ? QStringLiteral("\nNULL") : QStringLiteral("\n'") + e.strTagName);
+}
+
 } // namespace
 
 void orvConfigCheck::loadConfig(const QString &path)
@@ -355,10 +362,8 @@ QList<SqlWrite> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> 
         for (int i = item->lstErrors.size() - 1; i >= 0; --i) {
             const ST_CfgCheckError &e = item->lstErrors.at(i);
             // Several findings (of one item or of two) can name one record; it is deleted once,
-            // as a second deletion would change nothing and so undo the whole repair. A NULL key
-            // is not the empty one.
-            const QString record = table.toLower() + QLatin1Char('\n') + key.toLower()
-                + (e.strTagName.isNull() ? QStringLiteral("\nNULL") : QStringLiteral("\n'") + e.strTagName);
+            // as a second deletion would change nothing and so undo the whole repair.
+            const QString record = recordOf(*item, e);
             if (!e.bSelected || planned.contains(record))
                 continue;
             planned.insert(record);
@@ -387,6 +392,7 @@ bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
 {
     m_repairError.clear();
     m_repairedRecords = 0;
+    m_repairTouched.clear();
     const QList<SqlWrite> deletions = plannedDeletions(items);
     if (!deletions.isEmpty()) {
         // All or nothing: the findings go only when all their records went. The caller tells the user.
@@ -402,12 +408,29 @@ bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
         }
         m_repairedRecords = result.rowsChanged;
     }
+    QSet<QString> deleted;
     for (ST_CfgCheckItem *item : items) {
         if (!deletesRecords(item))
             continue;
-        for (int i = item->lstErrors.size() - 1; i >= 0; --i)
-            if (item->lstErrors.at(i).bSelected)
+        for (int i = item->lstErrors.size() - 1; i >= 0; --i) {
+            if (item->lstErrors.at(i).bSelected) {
+                deleted.insert(recordOf(*item, item->lstErrors.at(i)));
                 item->lstErrors.removeAt(i);
+            }
+        }
+    }
+    // Another item's finding of a deleted record would be repaired in vain, and fail its repair.
+    for (ST_CfgCheckType &type : lstTypes) {
+        for (ST_CfgCheckItem &other : type.lstItems) {
+            if (deleted.isEmpty() || items.contains(&other) || !deletesRecords(&other))
+                continue;
+            const int before = other.lstErrors.size();
+            for (int i = other.lstErrors.size() - 1; i >= 0; --i)
+                if (deleted.contains(recordOf(other, other.lstErrors.at(i))))
+                    other.lstErrors.removeAt(i);
+            if (other.lstErrors.size() != before)
+                m_repairTouched.append(&other);
+        }
     }
     return true;
 }

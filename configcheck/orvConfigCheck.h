@@ -67,6 +67,8 @@ public:
     QString repairError() const { return m_repairError; }
     // Records the last successful repair deleted.
     int repairedRecords() const { return m_repairedRecords; }
+    // Items not repaired that lost findings of records the last repair deleted.
+    QList<ST_CfgCheckItem *> repairTouched() const { return m_repairTouched; }
 
     // The statements a repair of the items would run, in order.
     QStringList repairStatements(const QList<ST_CfgCheckItem *> &items) const;
@@ -114,4 +116,5 @@ private:
     QStringList m_loadWarnings;
     QString m_repairError;
     int m_repairedRecords = 0;
+    QList<ST_CfgCheckItem *> m_repairTouched;
 };

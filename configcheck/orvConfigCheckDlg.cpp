@@ -342,6 +342,7 @@ void orvConfigCheckDlg::repairTicked()
         onMsg(repairFailure());
         return;
     }
+    closeTouchedLists();
     m_doneText->setText(deletedText());
     enterState(StateFinished, tr("完成"), DonePage);
 }
@@ -402,6 +403,8 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
         BusyRun busy(m_mainButton);
         repaired = m_engine->repairItem(pCheckData);
     }
+    if (repaired)
+        closeTouchedLists();
     if (!repaired && pCheckData)
         for (ST_CfgCheckError &e : pCheckData->lstErrors)
             e.bSelected = false;
@@ -442,6 +445,14 @@ void orvConfigCheckDlg::onExport()
     }
     const TextSheet findings = CheckFindingsSheet::ofGroups(groups);
     SheetExportDlg::run(this, tr("检查结果"), QStringLiteral("check"), &findings);
+}
+
+void orvConfigCheckDlg::closeTouchedLists()
+{
+    // Their rows stand for findings by position, and the findings changed under them.
+    const QList<ST_CfgCheckItem *> touched = m_engine->repairTouched();
+    if (!touched.isEmpty())
+        closeErrorLists([&touched](ST_CfgCheckItem *item) { return touched.contains(item); });
 }
 
 void orvConfigCheckDlg::closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep)

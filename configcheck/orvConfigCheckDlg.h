@@ -76,6 +76,8 @@ private:
     void enterState(State state, const QString &buttonText, Page page);
     // Error lists whose item is about to change under them are closed.
     void closeErrorLists(const std::function<bool(ST_CfgCheckItem *)> &affected, orvErrorListDlg *keep = nullptr);
+    // Those of the items the last repair took findings from without repairing them.
+    void closeTouchedLists();
     checkListItem *rowWidget(QListWidget *list, int row) const;
     void addRow(QListWidget *list, ST_CfgCheckType *type, int mode);
 

@@ -690,6 +690,28 @@ private slots:
         QVERIFY(stale.isNull());
     }
 
+    void anItemThatCannotDeleteKeepsItsRows()
+    {
+        demo(true);
+        // The key column is missing: nothing can be deleted.
+        writeConfig(group("测点", R"(<checkitem des="前置模拟量" checkRule="FUNC_CHECK_FESPOINT_TAGNAME" repairRule="FUNC_DELETE">
+            <param value="fes_analog"/></checkitem>)"));
+        const int before = rowCount(QStringLiteral("fes_analog"));
+        orvConfigCheckDlg dlg;
+        dlg.mainButton()->click();
+        QTreeWidgetItem *node = dlg.resultsTree()->topLevelItem(0)->child(0);
+        dlg.resultsTree()->itemWidget(node, 2)->findChild<QPushButton *>()->click();
+        orvErrorListDlg *list = dlg.openErrorLists().first();
+        list->table()->item(0, 3)->setCheckState(Qt::Unchecked);
+        answerMessageBox(nullptr);
+        list->onClear();
+        QCOMPARE(rowCount(QStringLiteral("fes_analog")), before);
+        const ST_CfgCheckItem *item = list->checkItem();
+        QCOMPARE(list->table()->rowCount(), item->lstErrors.size());
+        for (int row = 0; row < item->lstErrors.size(); ++row)
+            QCOMPARE(list->table()->item(row, 0)->text(), item->lstErrors.at(row).strTagName);
+    }
+
     void failedRepairsAreNotReportedAsSuccess()
     {
         demo(true);
@@ -968,6 +990,42 @@ private slots:
         dlg.mainButton()->click();
         QCOMPARE(dlg.pages()->currentIndex(), int(orvConfigCheckDlg::DonePage));
         QCOMPARE(dlg.doneText()->text(), QString()); // a clean run reports no deletion
+    }
+
+    void repairedRecordsLeaveTheOtherItemsFindings()
+    {
+        demo(true);
+        // The point with a dead RTU is a finding of both items.
+        writeConfig(group("前置", tableItem("前置模拟量标签", "FUNC_CHECK_FESPOINT_TAGNAME", "fes_analog") + rtuLink("前置模拟量所属RTU")));
+        orvConfigCheckDlg dlg;
+        dlg.mainButton()->click();
+        ST_CfgCheckItem &tags = dlg.engine()->lstTypes.first().lstItems[0];
+        ST_CfgCheckItem &links = dlg.engine()->lstTypes.first().lstItems[1];
+        QVERIFY(!links.lstErrors.isEmpty());
+        const auto openList = [&dlg](const QString &des) {
+            dlg.resultsTree()->itemWidget(resultNode(dlg, des), 2)->findChild<QPushButton *>()->click();
+            return dlg.openErrorLists().last();
+        };
+        QPointer<orvErrorListDlg> linkList(openList(QStringLiteral("前置模拟量所属RTU")));
+        orvErrorListDlg *tagList = openList(QStringLiteral("前置模拟量标签"));
+        QString message;
+        answerRepair(nullptr, &message);
+        tagList->onClear();
+        QCOMPARE(message, QStringLiteral("消息|修复成功\n已删除 3 条记录"));
+        // The deleted point is no longer a finding of the link item, and its list, which showed
+        // it by row, is closed rather than left to mark findings by stale rows.
+        for (const ST_CfgCheckError &e : links.lstErrors)
+            QCOMPARE(column(QStringLiteral("SELECT TAG_NAME FROM fes_analog WHERE TAG_NAME = '%1';").arg(orv_sql::escaped(e.strTagName))).size(), 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(linkList.isNull());
+        QTreeWidgetItem *node = resultNode(dlg, QStringLiteral("前置模拟量所属RTU"));
+        QCOMPARE(node ? node->text(1).toInt() : 0, links.lstErrors.size());
+        QVERIFY(tags.lstErrors.isEmpty());
+        if (!node)
+            return;
+        answerRepair(nullptr, &message);
+        openList(QStringLiteral("前置模拟量所属RTU"))->onClear();
+        QVERIFY2(message.startsWith(QStringLiteral("消息|修复成功")), qPrintable(message));
     }
 
     void repairReportsARecordAlreadyGone()
