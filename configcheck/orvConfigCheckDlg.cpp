@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -408,8 +409,9 @@ void orvConfigCheckDlg::OnRepairItem(ST_CfgCheckItem *pCheckData)
     if (!repaired && pCheckData)
         for (ST_CfgCheckError &e : pCheckData->lstErrors)
             e.bSelected = false;
-    // On success the list already dropped the repaired rows; on failure it shows them again.
-    if (from && !repaired)
+    // On success the list already dropped the repaired rows; on failure, or when the item can
+    // delete nothing (no key column), it shows them again.
+    if (from && (!repaired || from->table()->rowCount() != pCheckData->lstErrors.size()))
         from->refresh();
     showResults();
     if (confirmed)
