@@ -1010,27 +1010,24 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         int rows = 0;
         ResponseGuard guard(socket, limit);
         QString reason = runner.run(sql, write.boundValues(), &rows);
-        if (reason.isEmpty() && write.mostRows > 0 && rows > write.mostRows) {
-            db.rollback();
-            result.failedIndex = i;
-            result.error = QObject::tr("第%1条语句改动了 %2 条记录，应只改动 %3 条(条件指向的记录不止一条)，全部修改已撤销。\n语句: %4")
-                               .arg(i + 1)
-                               .arg(rows)
-                               .arg(write.mostRows)
-                               .arg(withValues(sql, write.boundValues()));
-            return result;
-        }
-        if (!reason.isEmpty() || rows == 0) {
+        const bool tooMany = reason.isEmpty() && write.mostRows > 0 && rows > write.mostRows;
+        if (!reason.isEmpty() || rows == 0 || tooMany) {
             result.timedOut = guard.timedOut();
             result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(runner.lastError()));
             if (guard.timedOut())
                 reason = callFailure(db, guard, QSqlError());
             db.rollback();
             result.failedIndex = i;
-            result.changedNothing = reason.isEmpty();
+            result.changedNothing = reason.isEmpty() && rows == 0;
             // The values bound say which row it was: the statement alone names none.
             const QString said = withValues(sql, write.boundValues());
-            result.error = reason.isEmpty()
+            result.error = tooMany
+                ? QObject::tr("第%1条语句改动了 %2 条记录，应只改动 %3 条(条件指向的记录不止一条)，全部修改已撤销。\n语句: %4")
+                      .arg(i + 1)
+                      .arg(rows)
+                      .arg(write.mostRows)
+                      .arg(said)
+                : reason.isEmpty()
                 ? QObject::tr("第%1条语句没有改动任何记录(记录可能已被删除或修改)，全部修改已撤销。\n语句: %2").arg(i + 1).arg(said)
                 : result.linkLost
                 ? QObject::tr("第%1条语句执行时数据库连接中断，事务没有提交，全部修改均未生效。\n语句: %2\n原因: %3").arg(i + 1).arg(said, reason)
