@@ -371,9 +371,6 @@ QList<SqlWrite> orvConfigCheck::plannedDeletions(const QList<ST_CfgCheckItem *> 
             // No quoted value matches NULL: the bound form says IS NULL.
             if (e.strTagName.isNull())
                 deletion.form = SqlWrite::Bound;
-            // A finding is one record: a key held by several (no unique key, a collation that
-            // ignores case or trailing blanks, NULL) would take records nobody was shown.
-            deletion.mostRows = 1;
             deletions.append(deletion);
         }
     }

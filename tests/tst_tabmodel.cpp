@@ -489,6 +489,27 @@ private slots:
         // A value stored again unchanged still found its row.
         QCOMPARE(mgr()->executeBatch({update("UNIT", before.at(1))}), QString());
 
+        // The tool's writes name one record: a key several rows hold changes none of them. A
+        // caller's own statement may mean many.
+        const QString device = column(QStringLiteral("SELECT DEV_TAG FROM fes_analog WHERE TAG_NAME = '%1';").arg(tag)).first();
+        const QString units = QStringLiteral("SELECT COALESCE(UNIT, '') FROM fes_analog WHERE DEV_TAG = '%1' ORDER BY TAG_NAME;").arg(device);
+        const QStringList unitsBefore = column(units);
+        const QStringList tagsOfDevice = column(QString(units).replace(QStringLiteral("COALESCE(UNIT, '')"), QStringLiteral("TAG_NAME")));
+        QVERIFY(unitsBefore.size() > 1);
+        const SqlWrite byDevice = SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("DEV_TAG"), device,
+                                                           QStringLiteral("UNIT"), QStringLiteral("kV"));
+        error = mgr()->executeWrites({byDevice}).error;
+        QVERIFY2(error.contains(QStringLiteral("应只改动 1 条")), qPrintable(error));
+        QCOMPARE(column(units), unitsBefore);
+        QCOMPARE(mgr()->executeBatch({byDevice.sql()}), QString());
+        QCOMPARE(column(units), QStringList(QVector<QString>(unitsBefore.size(), QStringLiteral("kV")).toList()));
+        QStringList restore;
+        for (int i = 0; i < tagsOfDevice.size(); ++i)
+            restore << QStringLiteral("UPDATE fes_analog SET UNIT = %1 WHERE TAG_NAME = '%2';")
+                           .arg(unitsBefore.at(i).isEmpty() ? QStringLiteral("NULL") : "'" + unitsBefore.at(i) + "'", tagsOfDevice.at(i));
+        QCOMPARE(mgr()->executeBatch(restore), QString());
+        QCOMPARE(column(units), unitsBefore);
+
         // A read-only user writes nothing, through any path.
         mgr()->setRight(OrvTableDataMgr::RIGHT_READONLY);
         QVERIFY(mgr()->executeBatch({update("UNIT", QStringLiteral("kV"))}).contains(QStringLiteral("没有修改权限")));

@@ -304,6 +304,8 @@ SqlWrite SqlWrite::fromText(const QString &sql, QString *error)
     SqlWrite w;
     w.form = Given;
     w.givenText = sql;
+    // A caller's own statement may mean many rows.
+    w.mostRows = 0;
     Lexer lex(sql);
     bool read = false;
     if (lex.keyword("UPDATE")) {

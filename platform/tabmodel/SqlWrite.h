@@ -39,7 +39,10 @@ struct SqlWrite
     QVector<Cell> cells;       // what an update sets or an insert gives
     QVector<Condition> guards; // further values the row must still hold
     QString givenText;         // the statement of a Given write
-    int mostRows = 0;          // above 0: changing more rows than this fails the batch
+    // Changing more rows than this fails the batch (0: no limit). The tool's own writes name one
+    // record by its key; a key that several rows hold (no unique key on the site's table, a
+    // collation that ignores case or trailing blanks) would change rows nobody was shown.
+    int mostRows = 1;
 
     // "UPDATE <table> SET <column> = '<value>' WHERE <keyColumn> = '<key>';"
     static SqlWrite templateUpdate(const QString &table, const QString &keyColumn, const QString &key,
