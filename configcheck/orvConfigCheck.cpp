@@ -416,10 +416,12 @@ bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
             }
         }
     }
+    if (deleted.isEmpty())
+        return true;
     // Another item's finding of a deleted record would be repaired in vain, and fail its repair.
     for (ST_CfgCheckType &type : lstTypes) {
         for (ST_CfgCheckItem &other : type.lstItems) {
-            if (deleted.isEmpty() || items.contains(&other) || !deletesRecords(&other))
+            if (items.contains(&other) || !deletesRecords(&other))
                 continue;
             const int before = other.lstErrors.size();
             for (int i = other.lstErrors.size() - 1; i >= 0; --i)

@@ -283,30 +283,32 @@ QString OrvBatchEdit::readRows(const OrvTableModel *table, int keyPos, const Sel
         statements.append(table->rowsStatement(span.first, span.size(), {keyPos, selection.column}));
     // Rows the table never held were never compared with what it shows: only their count tells
     // that rows were added or deleted among them, which moves every row after.
-    const bool countAgain = table->matchingRows() >= 0 && !allHeld(table, selection.rows);
-    const QVector<SqlStatement> count{table->countStatement(true)};
+    QVector<SqlStatement> recount;
+    if (table->matchingRows() >= 0 && !allHeld(table, selection.rows))
+        recount.append(table->countStatement(true));
     QVector<DbRows> read;
     QVector<DbRows> counted;
     const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
     // Off the GUI thread: a million selected rows take a while, and a slow server longer. The
     // count walks the same rows as the read, so it runs beside it on a connection of its own.
     OrvWaitPrgDlg wait([&] {
-        std::unique_ptr<QThread> counter(QThread::create([&] { counted = OrvDbDesign::rowsApart(params, count); }));
-        if (countAgain)
+        std::unique_ptr<QThread> counter;
+        if (!recount.isEmpty()) {
+            counter.reset(QThread::create([&] { counted = OrvDbDesign::rowsApart(params, recount); }));
             counter->start();
+        }
         read = OrvDbDesign::rowsApart(params, statements);
-        counter->wait();
+        if (counter)
+            counter->wait();
     }, m_editor);
     wait.setLabelText(tr("正在读取选中的行..."));
     wait.setRange(0, 0);
     wait.exec();
-    if (countAgain)
-        read += counted;
-    const int expected = statements.size() + (countAgain ? 1 : 0);
+    read += counted;
     const auto failed = std::find_if(read.cbegin(), read.cend(), [](const DbRows &rows) { return !rows.ok(); });
-    if (read.size() != expected || failed != read.cend())
+    if (read.size() != statements.size() + recount.size() || failed != read.cend())
         return tr("读取选中的行失败，未做任何修改。\n原因: %1").arg(failed != read.cend() ? failed->error : QString());
-    if (countAgain && read.takeLast().text(0, 0).toLongLong() != table->matchingRows())
+    if (!recount.isEmpty() && read.takeLast().text(0, 0).toLongLong() != table->matchingRows())
         return tr("表格显示之后已有记录被其他操作增加或删除，未做任何修改。请重新查询。");
 
     cells->reserve(SelectedRows::count(selection.rows));
