@@ -30,9 +30,9 @@ SheetImportDlg::SheetImportDlg(const QString &table, QWidget *parent)
     ui->tableViewPreview->verticalHeader()->hide();
     ui->tableViewPreview->verticalHeader()->setDefaultSectionSize(22);
     ui->tableViewPreview->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {70, 60, 300};
-    for (int c = 0; c < 3; ++c)
-        ui->tableViewPreview->setColumnWidth(c, widths[c]);
+    ui->tableViewPreview->setColumnWidth(ImportPreviewModel::LineColumn, 70);
+    ui->tableViewPreview->setColumnWidth(ImportPreviewModel::KindColumn, kindColumnWidth());
+    ui->tableViewPreview->setColumnWidth(ImportPreviewModel::KeyColumn, 300);
 
     connect(ui->pushButtonBrowse, &QPushButton::clicked, this, &SheetImportDlg::onBrowse);
     connect(ui->pushButtonRead, &QPushButton::clicked, this, &SheetImportDlg::onRead);
@@ -62,6 +62,15 @@ void SheetImportDlg::fillTables(const QString &table)
         ui->comboBoxTable->addItem(QStringLiteral("%1  %2").arg(def.tableName, def.description), def.tableName);
     const int wanted = ui->comboBoxTable->findData(table, Qt::UserRole, Qt::MatchFixedString);
     ui->comboBoxTable->setCurrentIndex(qMax(0, wanted));
+}
+
+int SheetImportDlg::kindColumnWidth() const
+{
+    const QFontMetrics metrics(ui->tableViewPreview->font());
+    int widest = metrics.horizontalAdvance(m_preview->headerData(ImportPreviewModel::KindColumn, Qt::Horizontal).toString());
+    for (int kind = 0; kind < ImportPlan::KindCount; ++kind)
+        widest = qMax(widest, metrics.horizontalAdvance(ImportPlan::kindName(ImportPlan::Kind(kind))));
+    return widest + 2 * ui->tableViewPreview->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16;
 }
 
 TableDefinition SheetImportDlg::chosenDefinition() const

@@ -47,6 +47,8 @@ private slots:
 
 private:
     void fillTables(const QString &table);
+    // Wide enough for the longest category name of the language shown.
+    int kindColumnWidth() const;
     TableDefinition chosenDefinition() const;
     // Empty text when file and table were read and the file's header fits the table.
     QString readSources();

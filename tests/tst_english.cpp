@@ -15,6 +15,9 @@
 #include "OrvReplaceDlg.h"
 #include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "ImportPreviewModel.h"
+#include "SheetImportDlg.h"
+#include "TableSheet.h"
 #include "orvConfigCheckDlg.h"
 #include "orvDevPointWidget.h"
 #include "orvErrorListDlg.h"
@@ -24,6 +27,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -214,6 +220,33 @@ private slots:
         lookAtNextBox(QStringLiteral("repair-question"), QMessageBox::Cancel, &found);
         check.OnRepairItem(&item);
         QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));
+    }
+
+    // The import preview names each row's category in full.
+    void importPreview()
+    {
+        const TableDefinition def = OrvTableDataMgr::getInstance()->definitionOfTable(QStringLiteral("fes_analog"));
+        const DbRows rows = TableSheet::read(def);
+        QVERIFY(rows.size() >= 2);
+        const int tag = def.columns.findCol(QStringLiteral("TAG_NAME"));
+        const int description = def.columns.findCol(QStringLiteral("DESCRIPTION"));
+        const QString file = m_root->file(QStringLiteral("preview.csv"));
+        m_root->writeFile(QStringLiteral("preview.csv"),
+                          QStringLiteral("TAG_NAME,DESCRIPTION\r\n%1,%2\r\n%3,changed\r\nNEW.POINT,new\r\n")
+                              .arg(rows.text(0, tag), rows.text(0, description), rows.text(1, tag))
+                              .toUtf8());
+        SheetImportDlg dlg(def.tableName, nullptr);
+        dlg.resize(1000, 600);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(file);
+        dlg.onRead();
+        auto *view = dlg.findChild<QTableView *>(QStringLiteral("tableViewPreview"));
+        QVERIFY(view->model()->rowCount() >= 3);
+        look(&dlg, QStringLiteral("import-preview"));
+        for (int r = 0; r < view->model()->rowCount(); ++r) {
+            const QString category = view->model()->index(r, ImportPreviewModel::KindColumn).data().toString();
+            QVERIFY2(view->columnWidth(ImportPreviewModel::KindColumn) > view->fontMetrics().horizontalAdvance(category),
+                     qPrintable(category));
+        }
     }
 
     // Last: a failed connection drops the link the other windows read.

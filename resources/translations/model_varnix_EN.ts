@@ -472,7 +472,7 @@
     </message>
     <message>
         <source>修改</source>
-        <translation>Change</translation>
+        <translation>Changed</translation>
     </message>
     <message>
         <source>新增</source>
