@@ -93,6 +93,8 @@ int main(int argc, char *argv[])
         {QStringLiteral("points"), QStringLiteral("Back-stage points in the database."), QStringLiteral("n"), QStringLiteral("100000")},
         {QStringLiteral("repeat"), QStringLiteral("Runs per database; the best counts."), QStringLiteral("n"), QStringLiteral("3")},
         {QStringLiteral("no-defects"), QStringLiteral("Checks the system without seeded defects that bench_pages --points uses.")},
+        {QStringLiteral("only"), QStringLiteral("Measures this database alone (sqlite, mariadb or postgresql); findings are not compared."),
+         QStringLiteral("name")},
     });
     parser.process(app);
 
@@ -109,8 +111,11 @@ int main(int argc, char *argv[])
 
     int failures = 0;
     Run sqlite;
+    const QString only = parser.value(QStringLiteral("only"));
     for (Backend backend : availableBackends()) {
         const QString name = backendName(backend);
+        if (!only.isEmpty() && name != only)
+            continue;
         QString error;
         const Run run = measure(backend, root, database, options, repeat, &error);
         if (!error.isEmpty() || !run.failures.isEmpty()) {
@@ -124,7 +129,7 @@ int main(int argc, char *argv[])
         out << QStringLiteral("BENCH configcheck_%1_cpu %2 s\n").arg(name).arg(run.cpuSeconds, 0, 'f', 3);
         out << QStringLiteral("BENCH configcheck_%1_peak_rss %2 MB\n").arg(name).arg(peakMegabytes(), 0, 'f', 1);
         out << QStringLiteral("BENCH configcheck_%1_findings %2 findings\n").arg(name).arg(run.findings.size());
-        if (backend == Backend::SQLite) {
+        if (backend == Backend::SQLite || !only.isEmpty()) {
             sqlite = run;
             continue;
         }

@@ -265,7 +265,7 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
     }
     // Rows that stop coming because the link broke are no answer.
     if (query.lastError().isValid())
-        fail(sql, query.lastError().text());
+        fail(sql, DbConnection::failureText(link(), false, query.lastError()));
     query.finish();
     return read;
 }

@@ -152,6 +152,22 @@ private slots:
         QCOMPARE(stored(1), QStringLiteral("冻结时保存"));
     }
 
+    void serverEndsALongStatement_data() { restartedServer_data(); }
+    void serverEndsALongStatement()
+    {
+        // A statement the server ends at the session's limit is said to have run too long, not
+        // passed on as the driver's words alone, and the link stays usable.
+        QFETCH(Backend, backend);
+        DbConnection::setResponseLimitSeconds(4);
+        QCOMPARE(openLink(m_links.value(int(backend))), QString());
+        QSignalSpy status(mgr(), &OrvTableDataMgr::linkStatus);
+        const DbRows slept =
+            OrvDbDesign().rows(backend == Backend::MariaDB ? QStringLiteral("SELECT SLEEP(5)") : QStringLiteral("SELECT pg_sleep(5)"));
+        QVERIFY2(slept.error.startsWith(QStringLiteral("语句运行超过 2 秒，已被数据库服务器")), qPrintable(slept.error));
+        QVERIFY(!stored(0).isEmpty());
+        QVERIFY2(status.isEmpty(), qPrintable(status.value(0).value(0).toString()));
+    }
+
     void mariadbFailsOverToTheNextServer()
     {
         DbLinkParams pair = m_links.value(int(Backend::MariaDB));

@@ -334,6 +334,14 @@ int serverStatementLimit()
     return qMax(1, DbConnection::responseLimitSeconds() - 2);
 }
 
+// Whether the server ended the statement because it ran past the session's limit.
+bool endedByStatementLimit(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("1969")
+        || (code == QLatin1String("57014") && error.databaseText().contains(QLatin1String("timeout"), Qt::CaseInsensitive));
+}
+
 QString prepareMySql(QSqlDatabase &db)
 {
     const QString sqls[] = {
@@ -607,6 +615,15 @@ bool isLinkLost(const QSqlError &error)
                                        "could not receive data", "could not send data", "connection to server", "gone away",
                                        "Lost connection", "SSL SYSCALL", "connection not open", "Broken pipe",
                                        "Connection reset", "Connection timed out"});
+}
+
+QString failureText(const QSqlDatabase &db, bool timedOut, const QSqlError &error)
+{
+    if (timedOut)
+        return QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止").arg(serverInUse(db)).arg(responseLimitSeconds());
+    if (endedByStatementLimit(error))
+        return QObject::tr("语句运行超过 %1 秒，已被数据库服务器 %2 中止（%3）").arg(serverStatementLimit()).arg(serverInUse(db), errorText(error));
+    return error.text();
 }
 
 QString serverInUse(const QSqlDatabase &db)
@@ -963,12 +980,10 @@ bool isPostgres(const QSqlDatabase &db) { return db.driverName() == QLatin1Strin
 
 namespace {
 
-// The text of a failed call: a server that did not answer in time is said as such.
+// A write's failure: the server's own words, or why the call ended.
 QString callFailure(const QSqlDatabase &db, const ResponseGuard &guard, const QSqlError &error)
 {
-    if (guard.timedOut())
-        return QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止").arg(serverInUse(db)).arg(responseLimitSeconds());
-    return errorText(error);
+    return guard.timedOut() || endedByStatementLimit(error) ? failureText(db, guard.timedOut(), error) : errorText(error);
 }
 
 // "sql\n值: a, NULL, b": a statement with the values it was given for its ?.

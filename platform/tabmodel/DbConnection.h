@@ -108,6 +108,10 @@ QString prepare(QSqlDatabase &db);
 // Whether the error says that the connection to the server is gone (the server restarted, went
 // away, or stopped answering), so that the link must be opened again.
 bool isLinkLost(const QSqlError &error);
+// The text of a failed call for the user: a server that did not answer within the response
+// limit (timedOut), or that ended a statement running past its limit, is said as such; else
+// the driver's text.
+QString failureText(const QSqlDatabase &db, bool timedOut, const QSqlError &error);
 // The server a connection is on ("db2:5432"; for several hosts the one that answered); the file
 // for SQLite.
 QString serverInUse(const QSqlDatabase &db);

@@ -38,10 +38,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
         ok = ok && query.exec();
     }
     if (!ok)
-        m_lastError = guard.timedOut() ? QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止")
-                                             .arg(DbConnection::serverInUse(db))
-                                             .arg(DbConnection::responseLimitSeconds())
-                                       : query.lastError().text();
+        m_lastError = DbConnection::failureText(db, guard.timedOut(), query.lastError());
     return ok;
 }
 
@@ -49,7 +46,8 @@ DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const C
 {
     DbRows result;
     result.sql = sql;
-    QSqlQuery query(QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false));
+    const QSqlDatabase db = QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false);
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!select(sql, values, query)) {
         result.error = m_lastError;
@@ -68,7 +66,7 @@ DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const C
     }
     // A connection lost while reading ends the rows early: that is a failure, not the end.
     if (query.lastError().isValid()) {
-        result.error = m_lastError = query.lastError().text();
+        result.error = m_lastError = DbConnection::failureText(db, false, query.lastError());
         result.rows.clear();
     }
     query.finish();

@@ -253,10 +253,7 @@ void OrvTableDataMgr::noteFailure(const QSqlError &error, bool timedOut, QString
     if (timedOut || DbConnection::isLinkLost(error))
         m_lost = true;
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    *text = timedOut ? tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止")
-                           .arg(DbConnection::serverInUse(db))
-                           .arg(DbConnection::responseLimitSeconds())
-                     : error.text();
+    *text = DbConnection::failureText(db, timedOut, error);
     if (m_lost)
         emit linkStatus(tr("数据库连接中断: %1").arg(text->simplified()));
 }

@@ -1394,10 +1394,6 @@ Statement: %3</translation>
         <translation>Cannot read the database configuration %1: %2</translation>
     </message>
     <message>
-        <source>数据库服务器 %1 在 %2 秒内没有响应，操作已中止</source>
-        <translation>The database server %1 did not answer within %2 seconds; the operation was stopped</translation>
-    </message>
-    <message>
         <source>数据库连接中断: %1</source>
         <translation>Database connection lost: %1</translation>
     </message>
@@ -1784,6 +1780,10 @@ Values: %1</translation>
 语句: %4</source>
         <translation>Statement %1 changed %2 records where it should change at most %3 (its condition names more than one record); all changes were undone.
 Statement: %4</translation>
+    </message>
+    <message>
+        <source>语句运行超过 %1 秒，已被数据库服务器 %2 中止（%3）</source>
+        <translation>The statement ran longer than %1 s and database server %2 ended it (%3)</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,8 @@
 # Starts or stops throwaway MariaDB and PostgreSQL servers on loopback for the test suite.
 #   testservers.sh start STATE_DIR   -> STATE_DIR/servers.env describes them
 #   testservers.sh stop  STATE_DIR
-# Data lives in a fresh temporary folder; ports default to 13306 and 15432.
+# Data lives in a fresh temporary folder; ports default to 13306 and 15432. MODEL_TEST_MYSQL_OPTIONS
+# adds options of MariaDB's server (a larger --innodb-buffer-pool-size for large benchmarks).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=serverlib.sh
@@ -31,7 +32,8 @@ case $action in
     stop_servers
     base=$(mktemp -d /tmp/model_testservers.XXXXXX)
     chmod 755 "$base"
-    mariadb_start "$base/mariadb" "$mysql_port"
+    # shellcheck disable=SC2086
+    mariadb_start "$base/mariadb" "$mysql_port" ${MODEL_TEST_MYSQL_OPTIONS:-}
     postgres_start "$base/pgsql" "$pg_port"
     cat >"$env_file" <<ENV
 MODEL_TEST_SERVER_BASE='$base'
