@@ -47,22 +47,30 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
     const QString held = QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM %1 v WHERE v.%2 = t.%3) OR (COALESCE(t.%3, '') = '' "
                                         "AND EXISTS (SELECT 1 FROM %1 v WHERE v.%2 IS NULL OR v.%2 = '')) THEN '1' ELSE '0' END")
                              .arg(p[4], p[5], p[1]);
+    // Where the tag is the table's key, the descriptions of the rows found are looked up after:
+    // reading every row's description cost more than the rest of the walk.
+    const bool keyed = RuleQuery::isTextKey(p[0], p[2]);
+    QStringList columns{QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1]};
+    if (!keyed)
+        columns.append(QStringLiteral("t.") + p[3]);
+    columns.append(held);
     const int n = query.count(p[0]);
     int i = 0;
     int reported = -1;
     QList<ST_CfgCheckError> found;
-    query.forEach(query.sortedSelect({QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1], QStringLiteral("t.") + p[3], held},
-                                     p[0] + QStringLiteral(" t"), QString(), 3),
+    query.forEach(query.sortedSelect(columns, p[0] + QStringLiteral(" t"), QString(), columns.size() - 1),
                   [&](const RuleQuery::Row &row) {
                       // Each percent is reported once: a row-by-row signal would cost more than the check.
                       const int percent = n > 0 ? int(qint64(i++) * 100 / n) : 0;
                       if (percent != reported && engine)
                           engine->reportProgress(percent);
                       reported = percent;
-                      if (row.at(3) == QLatin1String("0"))
-                          found.append(finding(row.at(0), row.at(2),
+                      if (row.last() == QLatin1String("0"))
+                          found.append(finding(row.at(0), keyed ? QString() : row.at(2),
                                                p[1] + QStringLiteral(" = ") + row.at(1) + text(QT_TRANSLATE_NOOP("CfgCheckRules", " 不存在"))));
                   });
+    if (keyed)
+        query.describe(p[0], p[2], p[3], &found);
     return query.result(found);
 }
 

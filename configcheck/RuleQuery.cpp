@@ -374,6 +374,19 @@ QHash<QString, RuleQuery::Row> RuleQuery::firstRows(const QString &table, const 
     return found;
 }
 
+void RuleQuery::describe(const QString &table, const QString &keyColumn, const QString &descriptionColumn,
+                         QList<ST_CfgCheckError> *findings)
+{
+    if (findings->isEmpty())
+        return;
+    QStringList tags;
+    for (const ST_CfgCheckError &e : qAsConst(*findings))
+        tags.append(e.strTagName);
+    const QHash<QString, Row> rows = firstRows(table, keyColumn, {descriptionColumn}, tags);
+    for (ST_CfgCheckError &e : *findings)
+        e.strDesc = rows.value(e.strTagName).value(0);
+}
+
 void RuleQuery::fail(const QString &query, const QString &reason)
 {
     if (failed())

@@ -66,6 +66,10 @@ public:
     // Read in chunks of keys, not one query per key.
     QHash<QString, Row> firstRows(const QString &table, const QString &keyColumn, const QStringList &columns,
                                   const QStringList &keys);
+    // Fills in the descriptions of findings whose tags are keyColumn of table, read for those
+    // rows alone: most rows of a large table have no finding.
+    void describe(const QString &table, const QString &keyColumn, const QString &descriptionColumn,
+                  QList<ST_CfgCheckError> *findings);
 
     bool failed() const { return !m_failure.isEmpty(); }
     // Records a failed read (the first one counts).

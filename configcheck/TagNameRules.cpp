@@ -50,22 +50,12 @@ public:
     void add(const RuleQuery::Row &row, const QString &reason) { m_found.append(finding(row.at(0), row.value(1), reason)); }
     ST_CfgCheckResult result()
     {
-        if (m_keyed && !m_found.isEmpty())
-            describeFound();
+        if (m_keyed)
+            m_query.describe(m_table, kTag, kDescription, &m_found);
         return m_query.result(m_found);
     }
 
 private:
-    void describeFound()
-    {
-        QStringList tags;
-        for (const ST_CfgCheckError &e : qAsConst(m_found))
-            tags.append(e.strTagName);
-        const QHash<QString, RuleQuery::Row> rows = m_query.firstRows(m_table, kTag, {kDescription}, tags);
-        for (ST_CfgCheckError &e : m_found)
-            e.strDesc = rows.value(e.strTagName).value(0);
-    }
-
     RuleQuery &m_query;
     const QString m_table;
     const bool m_keyed;
