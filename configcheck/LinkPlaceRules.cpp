@@ -54,10 +54,11 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
     // fingerprint came twice, grouped by their exact text. Sorting or grouping millions of links
     // by the front-end point, which has no index, takes a server many times longer, and holding
     // the points' texts costs a hundred bytes a link.
-    const QStringList columns = {QStringLiteral("KEY_ID_TAG"), QStringLiteral("FES_TAG")};
+    const QString key = QStringLiteral("KEY_ID_TAG");
+    const QStringList columns = {key, QStringLiteral("FES_TAG")};
     const QString linked = QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'");
     std::deque<quint64> prints; // grows without copying what it holds
-    query.forEachUnordered(p[0], columns, linked, [&prints](const RuleQuery::Row &row) { prints.push_back(fingerprint(row.at(1))); });
+    query.forEachUnordered(p[0], columns.mid(1), linked, [&prints](const RuleQuery::Row &row) { prints.push_back(fingerprint(row.at(0))); }, key);
     const std::vector<quint64> repeated = repeatedValues(std::move(prints));
     QHash<QString, QStringList> keysOf;
     if (!repeated.empty())

@@ -316,14 +316,21 @@ int RuleQuery::count(const QString &table)
 }
 
 void RuleQuery::forEachUnordered(const QString &table, const QStringList &columns, const QString &where,
-                                 const std::function<void(const Row &)> &visit)
+                                 const std::function<void(const Row &)> &visit, const QString &rangeKey)
 {
     const QString sql = selectText(columns.join(QLatin1Char(',')), table, where.isEmpty() ? QStringList() : QStringList{where}, QString());
+    const QString key = rangeKey.isEmpty() ? columns.value(0) : rangeKey;
     // MariaDB's driver would hold every row: a table with a text key is read in ranges of it.
-    if (DbConnection::isMySql(link()) && !columns.isEmpty() && isTextKey(table, columns.first()))
-        forEachKeyChunk(sql, {columns.join(QLatin1Char(',')), table, where, columns.first(), true}, visit);
-    else
+    if (!DbConnection::isMySql(link()) || key.isEmpty() || !isTextKey(table, key)) {
         readRows(sql, visit);
+        return;
+    }
+    if (columns.value(0) == key) {
+        forEachKeyChunk(sql, {columns.join(QLatin1Char(',')), table, where, key, true}, visit);
+        return;
+    }
+    forEachKeyChunk(sql, {(QStringList{key} + columns).join(QLatin1Char(',')), table, where, key, true},
+                    [&visit](const Row &row) { visit(row.mid(1)); });
 }
 
 QSet<QString> RuleQuery::keys(const QString &table, const QString &column)

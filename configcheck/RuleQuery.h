@@ -55,10 +55,11 @@ public:
     static QString concat(const QStringList &parts);
     // The number of rows of a table (0 when the read failed).
     int count(const QString &table);
-    // The rows of one table in no order to rely on; where the first column is the table's text
-    // key, MariaDB reads them in ranges of it. Never a cause of keyOrderFailed().
+    // The rows of one table in no order to rely on; where rangeKey (by default the first column)
+    // is the table's text key, MariaDB reads them in ranges of it, reading the key beside the
+    // columns asked for where it is not one of them. Never a cause of keyOrderFailed().
     void forEachUnordered(const QString &table, const QStringList &columns, const QString &where,
-                          const std::function<void(const Row &)> &visit);
+                          const std::function<void(const Row &)> &visit, const QString &rangeKey = QString());
     // The values of a column of a table, as a set (read as they come, not held twice).
     QSet<QString> keys(const QString &table, const QString &column);
     // For each of keys that keyColumn of table holds (compared exactly, as the rules compare
