@@ -406,6 +406,43 @@ private slots:
         QVERIFY(failed.at(1).strFailedQuery.endsWith(QStringLiteral("IN (...);")));
     }
 
+    void linkFindingsNameTheirOwnRows_data() { addBackendRows(); }
+    void linkFindingsNameTheirOwnRows()
+    {
+        // Each point whose RTU is gone names its own row's description, in the order of the tags.
+        QFETCH(Backend, backend);
+        demo(false, backend);
+        const QStringList rule = {"fes_analog", "RTU_TAG", "TAG_NAME", "DESCRIPTION", "fes_rtu_para", "TAG_NAME", "DESCRIPTION"};
+        const auto described = [](const ST_CfgCheckResult &result) {
+            if (!result.strFailure.isEmpty())
+                return QStringList{QStringLiteral("检查失败: ") + result.strFailure};
+            QStringList out;
+            for (const ST_CfgCheckError &e : result.lstErrors)
+                out << e.strTagName + QLatin1Char('|') + e.strDesc + QLatin1Char('|') + e.strReason;
+            return out;
+        };
+        QVERIFY(described(CfgCheckRules::checkLink(nullptr, rule)).isEmpty());
+        // A description column the table lacks fails the rule even where no row is found.
+        QStringList misnamed = rule;
+        misnamed[3] = QStringLiteral("NO_SUCH_COLUMN");
+        const ST_CfgCheckResult unchecked = CfgCheckRules::checkLink(nullptr, misnamed);
+        QVERIFY2(unchecked.strFailure.contains(QStringLiteral("NO_SUCH_COLUMN"), Qt::CaseInsensitive), qPrintable(unchecked.strFailure));
+        QVERIFY(unchecked.strFailedQuery.contains(QStringLiteral("NO_SUCH_COLUMN")));
+
+        const QString ins = QStringLiteral("INSERT INTO fes_analog (TAG_NAME,DESCRIPTION,RTU_TAG) VALUES (%1,%2,'NO.RTU');");
+        QStringList rows = {ins.arg("'Z.B '", "'blank'"), ins.arg("'Z.A'", "NULL"), ins.arg("''", "'empty'")};
+        QStringList expected = {"|empty|RTU_TAG = NO.RTU 不存在", "Z.A||RTU_TAG = NO.RTU 不存在", "Z.B |blank|RTU_TAG = NO.RTU 不存在"};
+        // SQLite's text key takes NULL, in any number of rows: they cannot be told apart by it.
+        if (backend == Backend::SQLite) {
+            rows << ins.arg("NULL", "'n2'") << ins.arg("NULL", "'n1'");
+            expected.insert(1, "|n1|RTU_TAG = NO.RTU 不存在");
+            expected.insert(2, "|n2|RTU_TAG = NO.RTU 不存在");
+        }
+        QCOMPARE(exec(rows), QString());
+        QCOMPARE(described(CfgCheckRules::checkLink(nullptr, rule)), expected);
+        QVERIFY(!CfgCheckRules::checkLink(nullptr, misnamed).strFailure.isEmpty());
+    }
+
     void permissionRules()
     {
         demo(false);
