@@ -48,13 +48,9 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
                                         "AND EXISTS (SELECT 1 FROM %1 v WHERE v.%2 IS NULL OR v.%2 = '')) THEN '1' ELSE '0' END")
                              .arg(p[4], p[5], p[1]);
     // Where the tag is the table's key, the descriptions of the rows found are looked up after:
-    // reading every row's description cost more than the rest of the walk. SQLite's key lets
-    // rows have no tag, which no lookup finds them by: such a table is read whole. A description
-    // column the table lacks fails the rule here, found rows or not.
-    bool keyed = RuleQuery::isTextKey(p[0], p[2]);
-    if (keyed)
-        query.forEach(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL LIMIT 1").arg(p[3], p[0], p[2]),
-                      [&keyed](const RuleQuery::Row &) { keyed = false; });
+    // reading every row's description cost more than the rest of the walk. A description column
+    // the table lacks fails the rule then too, found rows or not.
+    const bool keyed = query.describedByKey(p[0], p[2], p[3]);
     QStringList columns{QStringLiteral("t.") + p[2], QStringLiteral("t.") + p[1]};
     if (!keyed)
         columns.append(QStringLiteral("t.") + p[3]);

@@ -381,6 +381,16 @@ QHash<QString, RuleQuery::Row> RuleQuery::firstRows(const QString &table, const 
     return found;
 }
 
+bool RuleQuery::describedByKey(const QString &table, const QString &keyColumn, const QString &read)
+{
+    if (!isTextKey(table, keyColumn))
+        return false;
+    bool untagged = false;
+    forEach(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IS NULL LIMIT 1").arg(read.isEmpty() ? keyColumn : read, table, keyColumn),
+            [&untagged](const Row &) { untagged = true; });
+    return !untagged;
+}
+
 void RuleQuery::describe(const QString &table, const QString &keyColumn, const QString &descriptionColumn,
                          QList<ST_CfgCheckError> *findings)
 {

@@ -67,6 +67,10 @@ public:
     // Read in chunks of keys, not one query per key.
     QHash<QString, Row> firstRows(const QString &table, const QString &keyColumn, const QStringList &columns,
                                   const QStringList &keys);
+    // Whether each row of table is found again by keyColumn, as describe() finds it: the column
+    // is the table's text key and no row lacks it (SQLite's key takes NULL, in any number of
+    // rows). read names what the probe reads, so that a column the table lacks fails the query.
+    bool describedByKey(const QString &table, const QString &keyColumn, const QString &read = QString());
     // Fills in the descriptions of findings whose tags are keyColumn of table, read for those
     // rows alone: most rows of a large table have no finding.
     void describe(const QString &table, const QString &keyColumn, const QString &descriptionColumn,

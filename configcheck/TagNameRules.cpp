@@ -38,7 +38,7 @@ class TagWalk
 {
 public:
     TagWalk(RuleQuery &query, const QString &table)
-        : m_query(query), m_table(table), m_keyed(RuleQuery::isTextKey(table, kTag))
+        : m_query(query), m_table(table), m_keyed(query.describedByKey(table, kTag))
     {
     }
 

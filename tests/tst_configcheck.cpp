@@ -265,6 +265,11 @@ private slots:
         QCOMPARE(described(CfgCheckRules::checkChannelTagName()),
                  (QStringList{"STA01|d5", "STA01..C3|d3", "STA01.NOSUB.C2.X|d2", "STA01.NOSUB.C2.X|d2",
                               "STA01.PSCADA.C1.X|d1", "sta01.PSCADA.C4|d4"}));
+        // SQLite's key takes NULL, in any number of rows, which no tag finds again.
+        QCOMPARE(exec({QStringLiteral("INSERT INTO fes_channel_para (TAG_NAME,CHAN_NAME,DESCRIPTION) "
+                                      "VALUES (NULL,'C1','d8'), ('','C1','d7'), (NULL,'C1','d6');")}),
+                 QString());
+        QCOMPARE(described(CfgCheckRules::checkChannelTagName()).mid(0, 4), (QStringList{"|d6", "|d7", "|d8", "STA01|d5"}));
         QCOMPARE(exec({QStringLiteral("CREATE TABLE loose_points (TAG_NAME varchar(64), DESCRIPTION varchar(64));"),
                        QStringLiteral("INSERT INTO loose_points VALUES ('a.b','second'), ('a.b','first'), ('c.d',NULL);")}),
                  QString());
