@@ -398,8 +398,10 @@ bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
         if (!result.error.isEmpty()) {
             const bool gone = result.changedNothing && result.failedIndex >= 0 && result.failedIndex < deletions.size();
             const SqlWrite &failed = deletions.value(result.failedIndex);
-            m_repairError = gone ? tr("表 %1 中已没有 %2 = '%3' 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。")
-                                       .arg(failed.table, failed.keyColumns(), failed.keyValues())
+            // A keyless record is named as such, not as the empty key.
+            const QString record = failed.keyValues().isNull() ? tr("%1 为 NULL").arg(failed.keyColumns())
+                                                                : QStringLiteral("%1 = '%2'").arg(failed.keyColumns(), failed.keyValues());
+            m_repairError = gone ? tr("表 %1 中已没有 %2 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。").arg(failed.table, record)
                                  : result.error;
             return false;
         }

@@ -1151,6 +1151,14 @@ private slots:
         QVERIFY(!tagged.repairItem(item));
         QCOMPARE(count("fes_analog", "TAG_NAME IS NULL"), 2);
         QCOMPARE(item->lstErrors.size(), 2);
+        // A keyless point deleted meanwhile is named as keyless, not as the empty tag.
+        QCOMPARE(exec({QStringLiteral("DELETE FROM fes_analog WHERE DESCRIPTION = 'two';")}), QString());
+        tagged.checkType(type);
+        QCOMPARE(item->lstErrors.size(), 1);
+        QCOMPARE(exec({QStringLiteral("DELETE FROM fes_analog WHERE TAG_NAME IS NULL;")}), QString());
+        selectAll(item);
+        QVERIFY(!tagged.repairItem(item));
+        QVERIFY2(tagged.repairError().contains(QStringLiteral("TAG_NAME 为 NULL 的记录")), qPrintable(tagged.repairError()));
     }
 
     void runShowsProgressAndDropsInput()

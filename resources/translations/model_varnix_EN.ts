@@ -2596,8 +2596,12 @@ Statement: %4</translation>
         <translation>Table definition %1 cannot be opened; the permission checks using it report nothing: %2</translation>
     </message>
     <message>
-        <source>表 %1 中已没有 %2 = &apos;%3&apos; 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。</source>
-        <translation>Table %1 no longer holds the record %2 = &apos;%3&apos; (it may have been deleted); all deletions were undone. Check again before repairing.</translation>
+        <source>%1 为 NULL</source>
+        <translation>%1 IS NULL</translation>
+    </message>
+    <message>
+        <source>表 %1 中已没有 %2 的记录(可能已被删除)，全部删除已撤销。请重新检查后再修复。</source>
+        <translation>Table %1 no longer holds the record %2 (it may have been deleted); all deletions were undone. Check again before repairing.</translation>
     </message>
 </context>
 <context>
