@@ -164,6 +164,18 @@ private slots:
         const DbRows slept =
             OrvDbDesign().rows(backend == Backend::MariaDB ? QStringLiteral("SELECT SLEEP(5)") : QStringLiteral("SELECT pg_sleep(5)"));
         QVERIFY2(slept.error.startsWith(QStringLiteral("语句运行超过 2 秒，已被数据库服务器")), qPrintable(slept.error));
+        // A write the server ends (a trigger makes it slow) says so inside the batch's message.
+        const QStringList slow = backend == Backend::MariaDB
+            ? QStringList{QStringLiteral("CREATE TRIGGER slow_write BEFORE UPDATE ON REPORT_TYPE_INFO FOR EACH ROW SET @waited = SLEEP(5)")}
+            : QStringList{QStringLiteral("CREATE FUNCTION slow_write() RETURNS trigger AS $$ BEGIN PERFORM pg_sleep(5); RETURN NEW; END $$ "
+                                         "LANGUAGE plpgsql"),
+                          QStringLiteral("CREATE TRIGGER slow_write BEFORE UPDATE ON REPORT_TYPE_INFO FOR EACH ROW EXECUTE FUNCTION slow_write()")};
+        QCOMPARE(runOnLink(slow), QString());
+        const QString written = mgr()->executeBatch({QStringLiteral("UPDATE REPORT_TYPE_INFO SET REPORT_DESC = 'slow' WHERE REPORT_ID = 1;")});
+        QCOMPARE(runOnLink({backend == Backend::MariaDB ? QStringLiteral("DROP TRIGGER slow_write")
+                                                        : QStringLiteral("DROP FUNCTION slow_write() CASCADE")}),
+                 QString());
+        QVERIFY2(written.contains(QStringLiteral("原因: 语句运行超过 2 秒，已被数据库服务器")), qPrintable(written));
         QVERIFY(!stored(0).isEmpty());
         QVERIFY2(status.isEmpty(), qPrintable(status.value(0).value(0).toString()));
     }

@@ -617,13 +617,25 @@ bool isLinkLost(const QSqlError &error)
                                        "Connection reset", "Connection timed out"});
 }
 
-QString failureText(const QSqlDatabase &db, bool timedOut, const QSqlError &error)
+namespace {
+
+// Why a call ended when a limit ended it: no answer in time, or a statement the server ended;
+// empty text otherwise.
+QString limitFailure(const QSqlDatabase &db, bool timedOut, const QSqlError &error)
 {
     if (timedOut)
         return QObject::tr("数据库服务器 %1 在 %2 秒内没有响应，操作已中止").arg(serverInUse(db)).arg(responseLimitSeconds());
     if (endedByStatementLimit(error))
         return QObject::tr("语句运行超过 %1 秒，已被数据库服务器 %2 中止（%3）").arg(serverStatementLimit()).arg(serverInUse(db), errorText(error));
-    return error.text();
+    return QString();
+}
+
+} // namespace
+
+QString failureText(const QSqlDatabase &db, bool timedOut, const QSqlError &error)
+{
+    const QString limit = limitFailure(db, timedOut, error);
+    return limit.isEmpty() ? error.text() : limit;
 }
 
 QString serverInUse(const QSqlDatabase &db)
@@ -983,7 +995,8 @@ namespace {
 // A write's failure: the server's own words, or why the call ended.
 QString callFailure(const QSqlDatabase &db, const ResponseGuard &guard, const QSqlError &error)
 {
-    return guard.timedOut() || endedByStatementLimit(error) ? failureText(db, guard.timedOut(), error) : errorText(error);
+    const QString limit = limitFailure(db, guard.timedOut(), error);
+    return limit.isEmpty() ? errorText(error) : limit;
 }
 
 // "sql\n值: a, NULL, b": a statement with the values it was given for its ?.
@@ -1029,8 +1042,9 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         if (!reason.isEmpty() || rows == 0 || tooMany) {
             result.timedOut = guard.timedOut();
             result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(runner.lastError()));
-            if (guard.timedOut())
-                reason = callFailure(db, guard, QSqlError());
+            const QString limit = limitFailure(db, guard.timedOut(), runner.lastError());
+            if (!limit.isEmpty())
+                reason = limit;
             db.rollback();
             result.failedIndex = i;
             result.changedNothing = reason.isEmpty() && rows == 0;
