@@ -83,12 +83,12 @@ ImportPlan preview(const TableDefinition &def, const QString &path, double *seco
 {
     QElapsedTimer timer;
     timer.start();
-    const CsvFile csv = CsvFile::read(path);
+    CsvFile csv = CsvFile::read(path);
     const ImportColumns columns = ImportColumns::match(def, csv.records());
-    const DbRows table = TableSheet::read(def);
-    const ImportPlan plan = ImportPlan::build(def, csv.records(), columns, table, {});
+    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+    const ImportPlan plan = ImportPlan::build(def, csv.takeRecords(), columns, readTable, {});
     *seconds = timer.nsecsElapsed() / 1e9;
-    *error = !csv.ok() ? csv.error() : !columns.ok() ? columns.error : table.error;
+    *error = !csv.ok() ? csv.error() : !columns.ok() ? columns.error : plan.error();
     return plan;
 }
 

@@ -56,6 +56,7 @@ public:
     bool next(CsvRecord *record, QString *error)
     {
         record->line = m_line;
+        record->fields.reserve(m_above.size());
         for (;;) {
             QString field;
             if (m_pos < n && p[m_pos] == QLatin1Char('"')) {
@@ -71,7 +72,7 @@ public:
                 field = QString(p + m_pos, end - m_pos);
                 m_pos = end;
             }
-            record->fields.append(field);
+            record->fields.append(sharedWithAbove(record->fields.size(), field));
             if (m_pos >= n || p[m_pos] != QLatin1Char(','))
                 break;
             ++m_pos;
@@ -81,6 +82,18 @@ public:
     }
 
 private:
+    // A field equal to the one above it is that one: the runs of one value that a table's
+    // columns hold (a location, a unit) then take no memory of their own.
+    QString sharedWithAbove(int index, const QString &field)
+    {
+        if (index >= m_above.size())
+            m_above.resize(index + 1);
+        QString &above = m_above[index];
+        if (above != field)
+            above = field;
+        return above;
+    }
+
     bool quoted(QString *field, QString *error)
     {
         const int openLine = m_line;
@@ -131,6 +144,7 @@ private:
     const int n;
     int m_pos = 0;
     int m_line = 1;
+    QVector<QString> m_above;
 };
 
 } // namespace
@@ -163,9 +177,10 @@ CsvFile CsvFile::fromBytes(const QByteArray &bytes, const QString &encoding)
     return csv;
 }
 
-void CsvFile::decodeAndSplit(const QByteArray &bytes, const QString &encoding)
+void CsvFile::decodeAndSplit(QByteArray bytes, const QString &encoding)
 {
     const QString text = decode(bytes, encoding);
+    bytes.clear(); // a large file's bytes need not stay beside its records
     if (!ok())
         return;
     if (text.isEmpty()) {
@@ -185,7 +200,7 @@ QString CsvFile::decode(const QByteArray &bytes, const QString &encoding)
     if (bytes.startsWith(kUtf8Bom)) {
         m_encoding = QStringLiteral("UTF-8");
         m_detected = true;
-        return decode(bytes.mid(kUtf8Bom.size()), m_encoding);
+        return decode(QByteArray::fromRawData(bytes.constData() + kUtf8Bom.size(), bytes.size() - kUtf8Bom.size()), m_encoding);
     }
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         m_encoding = QStringLiteral("UTF-16");

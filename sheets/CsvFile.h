@@ -39,9 +39,11 @@ public:
     QString encoding() const { return m_encoding; }
     bool detected() const { return m_detected; }
     const QVector<CsvRecord> &records() const { return m_records; }
+    // The records, leaving none here: an import takes them apart as it compares them.
+    QVector<CsvRecord> takeRecords() { return std::move(m_records); }
 
 private:
-    void decodeAndSplit(const QByteArray &bytes, const QString &encoding);
+    void decodeAndSplit(QByteArray bytes, const QString &encoding);
     QString decode(const QByteArray &bytes, const QString &encoding);
     void split(const QString &text);
 

@@ -20,10 +20,20 @@ QString tr(const char *text)
 
 const QChar kKeySeparator(0x1F);
 
-// Integers in one spelling, so that "007" in the file finds 7 in the table.
+// Whether the text is an integer as QString::number writes it: no plus, no leading zero.
+bool isPlainInteger(const QString &text)
+{
+    const int start = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (text.size() == start || (text.at(start) == QLatin1Char('0') && (start > 0 || text.size() > 1)))
+        return false;
+    return std::all_of(text.cbegin() + start, text.cend(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+// Integers in one spelling, so that "007" in the file finds 7 in the table. A text already so
+// spelled is kept, not written anew: a million cells of a file share what they can.
 QString normalized(const ColumnKind &kind, const QString &text)
 {
-    if (!kind.isInteger() || text != text.trimmed())
+    if (!kind.isInteger() || isPlainInteger(text) || text != text.trimmed())
         return text;
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok);
@@ -65,163 +75,215 @@ QString shown(const QString &value)
 
 } // namespace
 
-ImportPlan ImportPlan::build(const TableDefinition &definition, const QVector<CsvRecord> &records,
-                             const ImportColumns &columns, const DbRows &table, const Options &options)
+ImportPlan ImportPlan::build(const TableDefinition &definition, QVector<CsvRecord> records,
+                             const ImportColumns &columns, const TableReader &readTable, const Options &options)
 {
     ImportPlan plan;
     plan.m_definition = definition;
     plan.m_keyColumns = definition.columns.primaryKeyCols();
     plan.m_keysPadded = DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
-    QVector<Row> fileRows;
+    QVector<Given> given;
+    given.reserve(qMax(0, records.size() - columns.headerRows));
     for (int r = columns.headerRows; r < records.size(); ++r)
         if (!records.at(r).isBlank())
-            fileRows.append(plan.readRecord(records.at(r), columns));
-    QVector<QString> keys;
-    for (const Row &row : qAsConst(fileRows))
-        keys.append(row.key.contains(QString()) ? QString() : plan.keyText(row.key));
-    markDuplicates(fileRows, keys);
-    plan.compareWithTable(fileRows, keys, table);
+            given.append(plan.readRecord(records[r], columns));
+    records.clear();
+    const QHash<QString, int> recordOfKey = plan.recordsByKey(given);
+    QVector<Row> missing;
+    plan.m_error = plan.compareWithTable(given, recordOfKey, columns.ofField, readTable, options.deleteMissing ? &missing : nullptr);
+    if (!plan.ok())
+        return plan;
     // A refused row may be a stored row whose key was written wrongly ("7 ", "7.0"): rows
     // missing from the file are then not deleted, lest those be.
-    const bool refused = std::any_of(fileRows.cbegin(), fileRows.cend(), [](const Row &row) { return row.kind == Refused; });
+    const bool refused = std::any_of(given.cbegin(), given.cend(), [](const Given &g) { return g.row.kind == Refused; });
     plan.m_deletionsWithheld = options.deleteMissing && refused;
-    if (options.deleteMissing && !refused)
-        plan.addDeleted(table, QSet<QString>(keys.begin(), keys.end()));
-    for (const Row &row : qAsConst(fileRows))
-        plan.addRow(row);
+    if (!refused)
+        for (const Row &row : qAsConst(missing))
+            plan.addRow(row);
+    for (const Given &g : qAsConst(given))
+        plan.addRow(g.row);
     return plan;
 }
 
-ImportPlan::Row ImportPlan::readRecord(const CsvRecord &record, const ImportColumns &columns) const
+ImportPlan::Given ImportPlan::readRecord(CsvRecord &record, const ImportColumns &columns) const
 {
-    Row row;
+    Given given;
+    Row &row = given.row;
     row.line = record.line;
     QStringList reasons;
     if (!record.problem.isEmpty())
         reasons.append(record.problem);
     if (record.fields.size() != columns.ofField.size())
         reasons.append(tr("有 %1 个字段，表头有 %2 个").arg(record.fields.size()).arg(columns.ofField.size()));
-    for (int f = 0; f < qMin(record.fields.size(), columns.ofField.size()); ++f) {
+    given.fields.swap(record.fields);
+    while (given.fields.size() > columns.ofField.size())
+        given.fields.removeLast();
+    for (int f = 0; f < given.fields.size(); ++f) {
         const int col = columns.ofField.at(f);
-        if (col < 0)
+        QString &value = given.fields[f];
+        if (col < 0) {
+            value = QString();
             continue;
+        }
         const ColMgrData &column = m_definition.columns.at(col);
-        const QString value = normalized(column.kind, SheetCells::unguarded(record.fields.at(f)));
-        row.cells.append({col, QString(), value});
+        value = normalized(column.kind, SheetCells::unguarded(value));
         const QString refusal = value.isEmpty() ? QString() : column.refusal(value);
         if (!refusal.isEmpty())
             reasons.append(refusal);
     }
     for (int key : m_keyColumns) {
-        const auto cell = std::find_if(row.cells.cbegin(), row.cells.cend(), [key](const Cell &c) { return c.column == key; });
-        row.key.append(cell == row.cells.cend() ? QString() : cell->value);
+        const int field = columns.ofField.indexOf(key);
+        row.key.append(given.fields.value(field));
         if (row.key.last().isEmpty())
             reasons.append(tr("关键字 %1 为空").arg(label(m_definition.columns.at(key))));
     }
     if (!reasons.isEmpty()) {
         row.kind = Refused;
         row.reason = reasons.join(tr("；"));
+        given.fields.clear();
     }
-    return row;
+    return given;
 }
 
-void ImportPlan::markDuplicates(QVector<Row> &rows, const QVector<QString> &keys)
+QHash<QString, int> ImportPlan::recordsByKey(QVector<Given> &given) const
 {
-    QHash<QString, QList<int>> linesOfKey;
-    for (int i = 0; i < rows.size(); ++i)
-        if (!keys.at(i).isEmpty())
-            linesOfKey[keys.at(i)].append(rows.at(i).line);
-    for (int i = 0; i < rows.size(); ++i) {
-        const QList<int> lines = linesOfKey.value(keys.at(i));
-        if (lines.size() < 2)
+    QHash<QString, int> byKey;
+    byKey.reserve(given.size());
+    QHash<QString, QList<int>> linesOfRepeated;
+    for (int i = 0; i < given.size(); ++i) {
+        const QStringList &key = given.at(i).row.key;
+        if (key.contains(QString()))
             continue;
-        QStringList others;
-        for (int line : lines)
-            if (line != rows.at(i).line)
-                others.append(QString::number(line));
-        const QString reason = tr("关键字与第 %1 行重复").arg(others.join(QStringLiteral("、")));
-        Row &row = rows[i];
-        row.reason = row.kind == Refused ? row.reason + tr("；") + reason : reason;
-        row.kind = Refused;
+        const QString text = keyText(key);
+        const auto first = byKey.constFind(text);
+        if (first == byKey.constEnd()) {
+            byKey.insert(text, i);
+            continue;
+        }
+        QList<int> &lines = linesOfRepeated[text];
+        if (lines.isEmpty())
+            lines.append(given.at(first.value()).row.line);
+        lines.append(given.at(i).row.line);
     }
+    for (int i = 0; !linesOfRepeated.isEmpty() && i < given.size(); ++i) {
+        Given &g = given[i];
+        const QList<int> lines = g.row.key.contains(QString()) ? QList<int>() : linesOfRepeated.value(keyText(g.row.key));
+        if (!lines.isEmpty())
+            refuseRepeated(g, lines);
+    }
+    for (auto it = byKey.begin(); it != byKey.end();) {
+        if (given.at(it.value()).row.kind == Refused)
+            it = byKey.erase(it);
+        else
+            ++it;
+    }
+    return byKey;
 }
 
-QString ImportPlan::storedKey(const QVariantList &stored) const
+void ImportPlan::refuseRepeated(Given &given, const QList<int> &lines)
+{
+    QStringList others;
+    for (int line : lines)
+        if (line != given.row.line)
+            others.append(QString::number(line));
+    const QString reason = tr("关键字与第 %1 行重复").arg(others.join(QStringLiteral("、")));
+    Row &row = given.row;
+    row.reason = row.kind == Refused ? row.reason + tr("；") + reason : reason;
+    row.kind = Refused;
+    given.fields.clear();
+}
+
+QString ImportPlan::storedKey(const QStringList &stored) const
 {
     QStringList key;
     for (int col : m_keyColumns)
-        key.append(normalized(m_definition.columns.at(col).kind, stored.value(col).toString()));
+        key.append(normalized(m_definition.columns.at(col).kind, stored.value(col)));
     return keyText(key);
 }
 
-QString ImportPlan::keyText(QStringList parts) const
+QString ImportPlan::keyText(const QStringList &parts) const
 {
     // MariaDB compares its keys with trailing blanks dropped: "A " is the stored "A" there.
-    if (m_keysPadded)
-        for (QString &part : parts)
-            while (part.endsWith(QLatin1Char(' ')))
-                part.chop(1);
-    return parts.join(kKeySeparator);
+    if (!m_keysPadded)
+        return parts.size() == 1 ? parts.first() : parts.join(kKeySeparator);
+    QStringList trimmed = parts;
+    for (QString &part : trimmed)
+        while (part.endsWith(QLatin1Char(' ')))
+            part.chop(1);
+    return trimmed.join(kKeySeparator);
 }
 
-void ImportPlan::compareWithTable(QVector<Row> &rows, const QVector<QString> &keys, const DbRows &table) const
+QString ImportPlan::compareWithTable(QVector<Given> &given, const QHash<QString, int> &recordOfKey, const QVector<int> &ofField,
+                                     const TableReader &readTable, QVector<Row> *missing) const
 {
-    QHash<QString, int> storedRow;
-    storedRow.reserve(table.size());
-    for (int r = 0; r < table.size(); ++r)
-        storedRow.insert(storedKey(table.rows.at(r)), r);
-    for (int i = 0; i < rows.size(); ++i) {
-        Row &row = rows[i];
-        if (row.kind == Refused)
-            continue;
-        const auto found = storedRow.constFind(keys.at(i));
-        if (found != storedRow.constEnd()) {
-            compareRow(row, table.rows.at(found.value()));
-            continue;
-        }
-        row.kind = New;
-        row.cells.erase(std::remove_if(row.cells.begin(), row.cells.end(), [](const Cell &c) { return c.value.isEmpty(); }),
-                        row.cells.end());
+    const QString error = readTable([&](const QStringList &stored) {
+        const auto found = recordOfKey.constFind(storedKey(stored));
+        if (found != recordOfKey.constEnd())
+            compareRow(given[found.value()], ofField, stored);
+        else if (missing)
+            missing->append(deletedRow(stored));
+    });
+    if (!error.isEmpty())
+        return error;
+    for (Given &g : given) {
+        if (g.row.kind != Refused && !g.found)
+            markNew(g, ofField);
+        g.fields.clear();
     }
+    return QString();
 }
 
-void ImportPlan::compareRow(Row &row, const QVariantList &stored) const
+void ImportPlan::compareRow(Given &given, const QVector<int> &ofField, const QStringList &stored) const
 {
+    Row &row = given.row;
     QVector<Cell> changed;
     QStringList locked;
-    for (const Cell &cell : qAsConst(row.cells)) {
-        const ColMgrData &column = m_definition.columns.at(cell.column);
-        const QString old = stored.value(cell.column).toString();
-        if (sameValue(column.kind, old, cell.value))
+    for (int f = 0; f < given.fields.size(); ++f) {
+        const int col = ofField.at(f);
+        if (col < 0)
+            continue;
+        const ColMgrData &column = m_definition.columns.at(col);
+        const QString &old = stored.at(col);
+        const QString &value = given.fields.at(f);
+        if (sameValue(column.kind, old, value))
             continue;
         if (!column.editable)
             locked.append(label(column));
-        changed.append({cell.column, old, cell.value});
+        changed.append({col, old, value});
     }
-    row.key.clear();
+    QStringList key;
     for (int col : m_keyColumns)
-        row.key.append(stored.value(col).toString());
+        key.append(stored.at(col));
+    if (key != row.key)
+        row.key = key;
     row.cells = changed;
     row.kind = changed.isEmpty() ? Unchanged : Changed;
+    row.reason.clear();
+    given.found = true;
     if (!locked.isEmpty()) {
         row.kind = Refused;
         row.reason = tr("列 %1 不可修改").arg(locked.join(QStringLiteral("、")));
     }
 }
 
-void ImportPlan::addDeleted(const DbRows &table, const QSet<QString> &inFile)
+void ImportPlan::markNew(Given &given, const QVector<int> &ofField) const
 {
-    for (const QVariantList &stored : table.rows) {
-        if (inFile.contains(storedKey(stored)))
-            continue;
-        Row row;
-        row.kind = Deleted;
-        for (int col : m_keyColumns)
-            row.key.append(stored.value(col).toString());
-        for (int col = 0; col < m_definition.columns.size(); ++col)
-            row.cells.append({col, stored.value(col).toString(), QString()});
-        addRow(row);
-    }
+    Row &row = given.row;
+    row.kind = New;
+    for (int f = 0; f < given.fields.size(); ++f)
+        if (ofField.at(f) >= 0 && !given.fields.at(f).isEmpty())
+            row.cells.append({ofField.at(f), QString(), given.fields.at(f)});
+}
+
+ImportPlan::Row ImportPlan::deletedRow(const QStringList &stored) const
+{
+    Row row;
+    row.kind = Deleted;
+    for (int col : m_keyColumns)
+        row.key.append(stored.value(col));
+    for (int col = 0; col < m_definition.columns.size(); ++col)
+        row.cells.append({col, stored.value(col), QString()});
+    return row;
 }
 
 void ImportPlan::addRow(const Row &row)

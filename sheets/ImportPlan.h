@@ -1,15 +1,17 @@
 #pragma once
 
 #include "CsvFile.h"
-#include "DbRows.h"
 #include "ImportColumns.h"
 #include "SqlWrite.h"
 #include "TableDefinition.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>
 #include <QVector>
+
+#include <functional>
 
 // What importing a file into a table would do, row by row, before anything is written: which
 // records are new, which change (each cell old -> new), which stay, which are refused and why,
@@ -40,11 +42,18 @@ public:
         bool deleteMissing = false; // rows of the table that the file does not have
     };
 
-    // Compares the file's data records with the table's rows, read with every column of the
-    // definition in its order (TableSheet::read).
-    static ImportPlan build(const TableDefinition &definition, const QVector<CsvRecord> &records,
-                            const ImportColumns &columns, const DbRows &table, const Options &options);
+    // Hands visit the table's rows one at a time, every column of the definition in its order,
+    // NULL as the empty text (TableSheet::forEachRow); why they could not be read, or empty.
+    using TableReader = std::function<QString(const std::function<void(const QStringList &)> &visit)>;
 
+    // Compares the file's data records, which it takes apart as it goes, with the table's rows
+    // as they are read: neither file nor table is held twice, nor the table at all.
+    static ImportPlan build(const TableDefinition &definition, QVector<CsvRecord> records,
+                            const ImportColumns &columns, const TableReader &readTable, const Options &options);
+
+    // Whether the table could be read; without it there is no plan.
+    bool ok() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
     const TableDefinition &definition() const { return m_definition; }
     const QVector<Row> &rows() const { return m_rows; }
     int count(Kind kind) const { return m_counts[kind]; }
@@ -65,14 +74,30 @@ public:
     QList<SqlWrite> undoWrites() const { return writesOf(true); }
 
 private:
-    Row readRecord(const CsvRecord &record, const ImportColumns &columns) const;
-    static void markDuplicates(QVector<Row> &rows, const QVector<QString> &keys);
-    QString storedKey(const QVariantList &stored) const;
+    // A data record of the file while it is compared: the row it becomes, and its fields
+    // (values as the table would hold them; empty for fields of no column).
+    struct Given
+    {
+        Row row;
+        QStringList fields;
+        bool found = false; // a stored row has its key
+    };
+
+    Given readRecord(CsvRecord &record, const ImportColumns &columns) const;
+    // The records by key; those whose key another record has too are refused, and with the
+    // other refused records not among them.
+    QHash<QString, int> recordsByKey(QVector<Given> &given) const;
+    static void refuseRepeated(Given &given, const QList<int> &lines);
+    QString storedKey(const QStringList &stored) const;
     // A key's cells as one text, compared as the database compares keys.
-    QString keyText(QStringList parts) const;
-    void compareWithTable(QVector<Row> &rows, const QVector<QString> &keys, const DbRows &table) const;
-    void compareRow(Row &row, const QVariantList &stored) const;
-    void addDeleted(const DbRows &table, const QSet<QString> &inFile);
+    QString keyText(const QStringList &parts) const;
+    // Compares each stored row with the record of its key as the table is read; the stored
+    // rows no record has go to missing when it is given.
+    QString compareWithTable(QVector<Given> &given, const QHash<QString, int> &recordOfKey, const QVector<int> &ofField,
+                             const TableReader &readTable, QVector<Row> *missing) const;
+    void compareRow(Given &given, const QVector<int> &ofField, const QStringList &stored) const;
+    void markNew(Given &given, const QVector<int> &ofField) const;
+    Row deletedRow(const QStringList &stored) const;
     void addRow(const Row &row);
 
     SqlWrite write(SqlWrite::Kind kind, const QStringList &key) const;
@@ -81,6 +106,7 @@ private:
     SqlWrite removed(const Row &row) const;
     QList<SqlWrite> writesOf(bool undo) const;
 
+    QString m_error;
     TableDefinition m_definition;
     QList<int> m_keyColumns;
     QVector<Row> m_rows;

@@ -45,7 +45,7 @@ SheetImportDlg::SheetImportDlg(const QString &table, QWidget *parent)
         if (!ui->lineEditFile->text().trimmed().isEmpty())
             onRead();
     });
-    connect(ui->checkBoxDeleteMissing, &QCheckBox::toggled, this, &SheetImportDlg::onReplan);
+    connect(ui->checkBoxDeleteMissing, &QCheckBox::toggled, this, &SheetImportDlg::onDeleteMissingToggled);
     connect(ui->checkBoxIgnoreUnknown, &QCheckBox::toggled, this, [this] { updateState(); });
     connect(ui->comboBoxKind, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &SheetImportDlg::onKindChanged);
     updateState();
@@ -109,16 +109,18 @@ void SheetImportDlg::onRead()
     QString error;
     {
         BusyRun busy(ui->pushButtonRead);
-        error = readSources();
+        error = readAndPlan();
     }
     if (!error.isEmpty()) {
         say(error, true);
         return;
     }
-    onReplan();
+    m_planned = true;
+    m_preview->setPlan(&m_plan);
+    say(QString(), false);
 }
 
-QString SheetImportDlg::readSources()
+QString SheetImportDlg::readAndPlan()
 {
     const TableDefinition def = chosenDefinition();
     const QString path = ui->lineEditFile->text().trimmed();
@@ -132,26 +134,19 @@ QString SheetImportDlg::readSources()
     m_columns = ImportColumns::match(def, m_file.records());
     if (!m_columns.ok())
         return tr("无法导入到表 %1：%2").arg(def.tableName, m_columns.error);
-    m_table = TableSheet::read(def);
-    if (!m_table.ok())
-        return tr("读取表 %1 失败: %2").arg(def.tableName, m_table.error);
+    ImportPlan::Options options;
+    options.deleteMissing = ui->checkBoxDeleteMissing->isChecked();
+    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+    m_plan = ImportPlan::build(def, m_file.takeRecords(), m_columns, readTable, options);
+    if (!m_plan.ok())
+        return tr("读取表 %1 失败: %2").arg(def.tableName, m_plan.error());
     return QString();
 }
 
-void SheetImportDlg::onReplan()
+void SheetImportDlg::onDeleteMissingToggled()
 {
-    if (m_file.records().isEmpty() || !m_columns.ok() || !m_table.ok())
-        return;
-    ImportPlan::Options options;
-    options.deleteMissing = ui->checkBoxDeleteMissing->isChecked();
-    m_preview->setPlan(nullptr);
-    {
-        BusyRun busy(ui->pushButtonRead);
-        m_plan = ImportPlan::build(chosenDefinition(), m_file.records(), m_columns, m_table, options);
-    }
-    m_planned = true;
-    m_preview->setPlan(&m_plan);
-    say(QString(), false);
+    if (m_planned)
+        onRead();
 }
 
 void SheetImportDlg::onKindChanged()

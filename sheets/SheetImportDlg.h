@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CsvFile.h"
-#include "DbRows.h"
 #include "ImportColumns.h"
 #include "ImportPlan.h"
 #include "SqlWrite.h"
@@ -42,7 +41,8 @@ public slots:
 private slots:
     void onBrowse();
     void onSourceChanged();
-    void onReplan();
+    // The choice of deleting missing rows changes the plan: file and table are read again.
+    void onDeleteMissingToggled();
     void onKindChanged();
 
 private:
@@ -50,8 +50,8 @@ private:
     // Wide enough for the longest category name of the language shown.
     int kindColumnWidth() const;
     TableDefinition chosenDefinition() const;
-    // Empty text when file and table were read and the file's header fits the table.
-    QString readSources();
+    // Reads file and table and compares them; why that could not be done, or empty.
+    QString readAndPlan();
     QString fileInfo() const;
     QString applyRefusal() const;
     bool confirmed(const QString &question);
@@ -62,7 +62,6 @@ private:
     ImportPreviewModel *m_preview;
     CsvFile m_file;
     ImportColumns m_columns;
-    DbRows m_table;
     ImportPlan m_plan;
     bool m_planned = false;
     QList<SqlWrite> m_undo;

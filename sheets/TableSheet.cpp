@@ -27,6 +27,11 @@ DbRows TableSheet::read(const TableDefinition &definition, const QString &condit
     return OrvDbDesign().rows(sql);
 }
 
+QString TableSheet::forEachRow(const TableDefinition &definition, const std::function<void(const QStringList &)> &visit)
+{
+    return OrvDbDesign().forEachRow(definition.selectStatement(QString()), visit);
+}
+
 QList<TableDefinition> TableSheet::definitions()
 {
     QList<TableDefinition> found;

@@ -107,17 +107,19 @@ QList<QStringList> tableTexts(const QString &table)
     return texts;
 }
 
-ImportPlan planFor(const QString &table, const QByteArray &file, bool deleteMissing = false, QString *error = nullptr)
+ImportPlan::TableReader readerOf(const TableDefinition &def)
+{
+    return [def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+}
+
+ImportPlan planFor(const QString &table, const QByteArray &file, bool deleteMissing = false)
 {
     const TableDefinition def = definitionOf(table);
-    const CsvFile csv = CsvFile::fromBytes(file);
+    CsvFile csv = CsvFile::fromBytes(file);
     const ImportColumns columns = ImportColumns::match(def, csv.records());
-    const DbRows rows = TableSheet::read(def);
-    if (error)
-        *error = !csv.ok() ? csv.error() : !columns.ok() ? columns.error : rows.error;
     ImportPlan::Options options;
     options.deleteMissing = deleteMissing;
-    return ImportPlan::build(def, csv.records(), columns, rows, options);
+    return ImportPlan::build(def, csv.takeRecords(), columns, readerOf(def), options);
 }
 
 // The table as its own export writes it.
@@ -432,9 +434,10 @@ private slots:
         const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(lines.join(QStringLiteral("\r\n")));
         const QString path = m_root->file(QStringLiteral("changed.csv"));
         writeFile(path, gb);
-        const CsvFile csv = CsvFile::read(path);
+        CsvFile csv = CsvFile::read(path);
         QCOMPARE(csv.encoding(), QStringLiteral("GB18030"));
-        const ImportPlan plan = ImportPlan::build(def, csv.records(), ImportColumns::match(def, csv.records()), TableSheet::read(def), {});
+        const ImportColumns columns = ImportColumns::match(def, csv.records());
+        const ImportPlan plan = ImportPlan::build(def, csv.takeRecords(), columns, readerOf(def), {});
         QCOMPARE(plan.count(ImportPlan::Changed), 3);
         QCOMPARE(plan.changedCells(), 3);
         QCOMPARE(plan.count(ImportPlan::Unchanged), before.size() - 3);
@@ -894,6 +897,60 @@ private slots:
         const QString error = OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error;
         QVERIFY2(error.isEmpty(), qPrintable(plan.summary() + QLatin1Char('\n') + error));
         QCOMPARE(plan.count(ImportPlan::New), backend == Backend::MariaDB ? 1 : 2);
+    }
+
+    // Integer keys match in any spelling the file may give, and a file's runs of one value
+    // stay each field's own.
+    void integerKeysInAnySpelling()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QString table = QStringLiteral("hmi_type_info");
+        QCOMPARE(runOnLink({QStringLiteral("DELETE FROM hmi_type_info"),
+                            QStringLiteral("INSERT INTO hmi_type_info (HMI_ID, HMI_NAME) VALUES (0, 'a'), (7, 'b'), (-12, 'c'), (70, 'd')")}),
+                 QString());
+        const ImportPlan plan = planFor(table, "HMI_ID,HMI_NAME\r\n-0,a\r\n007,b\r\n-12,c\r\n70,d\r\n+70,x\r\n700,x\r\n");
+        QCOMPARE(plan.count(ImportPlan::Unchanged), 3);
+        QCOMPARE(plan.count(ImportPlan::Refused), 2); // 70 twice
+        QCOMPARE(plan.count(ImportPlan::New), 1);
+
+        const CsvFile csv = CsvFile::fromBytes("a,b\r\n1,1\r\n1,2\r\n2,2\r\n");
+        QStringList fields;
+        for (const CsvRecord &record : csv.records())
+            fields += record.fields;
+        QCOMPARE(fields, (QStringList{"a", "b", "1", "1", "1", "2", "2", "2"}));
+    }
+
+    // A table that cannot be read gives no plan, in the dialog and on the command line.
+    void unreadableTableGivesNoPlan()
+    {
+        DbLinkParams p;
+        QCOMPARE(openDemo(Backend::SQLite, QStringLiteral("demo"), *m_root, DemoOptions(), &p), QString());
+        const QString path = m_root->file(QStringLiteral("in.csv"));
+        writeFile(path, exportedCsv(kTable));
+        QCOMPARE(runOnLink({QStringLiteral("ALTER TABLE fes_analog RENAME TO fes_analog_gone")}), QString());
+
+        SheetImportDlg dlg(kTable, nullptr);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
+        dlg.onRead();
+        QVERIFY2(dlg.statusText().startsWith(QStringLiteral("读取表 fes_analog 失败")), qPrintable(dlg.statusText()));
+        QVERIFY(!dlg.canApply());
+        QCOMPARE(dlg.preview()->rowCount(), 0);
+
+        const ToolRun run = modelTable({"import", "--table", kTable, "--file", path, "--dry-run", "--type", "SQLite", "--database", p.database});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("读取表 fes_analog 失败")), qPrintable(run.err));
+
+        // Rows read before the link failed are no plan either.
+        const TableDefinition def = definitionOf(kTable);
+        CsvFile csv = CsvFile::read(path);
+        const ImportColumns columns = ImportColumns::match(def, csv.records());
+        const QStringList stored = csv.records().at(columns.headerRows).fields;
+        const ImportPlan partial = ImportPlan::build(def, csv.takeRecords(), columns, [&stored](const std::function<void(const QStringList &)> &visit) {
+            visit(stored);
+            return QStringLiteral("连接已断开");
+        }, {});
+        QCOMPARE(partial.error(), QStringLiteral("连接已断开"));
+        QVERIFY(partial.rows().isEmpty());
     }
 
     // Any text may name the worksheet: the export dialog passes what it exports, a table's

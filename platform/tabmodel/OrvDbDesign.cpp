@@ -9,6 +9,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+namespace {
+
+QString everyColumn(const QSqlRecord &record, QVector<int> *columns)
+{
+    for (int i = 0; i < record.count(); ++i)
+        columns->append(i);
+    return QString();
+}
+
+} // namespace
+
 QString OrvDbDesign::cellText(const QSqlQuery &query, int column)
 {
     // NULL is an empty cell on every database (the server drivers would give "0" for a number).
@@ -42,44 +53,57 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
     return ok;
 }
 
+QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const ColumnPicker &pick,
+                          const std::function<void(const QSqlQuery &, const QVector<int> &)> &visit)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!select(sql, values, query))
+        return m_lastError;
+    QVector<int> columns;
+    m_lastError = pick(query.record(), &columns);
+    if (!m_lastError.isEmpty())
+        return m_lastError;
+    while (query.next())
+        visit(query, columns);
+    // A connection lost while reading ends the rows early: that is a failure, not the end.
+    if (query.lastError().isValid())
+        m_lastError = DbConnection::failureText(db, false, query.lastError());
+    query.finish();
+    return m_lastError;
+}
+
 DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText)
 {
     DbRows result;
     result.sql = sql;
-    const QSqlDatabase db = QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!select(sql, values, query)) {
-        result.error = m_lastError;
-        return result;
-    }
-    QVector<int> columns;
-    result.error = m_lastError = pick(query.record(), &columns);
-    if (!result.ok())
-        return result;
-    while (query.next()) {
+    result.error = walk(sql, values, pick, [&result, asText](const QSqlQuery &query, const QVector<int> &columns) {
         QVariantList row;
         row.reserve(columns.size());
-        for (int i : qAsConst(columns))
+        for (int i : columns)
             row.append(asText ? QVariant(cellText(query, i)) : query.isNull(i) ? QVariant() : query.value(i));
         result.rows.append(row);
-    }
-    // A connection lost while reading ends the rows early: that is a failure, not the end.
-    if (query.lastError().isValid()) {
-        result.error = m_lastError = DbConnection::failureText(db, false, query.lastError());
+    });
+    if (!result.ok())
         result.rows.clear();
-    }
-    query.finish();
     return result;
+}
+
+QString OrvDbDesign::forEachRow(const QString &sql, const std::function<void(const QStringList &)> &visit)
+{
+    QStringList cells;
+    return walk(sql, {}, everyColumn, [&cells, &visit](const QSqlQuery &query, const QVector<int> &columns) {
+        cells.clear();
+        for (int i : columns)
+            cells.append(cellText(query, i));
+        visit(cells);
+    });
 }
 
 DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
 {
-    return read(sql, values, [](const QSqlRecord &record, QVector<int> *columns) {
-        for (int i = 0; i < record.count(); ++i)
-            columns->append(i);
-        return QString();
-    }, false);
+    return read(sql, values, everyColumn, false);
 }
 
 QVector<DbRows> OrvDbDesign::rowsApart(const DbLinkParams &params, const QVector<SqlStatement> &statements)

@@ -40,6 +40,10 @@ public:
 
     // Every row of the query, or why there is none.
     DbRows rows(const QString &sql, const QVariantList &values = {});
+    // The same rows handed to visit one at a time as they are read (cells as texts, NULL as
+    // the empty text), so that a large table is never held whole; why the read failed, or
+    // empty. visit may be given rows before a failure ends the read.
+    QString forEachRow(const QString &sql, const std::function<void(const QStringList &)> &visit);
     // The rows of each statement, read on the calling thread (any thread) over a connection of
     // its own opened like the link, so that the link stays free. The first failure ends the
     // reads: the last result says why.
@@ -78,6 +82,10 @@ private:
     using ColumnPicker = std::function<QString(const QSqlRecord &record, QVector<int> *columns)>;
     // The chosen columns of every row; cells as their texts (NULL empty) or as read (NULL null).
     DbRows read(const QString &sql, const QVariantList &values, const ColumnPicker &pick, bool asText);
+    // Runs sql and hands visit the query standing on each row, with the picked columns; why
+    // the read failed, or empty.
+    QString walk(const QString &sql, const QVariantList &values, const ColumnPicker &pick,
+                 const std::function<void(const QSqlQuery &, const QVector<int> &)> &visit);
     bool readColumns(const QString &sql, const QVariantList &values, const QList<QStringList *> &lists);
 
     QString m_connection;

@@ -102,7 +102,7 @@ QString previewText(const ImportPlan &plan, const CsvFile &csv, const QString &p
 QString planImport(const QCommandLineParser &args, const TableDefinition &definition, ImportPlan *plan)
 {
     const QString path = option(args, "file");
-    const CsvFile csv = CsvFile::read(path, option(args, "encoding"));
+    CsvFile csv = CsvFile::read(path, option(args, "encoding"));
     if (!csv.ok())
         return csv.error();
     const ImportColumns columns = ImportColumns::match(definition, csv.records());
@@ -111,12 +111,14 @@ QString planImport(const QCommandLineParser &args, const TableDefinition &defini
     if (!columns.unknown.isEmpty() && !args.isSet(QStringLiteral("ignore-unknown")))
         return QCoreApplication::translate("model_table", "文件中有表 %1 没有的列: %2；加 --ignore-unknown 忽略这些列")
             .arg(definition.tableName, oneLine(columns.unknown.join(QCoreApplication::translate("model_table", "、"))));
-    const DbRows table = TableSheet::read(definition);
-    if (!table.ok())
-        return QCoreApplication::translate("model_table", "读取表 %1 失败: %2").arg(definition.tableName, table.error);
     ImportPlan::Options options;
     options.deleteMissing = args.isSet(QStringLiteral("delete-missing"));
-    *plan = ImportPlan::build(definition, csv.records(), columns, table, options);
+    const auto readTable = [&definition](const std::function<void(const QStringList &)> &visit) {
+        return TableSheet::forEachRow(definition, visit);
+    };
+    *plan = ImportPlan::build(definition, csv.takeRecords(), columns, readTable, options);
+    if (!plan->ok())
+        return QCoreApplication::translate("model_table", "读取表 %1 失败: %2").arg(definition.tableName, plan->error());
     if (!ModelCli::writeOutput(previewText(*plan, csv, path).toUtf8()))
         return QCoreApplication::translate("model_table", "无法写出到标准输出");
     return QString();
