@@ -47,11 +47,12 @@ double exportSeconds(const TableDefinition &def, SheetExport::Format format, con
 {
     QElapsedTimer timer;
     timer.start();
-    const DbRows rows = TableSheet::read(def);
+    const TableSheet rows = TableSheet::read(def, QString(), error);
     SheetExport::Options options;
     options.format = format;
     options.sheetName = def.tableName;
-    *error = rows.ok() ? SheetExport::writeFile(TableSheet(def, rows), path, options) : rows.error;
+    if (error->isEmpty())
+        *error = SheetExport::writeFile(rows, path, options);
     return timer.nsecsElapsed() / 1e9;
 }
 
@@ -85,7 +86,7 @@ ImportPlan preview(const TableDefinition &def, const QString &path, double *seco
     timer.start();
     CsvFile csv = CsvFile::read(path);
     const ImportColumns columns = ImportColumns::match(def, csv.records());
-    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, QString(), visit); };
     const ImportPlan plan = ImportPlan::build(def, csv.takeRecords(), columns, readTable, {});
     *seconds = timer.nsecsElapsed() / 1e9;
     *error = !csv.ok() ? csv.error() : !columns.ok() ? columns.error : plan.error();

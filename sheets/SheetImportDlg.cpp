@@ -136,7 +136,7 @@ QString SheetImportDlg::readAndPlan()
         return tr("无法导入到表 %1：%2").arg(def.tableName, m_columns.error);
     ImportPlan::Options options;
     options.deleteMissing = ui->checkBoxDeleteMissing->isChecked();
-    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, QString(), visit); };
     m_plan = ImportPlan::build(def, m_file.takeRecords(), m_columns, readTable, options);
     if (!m_plan.ok())
         return tr("读取表 %1 失败: %2").arg(def.tableName, m_plan.error());

@@ -9,27 +9,43 @@
 #include <QDir>
 #include <QSet>
 
-TableSheet::TableSheet(const TableDefinition &definition, const DbRows &rows)
+TableSheet::TableSheet(const TableDefinition &definition)
     : m_columns(columnsOf(definition.columns))
-    , m_rows(rows)
 {
 }
 
-DbRows TableSheet::read(const TableDefinition &definition, const QString &condition)
+TableSheet TableSheet::read(const TableDefinition &definition, const QString &condition, QString *error)
+{
+    TableSheet sheet(definition);
+    *error = forEachRow(definition, condition, [&sheet](const QStringList &cells) { sheet.append(cells); });
+    if (!error->isEmpty())
+        return TableSheet(definition);
+    sheet.m_rows.squeeze();
+    sheet.m_cellEnds.squeeze();
+    return sheet;
+}
+
+QString TableSheet::forEachRow(const TableDefinition &definition, const QString &condition,
+                               const std::function<void(const QStringList &)> &visit)
 {
     const QString sql = definition.selectStatement(condition.trimmed());
-    if (!orv_sql::isSingleStatement(sql)) {
-        DbRows refused;
-        refused.sql = sql;
-        refused.error = QCoreApplication::translate("TableSheet", "条件不能含有分号、注释或第二条语句: %1").arg(condition);
-        return refused;
-    }
-    return OrvDbDesign().rows(sql);
+    if (!orv_sql::isSingleStatement(sql))
+        return QCoreApplication::translate("TableSheet", "条件不能含有分号、注释或第二条语句: %1").arg(condition);
+    return OrvDbDesign().forEachRow(sql, visit);
 }
 
-QString TableSheet::forEachRow(const TableDefinition &definition, const std::function<void(const QStringList &)> &visit)
+void TableSheet::append(const QStringList &cells)
 {
-    return OrvDbDesign().forEachRow(definition.selectStatement(QString()), visit);
+    QString row;
+    int length = 0;
+    for (const QString &cell : cells)
+        length += cell.size();
+    row.reserve(length);
+    for (int c = 0; c < m_columns.size(); ++c) {
+        row += cells.value(c);
+        m_cellEnds.append(row.size());
+    }
+    m_rows.append(row);
 }
 
 QList<TableDefinition> TableSheet::definitions()
@@ -59,5 +75,9 @@ int TableSheet::rowCount() const
 
 QString TableSheet::text(int row, int column) const
 {
-    return m_rows.text(row, column);
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_columns.size())
+        return QString();
+    const int first = row * m_columns.size();
+    const int start = column == 0 ? 0 : m_cellEnds.at(first + column - 1);
+    return m_rows.at(row).mid(start, m_cellEnds.at(first + column) - start);
 }

@@ -1,24 +1,26 @@
 #pragma once
 
-#include "DbRows.h"
 #include "SheetData.h"
 #include "TableDefinition.h"
+
+#include <QStringList>
 
 #include <functional>
 
 // The rows of a table as the database holds them, every column of its definition, in key order.
+// Each row is kept as one text with its cells' ends, a fraction of the memory of a cell apiece:
+// a table of millions of rows is exported from it.
 class TableSheet : public SheetData
 {
 public:
-    TableSheet(const TableDefinition &definition, const DbRows &rows);
-
-    // Reads the rows meeting the condition (every row when it is empty) through the link; the
-    // rows' error says why none could be read. A condition that would make a second statement
-    // is refused before anything runs.
-    static DbRows read(const TableDefinition &definition, const QString &condition = QString());
-    // Every row handed to visit as it is read, every column in key order, NULL as the empty
-    // text; why the rows could not be read, or empty.
-    static QString forEachRow(const TableDefinition &definition, const std::function<void(const QStringList &)> &visit);
+    // Reads the rows meeting the condition (every row when it is empty) through the link; error
+    // says why none could be read. A condition that would make a second statement is refused
+    // before anything runs.
+    static TableSheet read(const TableDefinition &definition, const QString &condition, QString *error);
+    // Every row meeting the condition handed to visit as it is read, every column in key order,
+    // NULL as the empty text; why the rows could not be read, or empty.
+    static QString forEachRow(const TableDefinition &definition, const QString &condition,
+                              const std::function<void(const QStringList &)> &visit);
 
     // Every table the definition files describe, once each, by file name.
     static QList<TableDefinition> definitions();
@@ -28,6 +30,10 @@ public:
     QString text(int row, int column) const override;
 
 private:
+    explicit TableSheet(const TableDefinition &definition);
+    void append(const QStringList &cells);
+
     QVector<SheetColumn> m_columns;
-    DbRows m_rows;
+    QVector<QString> m_rows;   // a row's cells one after another
+    QVector<int> m_cellEnds;   // where each cell ends in its row's text, row after row
 };

@@ -226,8 +226,9 @@ private slots:
     void importPreview()
     {
         const TableDefinition def = OrvTableDataMgr::getInstance()->definitionOfTable(QStringLiteral("fes_analog"));
-        const DbRows rows = TableSheet::read(def);
-        QVERIFY(rows.size() >= 2);
+        QString error;
+        const TableSheet rows = TableSheet::read(def, QString(), &error);
+        QVERIFY2(rows.rowCount() >= 2, qPrintable(error));
         const int tag = def.columns.findCol(QStringLiteral("TAG_NAME"));
         const int description = def.columns.findCol(QStringLiteral("DESCRIPTION"));
         const QString file = m_root->file(QStringLiteral("preview.csv"));

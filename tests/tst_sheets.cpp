@@ -96,20 +96,16 @@ QList<QStringList> fieldsOf(const CsvFile &csv)
 // Every row of a table as texts, in key order.
 QList<QStringList> tableTexts(const QString &table)
 {
-    const DbRows rows = TableSheet::read(definitionOf(table));
     QList<QStringList> texts;
-    for (int r = 0; r < rows.size(); ++r) {
-        QStringList row;
-        for (int c = 0; c < rows.rows.at(r).size(); ++c)
-            row.append(rows.text(r, c));
-        texts.append(row);
-    }
+    const QString error = TableSheet::forEachRow(definitionOf(table), QString(), [&texts](const QStringList &row) { texts.append(row); });
+    if (!error.isEmpty())
+        qWarning("%s", qPrintable(error));
     return texts;
 }
 
 ImportPlan::TableReader readerOf(const TableDefinition &def)
 {
-    return [def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, visit); };
+    return [def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, QString(), visit); };
 }
 
 ImportPlan planFor(const QString &table, const QByteArray &file, bool deleteMissing = false)
@@ -126,7 +122,11 @@ ImportPlan planFor(const QString &table, const QByteArray &file, bool deleteMiss
 QByteArray exportedCsv(const QString &table)
 {
     const TableDefinition def = definitionOf(table);
-    return csvBytes(TableSheet(def, TableSheet::read(def)));
+    QString error;
+    const TableSheet sheet = TableSheet::read(def, QString(), &error);
+    if (!error.isEmpty())
+        qWarning("%s", qPrintable(error));
+    return csvBytes(sheet);
 }
 
 // CSV lines of a file, without its byte order mark.

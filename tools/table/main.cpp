@@ -71,17 +71,18 @@ int exportTable(const QCommandLineParser &args, const TableDefinition &definitio
         return Trouble;
     }
     const QString path = output.isEmpty() ? definition.tableName + QLatin1Char('.') + SheetExport::suffix(options.format) : output;
-    const DbRows rows = TableSheet::read(definition, option(args, "where"));
-    if (!rows.ok()) {
-        say(QCoreApplication::translate("model_table", "读取表 %1 失败: %2").arg(definition.tableName, rows.error));
+    QString readError;
+    const TableSheet rows = TableSheet::read(definition, option(args, "where"), &readError);
+    if (!readError.isEmpty()) {
+        say(QCoreApplication::translate("model_table", "读取表 %1 失败: %2").arg(definition.tableName, readError));
         return Trouble;
     }
-    const QString error = writeSheet(TableSheet(definition, rows), path, options);
+    const QString error = writeSheet(rows, path, options);
     if (!error.isEmpty()) {
         say(error);
         return Trouble;
     }
-    say(QCoreApplication::translate("model_table", "已导出 %1 行到 %2").arg(rows.size()).arg(path == QLatin1String("-") ? QCoreApplication::translate("model_table", "标准输出") : path));
+    say(QCoreApplication::translate("model_table", "已导出 %1 行到 %2").arg(rows.rowCount()).arg(path == QLatin1String("-") ? QCoreApplication::translate("model_table", "标准输出") : path));
     return Done;
 }
 
@@ -114,7 +115,7 @@ QString planImport(const QCommandLineParser &args, const TableDefinition &defini
     ImportPlan::Options options;
     options.deleteMissing = args.isSet(QStringLiteral("delete-missing"));
     const auto readTable = [&definition](const std::function<void(const QStringList &)> &visit) {
-        return TableSheet::forEachRow(definition, visit);
+        return TableSheet::forEachRow(definition, QString(), visit);
     };
     *plan = ImportPlan::build(definition, csv.takeRecords(), columns, readTable, options);
     if (!plan->ok())
