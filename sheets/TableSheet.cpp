@@ -1,5 +1,6 @@
 #include "TableSheet.h"
 
+#include "DbConnection.h"
 #include "InstallRoot.h"
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSet>
+#include <QSqlDatabase>
 
 TableSheet::TableSheet(const TableDefinition &definition)
     : m_columns(columnsOf(definition.columns))
@@ -31,7 +33,38 @@ QString TableSheet::forEachRow(const TableDefinition &definition, const QString 
     const QString sql = definition.selectStatement(condition.trimmed());
     if (!orv_sql::isSingleStatement(sql))
         return QCoreApplication::translate("TableSheet", "条件不能含有分号、注释或第二条语句: %1").arg(condition);
-    return OrvDbDesign().forEachRow(sql, visit);
+    const QList<int> keys = definition.columns.primaryKeyCols();
+    if (keys.size() == 1 && DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false)))
+        return forEachKeyRange(definition, condition.trimmed(), keys.first(), visit);
+    return OrvDbDesign().forEachRow(sql, {}, visit);
+}
+
+QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
+                                    const std::function<void(const QStringList &)> &visit)
+{
+    // MariaDB's driver holds a statement's whole answer, and the link lets a statement run for
+    // less than millions of rows take: a range of the key's index at a time after the last read.
+    const QString key = definition.columns.at(keyColumn).sqlName;
+    QString last;
+    int read = RangeRows;
+    for (bool first = true; read == RangeRows; first = false) {
+        QStringList conditions;
+        if (!condition.isEmpty())
+            conditions.append(QStringLiteral("(%1)").arg(condition));
+        if (!first)
+            conditions.append(key + QStringLiteral(" > ?"));
+        const QString where = conditions.join(QStringLiteral(" AND "));
+        read = 0;
+        const QString error = OrvDbDesign().forEachRow(definition.selectStatement(where) + QStringLiteral(" LIMIT %1").arg(RangeRows),
+                                                       first ? QVariantList() : QVariantList{last}, [&](const QStringList &cells) {
+                                                           ++read;
+                                                           last = cells.at(keyColumn);
+                                                           visit(cells);
+                                                       });
+        if (!error.isEmpty())
+            return error;
+    }
+    return QString();
 }
 
 void TableSheet::append(const QStringList &cells)

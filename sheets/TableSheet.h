@@ -30,7 +30,11 @@ public:
     QString text(int row, int column) const override;
 
 private:
+    static constexpr int RangeRows = 20000;
+
     explicit TableSheet(const TableDefinition &definition);
+    static QString forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
+                                   const std::function<void(const QStringList &)> &visit);
     void append(const QStringList &cells);
 
     QVector<SheetColumn> m_columns;

@@ -90,10 +90,10 @@ DbRows OrvDbDesign::read(const QString &sql, const QVariantList &values, const C
     return result;
 }
 
-QString OrvDbDesign::forEachRow(const QString &sql, const std::function<void(const QStringList &)> &visit)
+QString OrvDbDesign::forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QStringList &)> &visit)
 {
     QStringList cells;
-    return walk(sql, {}, everyColumn, [&cells, &visit](const QSqlQuery &query, const QVector<int> &columns) {
+    return walk(sql, values, everyColumn, [&cells, &visit](const QSqlQuery &query, const QVector<int> &columns) {
         cells.clear();
         for (int i : columns)
             cells.append(cellText(query, i));

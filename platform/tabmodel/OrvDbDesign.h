@@ -43,7 +43,7 @@ public:
     // The same rows handed to visit one at a time as they are read (cells as texts, NULL as
     // the empty text), so that a large table is never held whole; why the read failed, or
     // empty. visit may be given rows before a failure ends the read.
-    QString forEachRow(const QString &sql, const std::function<void(const QStringList &)> &visit);
+    QString forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QStringList &)> &visit);
     // The rows of each statement, read on the calling thread (any thread) over a connection of
     // its own opened like the link, so that the link stays free. The first failure ends the
     // reads: the last result says why.
