@@ -30,38 +30,90 @@ QString notText(const QByteArray &bytes)
     return QString();
 }
 
-// The text, or a null string when a byte is not of the encoding.
-QString strictlyDecoded(const QByteArray &bytes, const char *codecName, int *invalid)
+// Decodes a file's bytes a piece at a time, so that its text is never whole in memory beside
+// its records, and counts the bytes that do not belong to the encoding.
+class PieceDecoder
 {
-    QTextCodec *codec = QTextCodec::codecForName(codecName);
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-    *invalid = state.invalidChars + (state.remainingChars > 0 ? 1 : 0);
-    // Qt's GB18030 decoder replaces some bytes it cannot read without counting them; the
-    // replacement character itself is written 84 31 A4 37.
-    if (qstrcmp(codecName, "GB18030") == 0)
-        *invalid += text.count(QChar::ReplacementCharacter) - bytes.count(QByteArray("\x84\x31\xA4\x37"));
-    return *invalid == 0 ? text : QString();
-}
+public:
+    PieceDecoder(const QByteArray &bytes, const char *codecName, QTextCodec::ConversionFlags flags)
+        : m_bytes(bytes), m_codec(QTextCodec::codecForName(codecName)), m_state(flags)
+        , m_gb18030(qstrcmp(codecName, "GB18030") == 0)
+    {
+    }
 
-// Splits decoded text into records, one at a time.
+    bool atEnd() const { return m_offset >= m_bytes.size(); }
+
+    QString next(int bytes)
+    {
+        const int size = qMin(bytes, m_bytes.size() - m_offset);
+        const QString text = m_codec->toUnicode(m_bytes.constData() + m_offset, size, &m_state);
+        m_offset += size;
+        m_decodedChars += text.size();
+        // Qt's GB18030 decoder replaces some bytes it cannot read without counting them; the
+        // replacement character itself is written 84 31 A4 37.
+        if (m_gb18030)
+            m_replacements += text.count(QChar::ReplacementCharacter);
+        return text;
+    }
+
+    // Once at the end: every byte that did not fit, the unfinished last character included.
+    int invalid() const
+    {
+        int count = m_state.invalidChars;
+        if (atEnd())
+            count += (m_state.remainingChars > 0 ? 1 : 0) + (m_gb18030 ? m_replacements - m_bytes.count(QByteArray("\x84\x31\xA4\x37")) : 0);
+        return count;
+    }
+    bool decodedNothing() const { return m_decodedChars == 0; }
+
+private:
+    const QByteArray &m_bytes;
+    QTextCodec *m_codec;
+    QTextCodec::ConverterState m_state;
+    const bool m_gb18030;
+    int m_offset = 0;
+    qint64 m_decodedChars = 0;
+    int m_replacements = 0;
+};
+
+// What splitting carries from one piece of text to the next.
+struct SplitState
+{
+    int line = 1;
+    QVector<QString> above; // the last record's fields
+};
+
+// Splits a piece of decoded text into records, one at a time. Unless it is the file's last
+// piece, a record that reaches its end may go on in the next piece and is left for it.
 class Splitter
 {
 public:
-    explicit Splitter(const QString &text) : m_text(text), p(text.constData()), n(text.size()) {}
+    enum Result { Complete, Unfinished, Broken };
+
+    Splitter(const QString &text, bool last, SplitState &state)
+        : m_text(text), p(text.constData()), n(text.size()), m_last(last), m_state(state)
+    {
+    }
 
     bool atEnd() const { return m_pos >= n; }
+    int position() const { return m_pos; }
 
-    // False when a quote never closes; error then names the line it opened on.
-    bool next(CsvRecord *record, QString *error)
+    // Broken when a quote never closes; error then names the line it opened on.
+    Result next(CsvRecord *record, QString *error)
     {
-        record->line = m_line;
-        record->fields.reserve(m_above.size());
+        const int start = m_pos, startLine = m_state.line;
+        record->line = m_state.line;
+        record->fields.reserve(m_state.above.size());
         for (;;) {
             QString field;
             if (m_pos < n && p[m_pos] == QLatin1Char('"')) {
-                if (!quoted(&field, error))
-                    return false;
+                const int openLine = m_state.line;
+                if (!quoted(&field)) {
+                    if (!m_last)
+                        return unfinished(start, startLine);
+                    *error = tr("第 %1 行开始的引号直到文件末尾都没有结束").arg(openLine);
+                    return Broken;
+                }
                 const int end = fieldEnd();
                 if (end > m_pos && record->problem.isEmpty())
                     record->problem = tr("第 %1 个字段的结束引号后面还有字符").arg(record->fields.size() + 1);
@@ -77,34 +129,42 @@ public:
                 break;
             ++m_pos;
         }
+        // A record ends at a line break, and a CR may yet be followed by its LF.
+        if (!m_last && (m_pos >= n || (p[m_pos] == QLatin1Char('\r') && m_pos + 1 >= n)))
+            return unfinished(start, startLine);
         endRecord();
-        return true;
+        return Complete;
     }
 
 private:
+    Result unfinished(int start, int startLine)
+    {
+        m_pos = start;
+        m_state.line = startLine;
+        return Unfinished;
+    }
+
     // A field equal to the one above it is that one: the runs of one value that a table's
     // columns hold (a location, a unit) then take no memory of their own.
     QString sharedWithAbove(int index, const QString &field)
     {
-        if (index >= m_above.size())
-            m_above.resize(index + 1);
-        QString &above = m_above[index];
+        if (index >= m_state.above.size())
+            m_state.above.resize(index + 1);
+        QString &above = m_state.above[index];
         if (above != field)
             above = field;
         return above;
     }
 
-    bool quoted(QString *field, QString *error)
+    // False when the quote does not close in this text.
+    bool quoted(QString *field)
     {
-        const int openLine = m_line;
         ++m_pos;
         for (;;) {
             const int quote = m_text.indexOf(QLatin1Char('"'), m_pos);
-            if (quote < 0) {
-                *error = tr("第 %1 行开始的引号直到文件末尾都没有结束").arg(openLine);
+            if (quote < 0)
                 return false;
-            }
-            m_line += lineBreaks(p + m_pos, quote - m_pos);
+            m_state.line += lineBreaks(p + m_pos, quote - m_pos);
             field->append(p + m_pos, quote - m_pos);
             m_pos = quote + 1;
             if (m_pos >= n || p[m_pos] != QLatin1Char('"'))
@@ -127,7 +187,7 @@ private:
         if (m_pos >= n)
             return;
         m_pos += p[m_pos] == QLatin1Char('\r') && m_pos + 1 < n && p[m_pos + 1] == QLatin1Char('\n') ? 2 : 1;
-        ++m_line;
+        ++m_state.line;
     }
 
     static int lineBreaks(const QChar *from, int count)
@@ -142,10 +202,29 @@ private:
     const QString &m_text;
     const QChar *p;
     const int n;
+    const bool m_last;
+    SplitState &m_state;
     int m_pos = 0;
-    int m_line = 1;
-    QVector<QString> m_above;
 };
+
+// Adds the records the splitter finds complete; false, error set, when the text cannot be split.
+bool splitRecords(Splitter &splitter, QVector<CsvRecord> *records, QString *error)
+{
+    while (!splitter.atEnd()) {
+        if (records->size() >= CsvFile::MaxRecords) {
+            *error = tr("文件超过 %1 行（电子表格的行数上限），请分成几个文件导入").arg(QLocale().toString(CsvFile::MaxRecords));
+            return false;
+        }
+        CsvRecord record;
+        const Splitter::Result result = splitter.next(&record, error);
+        if (result == Splitter::Broken)
+            return false;
+        if (result == Splitter::Unfinished)
+            break;
+        records->append(record);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -179,75 +258,79 @@ CsvFile CsvFile::fromBytes(const QByteArray &bytes, const QString &encoding)
 
 void CsvFile::decodeAndSplit(QByteArray bytes, const QString &encoding)
 {
-    const QString text = decode(bytes, encoding);
-    bytes.clear(); // a large file's bytes need not stay beside its records
-    if (!ok())
+    // A byte order mark says what the file is, whatever was asked for.
+    if (bytes.startsWith(kUtf8Bom)) {
+        m_encoding = QStringLiteral("UTF-8");
+        m_detected = true;
+        bytes.remove(0, kUtf8Bom.size());
+        splitAs(bytes, m_encoding, true);
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        m_encoding = QStringLiteral("UTF-16");
+        m_detected = true;
+        splitAs(bytes, m_encoding, false);
+    } else if (!(m_error = notText(bytes)).isEmpty()) {
         return;
-    if (text.isEmpty()) {
-        m_error = tr("文件是空的");
-        return;
+    } else if (!encoding.isEmpty()) {
+        if (!encodings().contains(encoding, Qt::CaseInsensitive)) {
+            m_error = tr("不支持的编码 %1（可选: %2）").arg(encoding, encodings().join(QStringLiteral(", ")));
+            return;
+        }
+        m_encoding = encoding.toUpper();
+        splitAs(bytes, m_encoding, true);
+    } else {
+        detectAndSplit(bytes);
     }
-    split(text);
     if (ok() && std::all_of(m_records.begin(), m_records.end(), [](const CsvRecord &r) { return r.isBlank(); })) {
         m_error = tr("文件中只有空行");
         m_records.clear();
     }
 }
 
-QString CsvFile::decode(const QByteArray &bytes, const QString &encoding)
+void CsvFile::detectAndSplit(const QByteArray &bytes)
 {
-    // A byte order mark says what the file is, whatever was asked for.
-    if (bytes.startsWith(kUtf8Bom)) {
-        m_encoding = QStringLiteral("UTF-8");
-        m_detected = true;
-        return decode(QByteArray::fromRawData(bytes.constData() + kUtf8Bom.size(), bytes.size() - kUtf8Bom.size()), m_encoding);
-    }
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        m_encoding = QStringLiteral("UTF-16");
-        m_detected = true;
-        return QTextCodec::codecForName("UTF-16")->toUnicode(bytes);
-    }
-    m_error = notText(bytes);
-    if (!ok())
-        return QString();
-    int invalid = 0;
-    if (!encoding.isEmpty()) {
-        if (!encodings().contains(encoding, Qt::CaseInsensitive)) {
-            m_error = tr("不支持的编码 %1（可选: %2）").arg(encoding, encodings().join(QStringLiteral(", ")));
-            return QString();
-        }
-        if (m_encoding.isEmpty())
-            m_encoding = encoding.toUpper();
-        const QString text = strictlyDecoded(bytes, m_encoding.toLatin1().constData(), &invalid);
-        if (invalid > 0)
-            m_error = tr("按 %1 读取时有 %2 处字节不属于该编码：请选择文件实际的编码").arg(m_encoding).arg(invalid);
-        return text;
-    }
     m_detected = true;
     for (const QString &candidate : encodings()) {
-        const QString text = strictlyDecoded(bytes, candidate.toLatin1().constData(), &invalid);
-        if (invalid == 0) {
-            m_encoding = candidate;
-            return text;
-        }
+        m_error.clear();
+        m_encoding = candidate;
+        if (splitAs(bytes, candidate, true, true) != NotOfEncoding)
+            return;
     }
+    m_encoding.clear();
     m_error = tr("无法识别文件的编码：它既不是 UTF-8 也不是 GB18030 编码的文本");
-    return QString();
 }
 
-void CsvFile::split(const QString &text)
+CsvFile::Split CsvFile::splitAs(const QByteArray &bytes, const QString &encoding, bool strict, bool trying)
 {
-    Splitter splitter(text);
-    while (!splitter.atEnd()) {
-        if (m_records.size() >= MaxRecords) {
-            m_error = tr("文件超过 %1 行（电子表格的行数上限），请分成几个文件导入").arg(QLocale().toString(MaxRecords));
-            break;
+    m_records.clear();
+    const QByteArray codecName = encoding.toLatin1();
+    PieceDecoder decoder(bytes, codecName.constData(), strict ? QTextCodec::IgnoreHeader : QTextCodec::DefaultConversion);
+    SplitState state;
+    QString text;
+    while (!decoder.atEnd()) {
+        // A record longer than a piece waits for as much again, lest it be split anew each time.
+        text += decoder.next(qMax(PieceBytes, text.size()));
+        if (strict && decoder.invalid() > 0) {
+            if (trying)
+                break;
+            text.clear(); // counted to the end, no longer split
+            continue;
         }
-        CsvRecord record;
-        if (!splitter.next(&record, &m_error))
-            break;
-        m_records.append(record);
+        Splitter splitter(text, decoder.atEnd(), state);
+        if (!splitRecords(splitter, &m_records, &m_error)) {
+            m_records.clear();
+            return Failed;
+        }
+        text.remove(0, splitter.position());
     }
-    if (!ok())
+    if (strict && decoder.invalid() > 0) {
         m_records.clear();
+        if (!trying)
+            m_error = tr("按 %1 读取时有 %2 处字节不属于该编码：请选择文件实际的编码").arg(m_encoding).arg(decoder.invalid());
+        return NotOfEncoding;
+    }
+    if (decoder.decodedNothing()) {
+        m_error = tr("文件是空的");
+        return Failed;
+    }
+    return Done;
 }

@@ -43,9 +43,14 @@ public:
     QVector<CsvRecord> takeRecords() { return std::move(m_records); }
 
 private:
+    // Text is decoded and split this many bytes at a time.
+    static constexpr int PieceBytes = 1 << 20;
+    enum Split { Done, NotOfEncoding, Failed };
+
     void decodeAndSplit(QByteArray bytes, const QString &encoding);
-    QString decode(const QByteArray &bytes, const QString &encoding);
-    void split(const QString &text);
+    void detectAndSplit(const QByteArray &bytes);
+    // trying: detecting, so that the first byte not of the encoding ends the split quietly.
+    Split splitAs(const QByteArray &bytes, const QString &encoding, bool strict, bool trying = false);
 
     QString m_error;
     QString m_encoding;

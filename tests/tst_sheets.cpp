@@ -371,6 +371,64 @@ private slots:
         QVERIFY(CsvFile::read(m_root->file(QStringLiteral("missing.csv"))).error().contains(QStringLiteral("不存在")));
     }
 
+    // A large file is decoded and split a piece at a time: a piece may end anywhere in a
+    // record, a quoted line break, a doubled quote, a CR LF or a character of several bytes.
+    void largeFilesSplitAsSmallOnes_data()
+    {
+        QTest::addColumn<QByteArray>("codec");
+        QTest::newRow("utf-8") << QByteArray("UTF-8");
+        QTest::newRow("gb18030") << QByteArray("GB18030");
+    }
+    void largeFilesSplitAsSmallOnes()
+    {
+        QFETCH(QByteArray, codec);
+        const QString block = QStringLiteral("a,\"b\r\nc\",d\n\"x\"\"y\",\"\"\r\n\"q\"tail,z\r中文,\"引\n号\"\r\n");
+        const QList<QStringList> blockFields{{"a", "b\r\nc", "d"}, {"x\"y", ""}, {"qtail", "z"}, {"中文", "引\n号"}};
+        const QList<int> blockLines{2, 1, 1, 2};
+        QString filler;
+        QList<QStringList> fillerFields;
+        for (int i = 0; filler.size() < (1 << 20) - 300; ++i) {
+            filler += QStringLiteral("f%1,plain text %1\r\n").arg(i);
+            fillerFields.append({QStringLiteral("f%1").arg(i), QStringLiteral("plain text %1").arg(i)});
+        }
+        for (int shift = 0; shift < 48; ++shift) {
+            QString text = QStringLiteral("h%1\r\n").arg(QString(shift, QLatin1Char('p'))) + filler;
+            QList<QStringList> fields = QList<QStringList>{{QStringLiteral("h") + QString(shift, QLatin1Char('p'))}} + fillerFields;
+            int line = fields.size() + 1;
+            QList<int> blockStarts;
+            for (int b = 0; b < 16; ++b) {
+                text += block;
+                for (int r = 0; r < blockFields.size(); ++r) {
+                    fields.append(blockFields.at(r));
+                    blockStarts.append(line);
+                    line += blockLines.at(r);
+                }
+            }
+            const CsvFile csv = CsvFile::fromBytes(QTextCodec::codecForName(codec)->fromUnicode(text + QStringLiteral("last,")));
+            QVERIFY2(csv.ok(), qPrintable(csv.error()));
+            QCOMPARE(csv.encoding(), QString::fromLatin1(codec));
+            QCOMPARE(csv.records().size(), fields.size() + 1);
+            QCOMPARE(fieldsOf(csv).mid(0, fields.size()), fields);
+            QCOMPARE(csv.records().last().fields, (QStringList{"last", ""}));
+            QCOMPARE(csv.records().last().line, line);
+            QList<int> starts;
+            for (int r = fields.size() - blockStarts.size(); r < fields.size(); ++r)
+                starts.append(csv.records().at(r).line);
+            QCOMPARE(starts, blockStarts);
+            QVERIFY(csv.records().at(fields.size() - 2).problem.contains(QStringLiteral("引号后面")));
+        }
+
+        // A field longer than several pieces.
+        QString giant;
+        for (int i = 0; giant.size() < 5 << 20; ++i)
+            giant += i % 100 == 0 ? QStringLiteral("\"\"\r\n") : QStringLiteral("长字段");
+        const CsvFile csv = CsvFile::fromBytes(QTextCodec::codecForName(codec)->fromUnicode(QStringLiteral("g,\"%1\",end\r\nlast,").arg(giant)));
+        QVERIFY2(csv.ok(), qPrintable(csv.error()));
+        QCOMPARE(csv.records().size(), 2);
+        QCOMPARE(csv.records().at(0).fields.value(1), QString(giant).replace(QStringLiteral("\"\""), QStringLiteral("\"")));
+        QCOMPARE(csv.records().at(1).line, 2 + giant.count(QStringLiteral("\r\n")));
+    }
+
     void tooManyRecordsAreRefusedQuickly()
     {
         QByteArray bytes;
