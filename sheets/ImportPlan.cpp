@@ -68,6 +68,14 @@ QString label(const ColMgrData &column)
     return QStringLiteral("%1(%2)").arg(column.description, column.sqlName);
 }
 
+QString withoutTrailingBlanks(const QString &text)
+{
+    int end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return end == text.size() ? text : text.left(end);
+}
+
 QString shown(const QString &value)
 {
     return value.isEmpty() ? tr("(空)") : value;
@@ -203,13 +211,15 @@ QString ImportPlan::storedKey(const QStringList &stored) const
 
 QString ImportPlan::keyText(const QStringList &parts) const
 {
-    // MariaDB compares its keys with trailing blanks dropped: "A " is the stored "A" there.
+    // MariaDB compares its keys with trailing blanks dropped: "A " is the stored "A" there. A
+    // key of one column is its own text where it can be, not a copy a row.
+    if (parts.size() == 1)
+        return m_keysPadded ? withoutTrailingBlanks(parts.first()) : parts.first();
     if (!m_keysPadded)
-        return parts.size() == 1 ? parts.first() : parts.join(kKeySeparator);
-    QStringList trimmed = parts;
-    for (QString &part : trimmed)
-        while (part.endsWith(QLatin1Char(' ')))
-            part.chop(1);
+        return parts.join(kKeySeparator);
+    QStringList trimmed;
+    for (const QString &part : parts)
+        trimmed.append(withoutTrailingBlanks(part));
     return trimmed.join(kKeySeparator);
 }
 
