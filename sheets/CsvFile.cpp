@@ -212,7 +212,8 @@ bool splitRecords(Splitter &splitter, QVector<CsvRecord> *records, QString *erro
 {
     while (!splitter.atEnd()) {
         if (records->size() >= CsvFile::MaxRecords) {
-            *error = tr("文件超过 %1 行（电子表格的行数上限），请分成几个文件导入").arg(QLocale().toString(CsvFile::MaxRecords));
+            *error = QCoreApplication::translate("CsvFile", "文件超过 %1 行（电子表格的行数上限），请分成几个文件导入")
+                         .arg(QLocale().toString(CsvFile::MaxRecords));
             return false;
         }
         CsvRecord record;
