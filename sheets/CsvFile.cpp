@@ -263,8 +263,10 @@ void CsvFile::decodeAndSplit(QByteArray bytes, const QString &encoding)
     if (bytes.startsWith(kUtf8Bom)) {
         m_encoding = QStringLiteral("UTF-8");
         m_detected = true;
-        bytes.remove(0, kUtf8Bom.size());
-        splitAs(bytes, m_encoding, true);
+        while (bytes.startsWith(kUtf8Bom))
+            bytes.remove(0, kUtf8Bom.size());
+        if ((m_error = notText(bytes)).isEmpty())
+            splitAs(bytes, m_encoding, true);
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         m_encoding = QStringLiteral("UTF-16");
         m_detected = true;

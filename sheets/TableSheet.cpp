@@ -33,10 +33,24 @@ QString TableSheet::forEachRow(const TableDefinition &definition, const QString 
     const QString sql = definition.selectStatement(condition.trimmed());
     if (!orv_sql::isSingleStatement(sql))
         return QCoreApplication::translate("TableSheet", "条件不能含有分号、注释或第二条语句: %1").arg(condition);
+    // Whole, so that nothing placed after it can be taken into it: "a) OR (b" would be.
+    if (!orv_sql::isOneCondition(condition))
+        return QCoreApplication::translate("TableSheet", "条件中的括号不成对: %1").arg(condition);
     const QList<int> keys = definition.columns.primaryKeyCols();
-    if (keys.size() == 1 && DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false)))
+    if (keys.size() == 1 && DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false))
+        && isPrimaryKeyOnMySql(definition.tableName, definition.columns.at(keys.first()).sqlName))
         return forEachKeyRange(definition, condition.trimmed(), keys.first(), visit);
     return OrvDbDesign().forEachRow(sql, {}, visit);
+}
+
+bool TableSheet::isPrimaryKeyOnMySql(const QString &table, const QString &column)
+{
+    // Ranges after the last key read skip a row whose key another row has too: only a key the
+    // database holds unique and never NULL is read so. A site's table may have none.
+    const DbRows key = OrvDbDesign().rows(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() "
+                                                         "AND TABLE_NAME = ? AND INDEX_NAME = 'PRIMARY'"),
+                                          {table});
+    return key.ok() && key.size() == 1 && key.text(0, 0).compare(column, Qt::CaseInsensitive) == 0;
 }
 
 QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
@@ -45,7 +59,7 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
     // MariaDB's driver holds a statement's whole answer, and the link lets a statement run for
     // less than millions of rows take: a range of the key's index at a time after the last read.
     const QString key = definition.columns.at(keyColumn).sqlName;
-    QString last;
+    QString last, previous;
     int read = RangeRows;
     for (bool first = true; read == RangeRows; first = false) {
         QStringList conditions;
@@ -63,6 +77,9 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
                                                        });
         if (!error.isEmpty())
             return error;
+        if (!first && read == RangeRows && last == previous)
+            return QCoreApplication::translate("TableSheet", "表 %1 无法按关键字 %2 分段读取：读到 %3 后没有前进").arg(definition.tableName, key, last);
+        previous = last;
     }
     return QString();
 }

@@ -33,6 +33,7 @@ private:
     static constexpr int RangeRows = 20000;
 
     explicit TableSheet(const TableDefinition &definition);
+    static bool isPrimaryKeyOnMySql(const QString &table, const QString &column);
     static QString forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
                                    const std::function<void(const QStringList &)> &visit);
     void append(const QStringList &cells);

@@ -1116,6 +1116,13 @@ private slots:
         QVERIFY(isSingleStatement(QStringLiteral("UPDATE t SET a = '\\' WHERE k = '1'")));
         QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1'; DELETE FROM t")));
         QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1' -- ';\nDELETE FROM t")));
+        using orv_sql::isOneCondition;
+        QVERIFY(isOneCondition(QStringLiteral("(a = ')(' OR b IN (1, 2)) AND c = \"x)\"")));
+        QVERIFY(isOneCondition(QString()));
+        QVERIFY(!isOneCondition(QStringLiteral("a = 1) OR (b = 2")));
+        QVERIFY(!isOneCondition(QStringLiteral("(a = 1")));
+        QVERIFY(!isOneCondition(QStringLiteral("a = 1;")));
+        QVERIFY(!isOneCondition(QStringLiteral("a = 'open")));
         QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = '1' # x")));
         QVERIFY(!isSingleStatement(QStringLiteral("UPDATE t SET a = 'open")));
         // In an E'' string a backslash escapes the quote, as PostgreSQL reads it.

@@ -1,5 +1,7 @@
 #include "SqlText.h"
 
+#include <functional>
+
 namespace orv_sql {
 
 QString escaped(const QString &value)
@@ -103,31 +105,54 @@ bool isAmbiguous(const QString &sql, int i)
     return pair == QLatin1String("--") || pair == QLatin1String("/*");
 }
 
-} // namespace
-
-bool isSingleStatement(const QString &sql)
+// Hands stop each position of sql outside its quoted texts, in order, until it answers true;
+// false when a quote never closes or a comment or backquote makes the text ambiguous.
+bool scanUnquoted(const QString &sql, const std::function<bool(int)> &stop)
 {
     for (int i = 0; i < sql.size();) {
         const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'')) {
-            const bool eString = i > 0 && (sql.at(i - 1) == QLatin1Char('E') || sql.at(i - 1) == QLatin1Char('e'))
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const bool eString = c == QLatin1Char('\'') && i > 0 && (sql.at(i - 1) == QLatin1Char('E') || sql.at(i - 1) == QLatin1Char('e'))
                 && (i == 1 || !isIdentifierChar(sql.at(i - 2)));
             i = skipQuoted(sql, i, c, eString);
             if (i < 0)
                 return false; // never closed: the server would not read it as we do
-        } else if (c == QLatin1Char('"')) {
-            i = skipQuoted(sql, i, c, false);
-            if (i < 0)
-                return false;
-        } else if (c == QLatin1Char(';')) {
-            return sql.midRef(i + 1).trimmed().isEmpty();
         } else if (isAmbiguous(sql, i)) {
             return false;
+        } else if (stop(i)) {
+            return true;
         } else {
             ++i;
         }
     }
     return true;
+}
+
+} // namespace
+
+bool isSingleStatement(const QString &sql)
+{
+    bool single = true;
+    return scanUnquoted(sql, [&](int i) {
+               if (sql.at(i) != QLatin1Char(';'))
+                   return false;
+               single = sql.midRef(i + 1).trimmed().isEmpty();
+               return true;
+           })
+        && single;
+}
+
+bool isOneCondition(const QString &condition)
+{
+    int depth = 0;
+    bool broken = false;
+    const bool readable = scanUnquoted(condition, [&](int i) {
+        const QChar c = condition.at(i);
+        depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+        broken = depth < 0 || c == QLatin1Char(';');
+        return broken;
+    });
+    return readable && !broken && depth == 0;
 }
 
 } // namespace orv_sql

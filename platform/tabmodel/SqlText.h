@@ -31,5 +31,8 @@ QString likePattern(const QString &text);
 // and no comment or backquote, which the dialects read differently. Sessions read backslashes
 // literally (pinned), except in PostgreSQL E'' strings, which are read as the server reads them.
 bool isSingleStatement(const QString &sql);
+// True when a condition to go after WHERE is one expression: readable as isSingleStatement asks,
+// no ";", and its brackets outside quotes pair up, none closed before it opened.
+bool isOneCondition(const QString &condition);
 
 } // namespace orv_sql

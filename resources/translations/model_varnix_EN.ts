@@ -2154,6 +2154,14 @@ Statement: %4</translation>
         <source>条件不能含有分号、注释或第二条语句: %1</source>
         <translation>The condition must not contain semicolons, comments or a second statement: %1</translation>
     </message>
+    <message>
+        <source>条件中的括号不成对: %1</source>
+        <translation>The brackets of the condition do not pair up: %1</translation>
+    </message>
+    <message>
+        <source>表 %1 无法按关键字 %2 分段读取：读到 %3 后没有前进</source>
+        <translation>Table %1 cannot be read in ranges of its key %2: the read did not move on after %3</translation>
+    </message>
 </context>
 <context>
     <name>Worker</name>
