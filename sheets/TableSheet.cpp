@@ -59,6 +59,15 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
     // MariaDB's driver holds a statement's whole answer, and the link lets a statement run for
     // less than millions of rows take: a range of the key's index at a time after the last read.
     const QString key = definition.columns.at(keyColumn).sqlName;
+    // Every range sees the table as the first did, as one statement would have: InnoDB gives a
+    // transaction one view of the data.
+    QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    const bool oneView = link.transaction();
+    const auto ended = [&link, oneView](const QString &error) {
+        if (oneView)
+            link.rollback();
+        return error;
+    };
     QString last, previous;
     int read = RangeRows;
     for (bool first = true; read == RangeRows; first = false) {
@@ -76,12 +85,12 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
                                                            visit(cells);
                                                        });
         if (!error.isEmpty())
-            return error;
+            return ended(error);
         if (!first && read == RangeRows && last == previous)
-            return QCoreApplication::translate("TableSheet", "表 %1 无法按关键字 %2 分段读取：读到 %3 后没有前进").arg(definition.tableName, key, last);
+            return ended(QCoreApplication::translate("TableSheet", "表 %1 无法按关键字 %2 分段读取：读到 %3 后没有前进").arg(definition.tableName, key, last));
         previous = last;
     }
-    return QString();
+    return ended(QString());
 }
 
 void TableSheet::append(const QStringList &cells)

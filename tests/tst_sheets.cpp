@@ -7,6 +7,7 @@
 #include "AuditTrailDlg.h"
 #include "CsvFile.h"
 #include "CsvWriter.h"
+#include "DbConnection.h"
 #include "ImportColumns.h"
 #include "ImportPlan.h"
 #include "ImportPreviewModel.h"
@@ -32,6 +33,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -966,7 +969,8 @@ private slots:
     void largeTablesReadWhole()
     {
         QFETCH(Backend, backend);
-        QVERIFY(freshDemo(backend));
+        DbLinkParams params;
+        QVERIFY(freshDemo(backend, &params));
         const int added = 45001;
         QStringList inserts;
         for (int first = 0; first < added; first += 1000) {
@@ -995,6 +999,18 @@ private slots:
         if (backend != Backend::MariaDB)
             return;
 
+        // Every range sees the table as it stood when the read began, as one statement does.
+        QCOMPARE(DbConnection::open(params, QStringLiteral("other")), QString());
+        bool lastSeen = false;
+        error = TableSheet::forEachRow(def, QString(), [&lastSeen](const QStringList &cells) {
+            if (cells.at(0) == QLatin1String("R00000"))
+                QSqlQuery(QSqlDatabase::database(QStringLiteral("other"))).exec(QStringLiteral("DELETE FROM fes_analog WHERE TAG_NAME = 'R45000'"));
+            lastSeen = lastSeen || cells.at(0) == QLatin1String("R45000");
+        });
+        DbConnection::close(QStringLiteral("other"));
+        QCOMPARE(error, QString());
+        QVERIFY(lastSeen);
+
         // Without a key the database holds unique, a row of a key twice on the edge of a range
         // is not lost: such a table is read in one statement.
         QCOMPARE(runOnLink({QStringLiteral("ALTER TABLE fes_analog DROP PRIMARY KEY"),
@@ -1002,7 +1018,7 @@ private slots:
                  QString());
         const TableSheet keyless = TableSheet::read(def, QString(), &error);
         QCOMPARE(error, QString());
-        QCOMPARE(keyless.rowCount(), whole.rowCount() + 1);
+        QCOMPARE(keyless.rowCount(), whole.rowCount()); // R45000 gone, R19999 twice
     }
 
     // Integer keys match in any spelling the file may give, and a file's runs of one value
