@@ -296,6 +296,13 @@ ImportPlan::Row ImportPlan::deletedRow(const QStringList &stored) const
     return row;
 }
 
+void ImportPlan::dropDeletions()
+{
+    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(), [](const Row &row) { return row.kind == Deleted; }), m_rows.end());
+    m_counts[Deleted] = 0;
+    m_deletionsWithheld = false;
+}
+
 void ImportPlan::addRow(const Row &row)
 {
     m_rows.append(row);

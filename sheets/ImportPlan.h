@@ -51,6 +51,9 @@ public:
     static ImportPlan build(const TableDefinition &definition, QVector<CsvRecord> records,
                             const ImportColumns &columns, const TableReader &readTable, const Options &options);
 
+    // The plan without deleting the rows the file lacks, as if that had not been asked.
+    void dropDeletions();
+
     // Whether the table could be read; without it there is no plan.
     bool ok() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }

@@ -145,8 +145,17 @@ QString SheetImportDlg::readAndPlan()
 
 void SheetImportDlg::onDeleteMissingToggled()
 {
-    if (m_planned)
+    if (!m_planned)
+        return;
+    // Rows to delete need the table read again; rows not to delete only leave the plan.
+    if (ui->checkBoxDeleteMissing->isChecked()) {
         onRead();
+        return;
+    }
+    m_preview->setPlan(nullptr);
+    m_plan.dropDeletions();
+    m_preview->setPlan(&m_plan);
+    updateState();
 }
 
 void SheetImportDlg::onKindChanged()

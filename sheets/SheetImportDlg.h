@@ -41,7 +41,8 @@ public slots:
 private slots:
     void onBrowse();
     void onSourceChanged();
-    // The choice of deleting missing rows changes the plan: file and table are read again.
+    // The choice of deleting missing rows changes the plan: asked for, file and table are read
+    // again; no longer asked for, the deletions leave the plan.
     void onDeleteMissingToggled();
     void onKindChanged();
 

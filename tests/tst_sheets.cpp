@@ -901,6 +901,28 @@ private slots:
         QVERIFY(!dlg.canApply());
     }
 
+    // Deleting the rows a file lacks is asked for and given up again without leaving a row of
+    // either plan behind.
+    void importDialogDeletesOnlyWhileAsked()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const int stored = tableTexts(kTable).size();
+        QStringList lines = csvLines(exportedCsv(kTable));
+        lines.removeAt(2);
+        const QString path = m_root->file(QStringLiteral("short.csv"));
+        writeFile(path, joinedCsv(lines));
+        SheetImportDlg dlg(kTable, nullptr);
+        dlg.findChild<QLineEdit *>(QStringLiteral("lineEditFile"))->setText(path);
+        dlg.onRead();
+        auto *deleteMissing = dlg.findChild<QCheckBox *>(QStringLiteral("checkBoxDeleteMissing"));
+        for (bool asked : {true, false, true, false}) {
+            deleteMissing->setChecked(asked);
+            QCOMPARE(dlg.plan().count(ImportPlan::Deleted), asked ? 1 : 0);
+            QCOMPARE(dlg.preview()->rowCount(), stored - 1 + (asked ? 1 : 0));
+            QCOMPARE(dlg.canApply(), asked);
+        }
+    }
+
     void changeRecords()
     {
         QVERIFY(freshDemo(Backend::SQLite));
