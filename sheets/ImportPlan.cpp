@@ -89,7 +89,8 @@ ImportPlan ImportPlan::build(const TableDefinition &definition, QVector<CsvRecor
     ImportPlan plan;
     plan.m_definition = definition;
     plan.m_keyColumns = definition.columns.primaryKeyCols();
-    plan.m_keysPadded = DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
+    const QString connection = options.connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : options.connection;
+    plan.m_keysPadded = DbConnection::isMySql(QSqlDatabase::database(connection, false));
     QVector<Given> given;
     given.reserve(qMax(0, records.size() - columns.headerRows));
     for (int r = columns.headerRows; r < records.size(); ++r)

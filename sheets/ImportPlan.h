@@ -40,6 +40,7 @@ public:
     struct Options
     {
         bool deleteMissing = false; // rows of the table that the file does not have
+        QString connection;         // where the table is read, when not through the link
     };
 
     // Hands visit the table's rows one at a time, every column of the definition in its order,

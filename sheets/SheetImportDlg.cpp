@@ -1,7 +1,7 @@
 #include "SheetImportDlg.h"
 #include "ui_SheetImportDlg.h"
 
-#include "BusyRun.h"
+#include "DbConnection.h"
 #include "ImportPreviewModel.h"
 #include "OrvMessage.h"
 #include "OrvTableDataMgr.h"
@@ -106,11 +106,7 @@ void SheetImportDlg::onSourceChanged()
 void SheetImportDlg::onRead()
 {
     onSourceChanged();
-    QString error;
-    {
-        BusyRun busy(ui->pushButtonRead);
-        error = readAndPlan();
-    }
+    const QString error = readAndPlan();
     if (!error.isEmpty()) {
         say(error, true);
         return;
@@ -128,19 +124,49 @@ QString SheetImportDlg::readAndPlan()
         return tr("请选择要导入的表");
     if (path.isEmpty())
         return tr("请选择要导入的 CSV 文件");
-    m_file = CsvFile::read(path, ui->comboBoxEncoding->currentData().toString());
-    if (!m_file.ok())
-        return tr("无法导入 %1：%2").arg(QFileInfo(path).fileName(), m_file.error());
-    m_columns = ImportColumns::match(def, m_file.records());
-    if (!m_columns.ok())
-        return tr("无法导入到表 %1：%2").arg(def.tableName, m_columns.error);
+    const QString encoding = ui->comboBoxEncoding->currentData().toString();
     ImportPlan::Options options;
     options.deleteMissing = ui->checkBoxDeleteMissing->isChecked();
-    const auto readTable = [&def](const std::function<void(const QStringList &)> &visit) { return TableSheet::forEachRow(def, QString(), visit); };
-    m_plan = ImportPlan::build(def, m_file.takeRecords(), m_columns, readTable, options);
-    if (!m_plan.ok())
-        return tr("读取表 %1 失败: %2").arg(def.tableName, m_plan.error());
-    return QString();
+    const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
+    // A million rows take seconds: read on a thread and a connection of their own, the window
+    // painting under the wait dialog.
+    Sources read;
+    OrvWaitPrgDlg wait([&read, &def, &path, &encoding, &options, &params] { read = Sources::read(def, path, encoding, options, params); }, this);
+    wait.setLabelText(tr("正在读取文件和表…"));
+    wait.exec();
+    m_file = read.file;
+    m_columns = read.columns;
+    m_plan = read.plan;
+    return read.error;
+}
+
+SheetImportDlg::Sources SheetImportDlg::Sources::read(const TableDefinition &def, const QString &path, const QString &encoding,
+                                                      ImportPlan::Options options, const DbLinkParams &params)
+{
+    Sources read;
+    read.file = CsvFile::read(path, encoding);
+    if (!read.file.ok()) {
+        read.error = tr("无法导入 %1：%2").arg(QFileInfo(path).fileName(), read.file.error());
+        return read;
+    }
+    read.columns = ImportColumns::match(def, read.file.records());
+    if (!read.columns.ok()) {
+        read.error = tr("无法导入到表 %1：%2").arg(def.tableName, read.columns.error);
+        return read;
+    }
+    options.connection = DbConnection::uniqueName(QStringLiteral("import_reader"));
+    const QString linkError = DbConnection::open(params, options.connection);
+    if (linkError.isEmpty()) {
+        const auto readTable = [&def, &options](const std::function<void(const QStringList &)> &visit) {
+            return TableSheet::forEachRow(def, QString(), visit, options.connection);
+        };
+        read.plan = ImportPlan::build(def, read.file.takeRecords(), read.columns, readTable, options);
+    }
+    DbConnection::close(options.connection);
+    const QString tableError = linkError.isEmpty() ? read.plan.error() : linkError;
+    if (!tableError.isEmpty())
+        read.error = tr("读取表 %1 失败: %2").arg(def.tableName, tableError);
+    return read;
 }
 
 void SheetImportDlg::onDeleteMissingToggled()

@@ -9,6 +9,7 @@
 #include <QList>
 
 class ImportPreviewModel;
+struct DbLinkParams;
 
 namespace Ui {
 class SheetImportDlg;
@@ -51,6 +52,18 @@ private:
     // Wide enough for the longest category name of the language shown.
     int kindColumnWidth() const;
     TableDefinition chosenDefinition() const;
+    // What one read of file and table gives, made on a thread of its own.
+    struct Sources
+    {
+        CsvFile file;
+        ImportColumns columns;
+        ImportPlan plan;
+        QString error; // why file or table could not be read, or empty
+
+        static Sources read(const TableDefinition &def, const QString &path, const QString &encoding,
+                            ImportPlan::Options options, const DbLinkParams &params);
+    };
+
     // Reads file and table and compares them; why that could not be done, or empty.
     QString readAndPlan();
     QString fileInfo() const;

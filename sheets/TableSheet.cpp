@@ -11,6 +11,15 @@
 #include <QSet>
 #include <QSqlDatabase>
 
+namespace {
+
+QSqlDatabase database(const QString &connection)
+{
+    return QSqlDatabase::database(connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : connection, false);
+}
+
+} // namespace
+
 TableSheet::TableSheet(const TableDefinition &definition)
     : m_columns(columnsOf(definition.columns))
 {
@@ -28,7 +37,7 @@ TableSheet TableSheet::read(const TableDefinition &definition, const QString &co
 }
 
 QString TableSheet::forEachRow(const TableDefinition &definition, const QString &condition,
-                               const std::function<void(const QStringList &)> &visit)
+                               const std::function<void(const QStringList &)> &visit, const QString &connection)
 {
     const QString sql = definition.selectStatement(condition.trimmed());
     if (!orv_sql::isSingleStatement(sql))
@@ -37,31 +46,31 @@ QString TableSheet::forEachRow(const TableDefinition &definition, const QString 
     if (!orv_sql::isOneCondition(condition))
         return QCoreApplication::translate("TableSheet", "条件中的括号不成对: %1").arg(condition);
     const QList<int> keys = definition.columns.primaryKeyCols();
-    if (keys.size() == 1 && DbConnection::isMySql(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false))
-        && isPrimaryKeyOnMySql(definition.tableName, definition.columns.at(keys.first()).sqlName))
-        return forEachKeyRange(definition, condition.trimmed(), keys.first(), visit);
-    return OrvDbDesign().forEachRow(sql, {}, visit);
+    if (keys.size() == 1 && DbConnection::isMySql(database(connection))
+        && isPrimaryKeyOnMySql(definition.tableName, definition.columns.at(keys.first()).sqlName, connection))
+        return forEachKeyRange(definition, condition.trimmed(), keys.first(), visit, connection);
+    return OrvDbDesign(connection).forEachRow(sql, {}, visit);
 }
 
-bool TableSheet::isPrimaryKeyOnMySql(const QString &table, const QString &column)
+bool TableSheet::isPrimaryKeyOnMySql(const QString &table, const QString &column, const QString &connection)
 {
     // Ranges after the last key read skip a row whose key another row has too: only a key the
     // database holds unique and never NULL is read so. A site's table may have none.
-    const DbRows key = OrvDbDesign().rows(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() "
+    const DbRows key = OrvDbDesign(connection).rows(QStringLiteral("SELECT COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() "
                                                          "AND TABLE_NAME = ? AND INDEX_NAME = 'PRIMARY'"),
                                           {table});
     return key.ok() && key.size() == 1 && key.text(0, 0).compare(column, Qt::CaseInsensitive) == 0;
 }
 
 QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
-                                    const std::function<void(const QStringList &)> &visit)
+                                    const std::function<void(const QStringList &)> &visit, const QString &connection)
 {
     // MariaDB's driver holds a statement's whole answer, and the link lets a statement run for
     // less than millions of rows take: a range of the key's index at a time after the last read.
     const QString key = definition.columns.at(keyColumn).sqlName;
     // Every range sees the table as the first did, as one statement would have: InnoDB gives a
     // transaction one view of the data.
-    QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    QSqlDatabase link = database(connection);
     const bool oneView = link.transaction();
     const auto ended = [&link, oneView](const QString &error) {
         if (oneView)
@@ -78,7 +87,7 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
             conditions.append(key + QStringLiteral(" > ?"));
         const QString where = conditions.join(QStringLiteral(" AND "));
         read = 0;
-        const QString error = OrvDbDesign().forEachRow(definition.selectStatement(where) + QStringLiteral(" LIMIT %1").arg(RangeRows),
+        const QString error = OrvDbDesign(connection).forEachRow(definition.selectStatement(where) + QStringLiteral(" LIMIT %1").arg(RangeRows),
                                                        first ? QVariantList() : QVariantList{last}, [&](const QStringList &cells) {
                                                            ++read;
                                                            last = cells.at(keyColumn);

@@ -18,9 +18,10 @@ public:
     // before anything runs.
     static TableSheet read(const TableDefinition &definition, const QString &condition, QString *error);
     // Every row meeting the condition handed to visit as it is read, every column in key order,
-    // NULL as the empty text; why the rows could not be read, or empty.
+    // NULL as the empty text; why the rows could not be read, or empty. Read through the link,
+    // or through the named connection of the calling thread.
     static QString forEachRow(const TableDefinition &definition, const QString &condition,
-                              const std::function<void(const QStringList &)> &visit);
+                              const std::function<void(const QStringList &)> &visit, const QString &connection = QString());
 
     // Every table the definition files describe, once each, by file name.
     static QList<TableDefinition> definitions();
@@ -33,9 +34,9 @@ private:
     static constexpr int RangeRows = 20000;
 
     explicit TableSheet(const TableDefinition &definition);
-    static bool isPrimaryKeyOnMySql(const QString &table, const QString &column);
+    static bool isPrimaryKeyOnMySql(const QString &table, const QString &column, const QString &connection);
     static QString forEachKeyRange(const TableDefinition &definition, const QString &condition, int keyColumn,
-                                   const std::function<void(const QStringList &)> &visit);
+                                   const std::function<void(const QStringList &)> &visit, const QString &connection);
     void append(const QStringList &cells);
 
     QVector<SheetColumn> m_columns;

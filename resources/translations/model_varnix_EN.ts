@@ -2107,6 +2107,10 @@ Statement: %4</translation>
         <source>已撤销上次导入</source>
         <translation>Last import undone</translation>
     </message>
+    <message>
+        <source>正在读取文件和表…</source>
+        <translation>Reading the file and the table…</translation>
+    </message>
 </context>
 <context>
     <name>SheetViewExport</name>
