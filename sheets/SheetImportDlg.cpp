@@ -133,6 +133,7 @@ QString SheetImportDlg::readAndPlan()
     Sources read;
     OrvWaitPrgDlg wait([&read, &def, &path, &encoding, &options, &params] { read = Sources::read(def, path, encoding, options, params); }, this);
     wait.setLabelText(tr("正在读取文件和表…"));
+    wait.setRange(0, 0);
     wait.exec();
     m_file = read.file;
     m_columns = read.columns;

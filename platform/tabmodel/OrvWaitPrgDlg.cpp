@@ -50,6 +50,10 @@ int OrvWaitPrgDlg::exec()
     QEventLoop loop;
     connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     m_running = true;
+    // The dialog shows itself ShowDelayMs after its first value, which a job that reports no
+    // progress never sets: it would wait for Qt's own four seconds.
+    if (value() < minimum())
+        setValue(minimum());
     // Input is delivered to the filter and dropped, rather than held back until the job ends.
     qApp->installEventFilter(this);
     thread->start();
