@@ -28,7 +28,7 @@ thread_local bool t_keyOrderFailed = false;
 
 QSqlDatabase link()
 {
-    return QSqlDatabase::database(t_connection.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : t_connection, false);
+    return DbConnection::named(t_connection);
 }
 
 OrvDbDesign linkReader()

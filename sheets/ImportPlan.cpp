@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QSet>
-#include <QSqlDatabase>
 
 #include <algorithm>
 #include <cmath>
@@ -89,8 +87,7 @@ ImportPlan ImportPlan::build(const TableDefinition &definition, QVector<CsvRecor
     ImportPlan plan;
     plan.m_definition = definition;
     plan.m_keyColumns = definition.columns.primaryKeyCols();
-    const QString connection = options.connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : options.connection;
-    plan.m_keysPadded = DbConnection::isMySql(QSqlDatabase::database(connection, false));
+    plan.m_keysPadded = DbConnection::isMySql(DbConnection::named(options.connection));
     QVector<Given> given;
     given.reserve(qMax(0, records.size() - columns.headerRows));
     for (int r = columns.headerRows; r < records.size(); ++r)
@@ -158,7 +155,7 @@ QHash<QString, int> ImportPlan::recordsByKey(QVector<Given> &given) const
 {
     QHash<QString, int> byKey;
     byKey.reserve(given.size());
-    QHash<QString, QList<int>> linesOfRepeated;
+    QHash<QString, QList<int>> repeated; // every record of a key given more than once
     for (int i = 0; i < given.size(); ++i) {
         const QStringList &key = given.at(i).row.key;
         if (key.contains(QString()))
@@ -169,16 +166,17 @@ QHash<QString, int> ImportPlan::recordsByKey(QVector<Given> &given) const
             byKey.insert(text, i);
             continue;
         }
-        QList<int> &lines = linesOfRepeated[text];
-        if (lines.isEmpty())
-            lines.append(given.at(first.value()).row.line);
-        lines.append(given.at(i).row.line);
+        QList<int> &records = repeated[text];
+        if (records.isEmpty())
+            records.append(first.value());
+        records.append(i);
     }
-    for (int i = 0; !linesOfRepeated.isEmpty() && i < given.size(); ++i) {
-        Given &g = given[i];
-        const QList<int> lines = g.row.key.contains(QString()) ? QList<int>() : linesOfRepeated.value(keyText(g.row.key));
-        if (!lines.isEmpty())
-            refuseRepeated(g, lines);
+    for (const QList<int> &records : qAsConst(repeated)) {
+        QList<int> lines;
+        for (int i : records)
+            lines.append(given.at(i).row.line);
+        for (int i : records)
+            refuseRepeated(given[i], lines);
     }
     for (auto it = byKey.begin(); it != byKey.end();) {
         if (given.at(it.value()).row.kind == Refused)

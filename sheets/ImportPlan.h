@@ -7,7 +7,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QStringList>
 #include <QVector>
 

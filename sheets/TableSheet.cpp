@@ -9,16 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSet>
-#include <QSqlDatabase>
-
-namespace {
-
-QSqlDatabase database(const QString &connection)
-{
-    return QSqlDatabase::database(connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : connection, false);
-}
-
-} // namespace
 
 TableSheet::TableSheet(const TableDefinition &definition)
     : m_columns(columnsOf(definition.columns))
@@ -46,7 +36,7 @@ QString TableSheet::forEachRow(const TableDefinition &definition, const QString 
     if (!orv_sql::isOneCondition(condition))
         return QCoreApplication::translate("TableSheet", "条件中的括号不成对: %1").arg(condition);
     const QList<int> keys = definition.columns.primaryKeyCols();
-    if (keys.size() == 1 && DbConnection::isMySql(database(connection))
+    if (keys.size() == 1 && DbConnection::isMySql(DbConnection::named(connection))
         && isPrimaryKeyOnMySql(definition.tableName, definition.columns.at(keys.first()).sqlName, connection))
         return forEachKeyRange(definition, condition.trimmed(), keys.first(), visit, connection);
     return OrvDbDesign(connection).forEachRow(sql, {}, visit);
@@ -70,7 +60,7 @@ QString TableSheet::forEachKeyRange(const TableDefinition &definition, const QSt
     const QString key = definition.columns.at(keyColumn).sqlName;
     // Every range sees the table as the first did, as one statement would have: InnoDB gives a
     // transaction one view of the data.
-    QSqlDatabase link = database(connection);
+    QSqlDatabase link = DbConnection::named(connection);
     const bool oneView = link.transaction();
     const auto ended = [&link, oneView](const QString &error) {
         if (oneView)

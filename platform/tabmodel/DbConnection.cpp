@@ -892,6 +892,11 @@ QString uniqueName(const QString &prefix)
     return QStringLiteral("%1_%2").arg(prefix).arg(counter.fetch_add(1));
 }
 
+QSqlDatabase named(const QString &connectionName)
+{
+    return QSqlDatabase::database(connectionName.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : connectionName, false);
+}
+
 void close(const QString &connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))

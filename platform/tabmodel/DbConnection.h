@@ -99,6 +99,8 @@ QString reopen(const DbLinkParams &params, const QString &connectionName);
 void close(const QString &connectionName);
 // A connection name no other connection of the process has ("<prefix>_<n>").
 QString uniqueName(const QString &prefix);
+// The named connection of the calling thread, or the link when the name is empty; not opened.
+QSqlDatabase named(const QString &connectionName);
 
 // The session every connection runs in, whoever opens it: on MariaDB utf8mb4, strict mode,
 // backslashes read literally and a lock wait limit; on PostgreSQL standard-conforming strings

@@ -56,7 +56,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
 QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const ColumnPicker &pick,
                           const std::function<void(const QSqlQuery &, const QVector<int> &)> &visit)
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection.isEmpty() ? QLatin1String(QSqlDatabase::defaultConnection) : m_connection, false);
+    const QSqlDatabase db = DbConnection::named(m_connection);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!select(sql, values, query))
