@@ -46,6 +46,7 @@ void OrvPatchResult::show(const QString &definitionFile, const QString &conditio
     if (def.isValid() && !condition.isEmpty()) {
         m_rows = new OrvTableModel(def, condition, this);
         connect(m_rows, &OrvTableModel::countsChanged, this, &OrvPatchResult::statusChanged);
+        connect(m_rows, &OrvTableModel::reshaped, m_view, &QAbstractItemView::scrollToTop);
         m_rows->open();
         setModel(m_rows);
     } else {

@@ -33,6 +33,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace {
 
 struct PluginCall
@@ -67,6 +69,25 @@ private:
     void writeDefinition(const QByteArray &xml)
     {
         m_root->writeFile(QStringLiteral("config/mainWindow.xml"), xml);
+    }
+
+    // The analog page over a demo system of 1,200 points, shown, its rows counted: more than
+    // three windows of them. Null when it is not; *error: why.
+    std::unique_ptr<OrvPropertyPage> longAnalogPage(Backend backend, const QString &database, QString *error)
+    {
+        *error = openDemo(backend, database, *m_root, DemoOptions::forPointCount(1200));
+        if (!error->isEmpty())
+            return nullptr;
+        auto page = std::make_unique<OrvPropertyPage>(QStringList{QStringLiteral("ANALOG.xml")}, nullptr);
+        page->resize(1000, 600);
+        page->show();
+        const OrvTableModel *model = page->currentModel();
+        if (!QTest::qWaitForWindowExposed(page.get())
+            || !QTest::qWaitFor([model] { return model->matchingRows() > 3 * OrvTableModel::WindowRows; }, 5000)) {
+            *error = QStringLiteral("no long page: %1 rows").arg(model->matchingRows());
+            return nullptr;
+        }
+        return page;
     }
 
 private slots:
@@ -808,30 +829,55 @@ private slots:
         QCOMPARE(found, (QStringList{"QF01.I=18", "qf01.i=18", "Qf01.I=18"}));
     }
 
+    // Another order or filter shows its rows from the top: the place the page had scrolled to
+    // belongs to the rows of before, and the first rows read of the new ones are the first.
+    void newOrderOrFilterShowsItsFirstRows()
+    {
+        QString error;
+        const std::unique_ptr<OrvPropertyPage> page = longAnalogPage(Backend::SQLite, QStringLiteral("mainwindow_top"), &error);
+        QVERIFY2(page, qPrintable(error));
+        OrvTableModel *model = page->currentModel();
+        QTableView *view = page->view();
+        // change() until taken() says the model has it.
+        const auto shownFromBottomThen = [&](const std::function<void()> &change, const std::function<bool()> &taken) {
+            view->scrollToBottom();
+            if (view->rowAt(0) <= OrvTableModel::WindowRows)
+                return QStringLiteral("not scrolled down: row %1 on top").arg(view->rowAt(0));
+            change();
+            if (!QTest::qWaitFor([&] { return taken() && !model->isReading() && model->matchingRows() >= 0; }, 10000))
+                return QStringLiteral("still reading");
+            return QStringLiteral("row %1 on top").arg(view->rowAt(0));
+        };
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        QCOMPARE(shownFromBottomThen([&] { view->sortByColumn(desc, Qt::DescendingOrder); }, [&] { return model->sortColumn() == desc; }),
+                 QStringLiteral("row 0 on top"));
+        QCOMPARE(shownFromBottomThen([&] { page->findChild<QLineEdit *>()->setText(QStringLiteral("A")); },
+                                     [&] { return model->filterText() == QLatin1String("A"); }),
+                 QStringLiteral("row 0 on top"));
+        QVERIFY(model->matchingRows() > 3 * OrvTableModel::WindowRows);
+    }
+
     // Saved at the end of a long table, the page stays where it was: the edited row in sight
     // and still the current cell, showing the value stored.
     void saveKeepsTheEditedRowInSight_data() { addBackendRows(); }
     void saveKeepsTheEditedRowInSight()
     {
         QFETCH(Backend, backend);
-        QCOMPARE(openDemo(backend, QStringLiteral("mainwindow_far"), *m_root, DemoOptions::forPointCount(1200)), QString());
-        OrvPropertyPage page({QStringLiteral("ANALOG.xml")}, nullptr);
-        page.resize(1000, 600);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        OrvTableModel *model = page.currentModel();
-        QTableView *view = page.view();
+        QString error;
+        const std::unique_ptr<OrvPropertyPage> page = longAnalogPage(backend, QStringLiteral("mainwindow_far"), &error);
+        QVERIFY2(page, qPrintable(error));
+        OrvTableModel *model = page->currentModel();
+        QTableView *view = page->view();
         QAbstractItemModel *proxy = view->model();
         const int tag = model->findCol(QStringLiteral("TAG_NAME"));
         const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
-        QTRY_VERIFY(model->matchingRows() > 3 * OrvTableModel::WindowRows);
         const int last = proxy->rowCount() - 1;
         view->scrollToBottom();
         const QString key = shownData(proxy->index(last, tag)).toString();
         view->setCurrentIndex(proxy->index(last, desc));
         QVERIFY(proxy->setData(proxy->index(last, desc), QStringLiteral("末行改过")));
-        page.onSave();
-        QVERIFY2(page.statusText().contains(QStringLiteral("已保存")), qPrintable(page.statusText()));
+        page->onSave();
+        QVERIFY2(page->statusText().contains(QStringLiteral("已保存")), qPrintable(page->statusText()));
         QTRY_VERIFY(!model->isReading() && model->matchingRows() == last + 1);
         QTest::qWait(50);
         const int top = view->rowAt(0);

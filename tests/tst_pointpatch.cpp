@@ -805,6 +805,24 @@ private slots:
         QCOMPARE(column(shownOrder.arg(QStringLiteral("UNIT"))), repeated(rows - 1, QStringLiteral("V")));
     }
 
+    // A header click shows the rows of the new order from the top, not from where the rows of
+    // the old order had been scrolled to.
+    void newOrderShowsItsFirstRows()
+    {
+        QVERIFY(freshDemo(Backend::SQLite, true));
+        Fes f;
+        f.dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.dlg));
+        f.search(QStringLiteral("模拟量"), QStringLiteral("1"), kAll);
+        QVERIFY(f.settled());
+        QTRY_VERIFY(f.model()->rowCount() > 2 * OrvTableModel::WindowRows);
+        f.view()->scrollToBottom();
+        QVERIFY(f.view()->rowAt(0) > OrvTableModel::WindowRows);
+        f.view()->sortByColumn(colOf("FES_ANALOG.xml", "DESCRIPTION"), Qt::DescendingOrder);
+        QVERIFY(f.settled());
+        QCOMPARE(f.view()->rowAt(0), 0);
+    }
+
     // Find and replace changes the cells that hold the text and no other: a NULL cell holds
     // nothing and stays NULL, in a text column and in a number column, and the undo takes back
     // exactly what the batch did.

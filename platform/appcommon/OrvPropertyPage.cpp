@@ -63,6 +63,11 @@ OrvPropertyPage::OrvPropertyPage(const QStringList &definitions, QWidget *parent
                             | QAbstractItemView::AnyKeyPressed);
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_view->verticalHeader()->setDefaultSectionSize(24);
+    for (OrvTableModel *model : qAsConst(m_models))
+        connect(model, &OrvTableModel::reshaped, this, [this, model] {
+            if (m_proxy->sourceModel() == model)
+                m_view->scrollToTop();
+        });
 
     auto *bar = new QHBoxLayout;
     bar->addWidget(new QLabel(tr("筛选列:"), this));

@@ -224,6 +224,7 @@ void OrvTableModel::firstWindowArrived(quint64 ticket, const DbRows &rows)
     endResetModel();
     if (m_matching < 0 || m_total < 0)
         m_countTimer->start();
+    emit reshaped();
     emit countsChanged();
 }
 
@@ -596,10 +597,12 @@ void OrvTableModel::reshape(const Shape &wanted)
     }
     // The edits stay: only what is read changes. A table on screen keeps its rows until the new
     // ones come: a filter may pass over every row, and keystrokes come faster than that.
-    if (m_counting)
+    if (m_counting) {
         readFirstWindowLater();
-    else
+    } else {
         reread(true);
+        emit reshaped();
+    }
 }
 
 void OrvTableModel::setColumnTexts(const QVector<ColumnText> &texts)

@@ -148,6 +148,9 @@ signals:
     void editRefused(const QString &reason);
     // A count came in, or failed.
     void countsChanged();
+    // The first rows of another order or filter replaced those shown: a view shows them from the
+    // top, as the place it had scrolled to belongs to the rows of before.
+    void reshaped();
 
 private:
     struct RowEdit
