@@ -59,9 +59,10 @@ SheetExportDlg::~SheetExportDlg()
 }
 
 void SheetExportDlg::run(QWidget *parent, const QString &what, const QString &baseName, const SheetData *shown,
-                         const SheetData *whole)
+                         const SheetData *whole, const Prepare &prepare)
 {
     SheetExportDlg dlg(what, baseName, shown, whole, parent);
+    dlg.m_prepare = prepare;
     dlg.exec();
 }
 
@@ -118,7 +119,10 @@ void SheetExportDlg::accept()
     QString error;
     {
         BusyRun busy(ui->buttonBox);
-        error = SheetExport::writeFile(*chosenRows(), file, options());
+        if (m_prepare)
+            error = m_prepare(chosenRows(), this);
+        if (error.isEmpty())
+            error = SheetExport::writeFile(*chosenRows(), file, options());
     }
     if (!error.isEmpty()) {
         orv_ui::information(this, tr("导出失败"), error);

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class SheetData;
 
 namespace Ui {
@@ -21,9 +23,13 @@ public:
                    QWidget *parent);
     ~SheetExportDlg() override;
 
+    // Reads the rows of the sheet chosen before they are written, for sheets that read them only
+    // then (a wait dialog stands over dialog); why they could not be read.
+    using Prepare = std::function<QString(const SheetData *chosen, QWidget *dialog)>;
+
     // Asks, writes and says how it went.
     static void run(QWidget *parent, const QString &what, const QString &baseName, const SheetData *shown,
-                    const SheetData *whole = nullptr);
+                    const SheetData *whole = nullptr, const Prepare &prepare = {});
 
     QString path() const;
     SheetExport::Options options() const;
@@ -38,6 +44,7 @@ private slots:
 
 private:
     Ui::SheetExportDlg *ui;
+    Prepare m_prepare;
     const SheetData *m_shown;
     const SheetData *m_whole;
     QString m_what;

@@ -1,8 +1,12 @@
 #include "SheetViewExport.h"
 
 #include "ModelSheet.h"
+#include "OrvDbDesign.h"
+#include "OrvTableDataMgr.h"
 #include "OrvTableModel.h"
+#include "OrvWaitPrgDlg.h"
 #include "SheetExportDlg.h"
+#include "TableSheet.h"
 
 #include <QAbstractProxyModel>
 #include <QAction>
@@ -10,8 +14,8 @@
 #include <QCoreApplication>
 #include <QTableView>
 
-#include <memory>
 #include <numeric>
+#include <optional>
 
 namespace SheetViewExport {
 namespace {
@@ -53,6 +57,56 @@ QVector<int> visibleRows(const QTableView *view)
     return rows;
 }
 
+// Rows of a table read only once they are to be written, in one pass on a thread and a
+// connection of their own under a wait dialog: a page reads its rows a window at a time on the
+// GUI thread as they are shown, and windows out of key order each pass over the rows before them.
+class ReadSheet : public SheetData
+{
+public:
+    using Reader = std::function<QString(const TableSheet::Visit &visit, const QString &connection)>;
+
+    // columns: which of the definition's, in the order written; announced: the rows said before
+    // the read.
+    ReadSheet(const TableDefinition &definition, const QVector<int> &columns, const QVector<SheetColumn> &header, int announced,
+              Reader reader)
+        : m_definition(definition), m_columns(columns), m_header(header), m_announced(announced), m_reader(std::move(reader))
+    {
+    }
+
+    QVector<SheetColumn> columns() const override { return m_header; }
+    int rowCount() const override { return m_rows ? m_rows->rowCount() : m_announced; }
+    QString text(int row, int column) const override { return m_rows ? m_rows->text(row, m_columns.value(column, -1)) : QString(); }
+
+    // Why the rows could not be read.
+    QString read(QWidget *parent)
+    {
+        const DbLinkParams params = OrvTableDataMgr::getInstance()->linkParams();
+        QString error;
+        std::optional<TableSheet> rows;
+        OrvWaitPrgDlg wait([&] {
+            const QString name = DbConnection::uniqueName(QStringLiteral("export_reader"));
+            error = DbConnection::open(params, name);
+            if (error.isEmpty())
+                rows = TableSheet::collect(m_definition, [&](const TableSheet::Visit &visit) { return m_reader(visit, name); }, &error);
+            DbConnection::close(name);
+        }, parent);
+        wait.setLabelText(QCoreApplication::translate("SheetViewExport", "正在读取要导出的行…"));
+        wait.setRange(0, 0);
+        wait.exec();
+        if (error.isEmpty())
+            m_rows = std::move(rows);
+        return error;
+    }
+
+private:
+    const TableDefinition m_definition;
+    const QVector<int> m_columns;
+    const QVector<SheetColumn> m_header;
+    const int m_announced;
+    const Reader m_reader;
+    std::optional<TableSheet> m_rows;
+};
+
 } // namespace
 
 QAction *addAction(QWidget *window, QWidget *rows)
@@ -85,9 +139,24 @@ void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColu
 void exportTable(QWidget *parent, const QTableView *view, OrvTableModel *model, const QString &what)
 {
     model->countNow();
-    std::unique_ptr<OrvTableModel> whole(model->unfilteredCopy(nullptr));
-    whole->load(true);
-    exportView(parent, view, SheetData::columnsOf(model->getHeadCols()), what, model->getTableName(), whole.get());
+    const QVector<SheetColumn> header = SheetData::columnsOf(model->getHeadCols());
+    const QVector<int> columns = visibleColumns(view);
+    QVariantList values;
+    const QString sql = model->shownRowsStatement(&values);
+    const auto edited = model->editedRows();
+    ReadSheet shown(model->definition(), columns, picked(header, columns), view->model()->rowCount(),
+                    [sql, values, edited](const TableSheet::Visit &visit, const QString &connection) {
+                        return OrvDbDesign(connection).forEachRow(sql, values, [&](const QStringList &cells) { visit(edited(cells)); });
+                    });
+    const TableDefinition def = model->definition();
+    const QString condition = model->condition();
+    const QVector<int> all = allOf(header.size());
+    ReadSheet whole(def, all, header, qMax(0, model->totalRows()), [def, condition](const TableSheet::Visit &visit, const QString &connection) {
+        return TableSheet::forEachRow(def, condition, visit, connection);
+    });
+    SheetExportDlg::run(parent, what, model->getTableName(), &shown, &whole, [&shown, &whole](const SheetData *chosen, QWidget *dialog) {
+        return (chosen == &whole ? whole : shown).read(dialog);
+    });
 }
 
 } // namespace SheetViewExport

@@ -21,7 +21,8 @@ QAction *addAction(QWidget *window, QWidget *rows);
 void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColumn> &header, const QString &what,
                 const QString &baseName, const QAbstractItemModel *whole = nullptr);
 // The same for a view of a table model that reads its rows as they are shown: the rows shown are
-// counted first, and the whole table is read through a model of its own as it is written out.
+// counted first, and the rows chosen are read in one pass off the GUI thread before they are
+// written, those shown with the edits not saved yet.
 void exportTable(QWidget *parent, const QTableView *view, OrvTableModel *model, const QString &what);
 
 } // namespace SheetViewExport

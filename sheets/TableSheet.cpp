@@ -17,8 +17,14 @@ TableSheet::TableSheet(const TableDefinition &definition)
 
 TableSheet TableSheet::read(const TableDefinition &definition, const QString &condition, QString *error)
 {
+    return collect(definition, [&](const Visit &visit) { return forEachRow(definition, condition, visit); }, error);
+}
+
+TableSheet TableSheet::collect(const TableDefinition &definition, const std::function<QString(const Visit &)> &reader,
+                               QString *error)
+{
     TableSheet sheet(definition);
-    *error = forEachRow(definition, condition, [&sheet](const QStringList &cells) { sheet.append(cells); });
+    *error = reader([&sheet](const QStringList &cells) { sheet.append(cells); });
     if (!error->isEmpty())
         return TableSheet(definition);
     sheet.m_rows.squeeze();

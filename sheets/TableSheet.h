@@ -17,6 +17,11 @@ public:
     // says why none could be read. A condition that would make a second statement is refused
     // before anything runs.
     static TableSheet read(const TableDefinition &definition, const QString &condition, QString *error);
+    // The rows (every column of the definition) that reader hands to its visitor, in its order;
+    // error: the reader's, and no rows with it.
+    using Visit = std::function<void(const QStringList &)>;
+    static TableSheet collect(const TableDefinition &definition, const std::function<QString(const Visit &)> &reader,
+                              QString *error);
     // Every row meeting the condition handed to visit as it is read, every column in key order,
     // NULL as the empty text; why the rows could not be read, or empty. Read through the link,
     // or through the named connection of the calling thread.

@@ -15,10 +15,12 @@
 #include "OrvDbDesign.h"
 #include "OrvPropertyPage.h"
 #include "OrvTableDataMgr.h"
+#include "OrvTableModel.h"
 #include "SheetCells.h"
 #include "SheetExport.h"
 #include "SheetExportDlg.h"
 #include "SheetImportDlg.h"
+#include "SheetViewExport.h"
 #include "TableSheet.h"
 #include "TextSheet.h"
 
@@ -851,6 +853,45 @@ private slots:
         QCOMPARE(boxes.texts.last(), QStringLiteral("已导出 %1 行到 %2").arg(rows.size()).arg(offered));
         QVERIFY(sheetXml(offered).contains(QStringLiteral("<autoFilter ref=\"A2:K%1\"/>").arg(rows.size() + 2)));
         w.hide();
+    }
+
+    // The rows shown, sorted by a column that is not the key and more than a page reads at a
+    // time, go out whole in that order in one read, with the edits not saved yet; the edit stays
+    // unsaved.
+    void exportOfASortedPage_data() { addBackendRows(); }
+    void exportOfASortedPage()
+    {
+        QFETCH(Backend, backend);
+        QCOMPARE(openDemo(backend, QStringLiteral("sheets_sorted"), *m_root, DemoOptions::forPointCount(1200)), QString());
+        OrvPropertyPage page({QStringLiteral("FES_ANALOG.xml")}, nullptr);
+        page.show();
+        OrvTableModel *model = page.currentModel();
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        QTRY_VERIFY(model->totalRows() > 2 * OrvTableModel::WindowRows);
+        page.view()->sortByColumn(desc, Qt::DescendingOrder);
+        QTRY_VERIFY(model->sortColumn() == desc && !model->isReading());
+        QVERIFY(page.view()->model()->setData(page.view()->model()->index(1, desc), QStringLiteral("未保存的描述")));
+        QStringList expected;
+        const TableDefinition def = definitionOf(kTable);
+        const QString error = OrvDbDesign().forEachRow(def.selectStatement(QString()).replace(QStringLiteral("ORDER BY"), QStringLiteral("ORDER BY DESCRIPTION DESC,")),
+                                                       {}, [&](const QStringList &row) { expected.append(row.at(desc)); });
+        QCOMPARE(error, QString());
+        expected[1] = QStringLiteral("未保存的描述");
+
+        const QString path = m_root->file(QStringLiteral("sorted.csv"));
+        QString message;
+        answerExportDialog(path, false, &message);
+        SheetViewExport::exportTable(&page, page.view(), model, QStringLiteral("前置模拟量"));
+        QCOMPARE(message, QStringLiteral("消息|已导出 %1 行到 %2").arg(expected.size()).arg(path));
+        const CsvFile file = CsvFile::read(path, QString());
+        QVERIFY2(file.ok(), qPrintable(file.error()));
+        const int written = file.records().value(1).fields.indexOf(QStringLiteral("DESCRIPTION"));
+        QVERIFY(written >= 0);
+        QStringList descriptions;
+        for (const CsvRecord &record : file.records().mid(2))
+            descriptions.append(record.fields.value(written));
+        QCOMPARE(descriptions, expected);
+        QVERIFY(model->hasPendingChanges());
     }
 
     void importDialog()

@@ -665,9 +665,28 @@ void OrvTableModel::rereadInPlace()
         emit dataChanged(index(0, 0), index(m_rowCount - 1, columnCount() - 1), {Qt::DisplayRole, Qt::EditRole});
 }
 
-OrvTableModel *OrvTableModel::unfilteredCopy(QObject *parent) const
+QString OrvTableModel::shownRowsStatement(QVariantList *values) const
 {
-    return new OrvTableModel(m_def, m_condition, parent);
+    // The order and filter last asked for, as the header and the filter box show them, though
+    // their first rows may still be on their way.
+    const Query query = filtered(m_wanted, true);
+    *values = query.values;
+    return QStringLiteral("SELECT %1 FROM %2").arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName) + query.where
+        + orderBy(m_wanted);
+}
+
+std::function<QStringList(const QStringList &)> OrvTableModel::editedRows() const
+{
+    const QHash<QString, RowEdit> edits = m_edits;
+    const QList<int> keys = m_def.columns.primaryKeyCols();
+    return [edits, keys](const QStringList &stored) {
+        if (edits.isEmpty())
+            return stored;
+        QStringList key;
+        for (int k : keys)
+            key.append(stored.value(k));
+        return withEdit(edits, key.join(kKeySeparator), stored);
+    };
 }
 
 bool OrvTableModel::canFetchMore(const QModelIndex &parent) const
@@ -737,13 +756,15 @@ QStringList OrvTableModel::currentRow(int row) const
     const QStringList *stored = storedRow(row);
     if (!stored)
         return QStringList();
-    QStringList cells = *stored;
-    if (!m_edits.isEmpty()) {
-        const auto edit = m_edits.constFind(keyId(cells));
-        if (edit != m_edits.constEnd())
-            for (auto it = edit->current.constBegin(); it != edit->current.constEnd(); ++it)
-                cells[it.key()] = it.value();
-    }
+    return m_edits.isEmpty() ? *stored : withEdit(m_edits, keyId(*stored), *stored);
+}
+
+QStringList OrvTableModel::withEdit(const QHash<QString, RowEdit> &edits, const QString &id, QStringList cells)
+{
+    const auto edit = edits.constFind(id);
+    if (edit != edits.constEnd())
+        for (auto it = edit->current.constBegin(); it != edit->current.constEnd(); ++it)
+            cells[it.key()] = it.value();
     return cells;
 }
 

@@ -88,13 +88,18 @@ public:
     // The database was written to: the rows stay in their places (and a view's selection with
     // them) and are read again as they are shown.
     void rereadInPlace();
-    // The same rows, unsorted and unfiltered, in a model of its own (for an export of the whole).
-    OrvTableModel *unfilteredCopy(QObject *parent) const;
+    // The statement that reads every row as shown (filter and order as asked for) in one pass,
+    // for a reader of them all: windows out of key order each pass over the rows before them.
+    QString shownRowsStatement(QVariantList *values) const;
+    // Shows a stored row (every column) as the model does, with the edits not saved yet; it holds
+    // a copy of them, so that it may run on another thread.
+    std::function<QStringList(const QStringList &)> editedRows() const;
 
     QString getTableName() const { return m_def.tableName; }
     QString definitionName() const { return m_def.fileName; }
     QString tableDescription() const { return m_def.description; }
     QString condition() const { return m_condition; }
+    const TableDefinition &definition() const { return m_def; }
     const ColMgrDataList &getHeadCols() const { return m_def.columns; }
     QStringList getRowData(int row);
     int findCol(const QString &sqlName) const { return m_def.columns.findCol(sqlName); }
@@ -214,6 +219,8 @@ private:
     void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error);
     void growTo(int rows);
     QString keyId(const QStringList &row) const;
+    // The cells with the edit of the row whose key is id, if any.
+    static QStringList withEdit(const QHash<QString, RowEdit> &edits, const QString &id, QStringList cells);
     QStringList keyOf(const QStringList &row) const;
     // The row's cells with its edits.
     QStringList currentRow(int row) const;

@@ -2118,6 +2118,10 @@ Statement: %4</translation>
         <source>导出…</source>
         <translation>Export…</translation>
     </message>
+    <message>
+        <source>正在读取要导出的行…</source>
+        <translation>Reading the rows to export…</translation>
+    </message>
 </context>
 <context>
     <name>Splitter</name>
