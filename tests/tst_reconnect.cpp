@@ -12,7 +12,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -33,6 +36,46 @@ QString serverKind(Backend backend)
     return backend == Backend::MariaDB ? QStringLiteral("mariadb") : QStringLiteral("postgresql");
 }
 
+// Thaws a frozen server after a while from a thread of its own, so that a call that hangs on it
+// fails its test rather than hanging the run; at the latest when it goes.
+class ThawLater
+{
+public:
+    ThawLater(const QString &kind, int seconds)
+        : m_thread([this, kind, seconds] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; });
+            lock.unlock();
+            servers({QStringLiteral("thaw"), kind});
+        })
+    {
+    }
+    ~ThawLater()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+QStringList column(const QString &sql)
+{
+    const DbRows rows = OrvDbDesign().rows(sql);
+    QStringList values;
+    for (int r = 0; r < rows.size(); ++r)
+        values.append(rows.text(r, 0));
+    return rows.ok() ? values : QStringList{rows.error};
+}
+
 } // namespace
 
 class ReconnectTest : public QObject
@@ -41,6 +84,8 @@ class ReconnectTest : public QObject
 
     std::unique_ptr<TestRoot> m_root;
     QHash<int, DbLinkParams> m_links;
+    QHash<int, DbLinkParams> m_pages; // a table of many windows
+    QStringList m_tags;               // its keys in order, the same on both backends
 
     // Opens the demo on the backend's first server and reads a page model of it.
     OrvTableModel *linkedModel(Backend backend)
@@ -52,6 +97,26 @@ class ReconnectTest : public QObject
         }
         OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("REPORT_TYPE_INFO.xml"), this);
         return model->load(true) && model->rowCount() > 0 ? model : nullptr;
+    }
+
+    // A model of the table of many windows: as a table on screen has it (onScreen: counted and
+    // read off the GUI thread, the count awaited), or as the library reads it.
+    OrvTableModel *pagesModel(Backend backend, bool onScreen)
+    {
+        const QString error = openLink(m_pages.value(int(backend)));
+        if (!error.isEmpty()) {
+            qWarning() << error;
+            return nullptr;
+        }
+        if (m_tags.isEmpty())
+            m_tags = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME"));
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("ANALOG.xml"), this);
+        if (!(onScreen ? model->open() : model->load(true))
+            || model->rowCount() != (onScreen ? int(OrvTableModel::WindowRows) : m_tags.size()))
+            return nullptr;
+        if (onScreen && !QTest::qWaitFor([&] { return model->matchingRows() == m_tags.size(); }, 20000))
+            return nullptr;
+        return model;
     }
 
     static QString stored(int row)
@@ -72,6 +137,11 @@ private slots:
             DbLinkParams p;
             QCOMPARE(createDemoDatabase(backend, QStringLiteral("reconnect"), *m_root, DemoOptions(), &p), QString());
             m_links.insert(int(backend), p);
+        }
+        for (Backend backend : {Backend::MariaDB, Backend::PostgreSQL}) {
+            DbLinkParams p;
+            QCOMPARE(createDemoDatabase(backend, QStringLiteral("reconnect_pages"), *m_root, DemoOptions::forPointCount(4000), &p), QString());
+            m_pages.insert(int(backend), p);
         }
         // The second MariaDB server holds a copy of its own; the PostgreSQL standby replicates.
         DbLinkParams copy;
@@ -180,6 +250,120 @@ private slots:
         QVERIFY2(status.isEmpty(), qPrintable(status.value(0).value(0).toString()));
     }
 
+    void pagesReadOnAfterARestart_data() { restartedServer_data(); }
+    void pagesReadOnAfterARestart()
+    {
+        // A table on screen, of which only some windows were read, goes on through a restart:
+        // the windows scrolled to, another order and an edit of a late row saved; its readers
+        // off the GUI thread open their connections again as the link does.
+        QFETCH(Backend, backend);
+        OrvTableModel *model = pagesModel(backend, true);
+        QVERIFY(model);
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const int far = m_tags.size() - 10;
+        QCOMPARE(shownData(model->index(far, tag)).toString(), m_tags.at(far));
+        model->sort(tag, Qt::DescendingOrder);
+        QTRY_VERIFY(!model->isReading());
+        QTRY_COMPARE(model->matchingRows(), m_tags.size());
+        QCOMPARE(model->getRowData(0).value(tag), m_tags.last());
+
+        QCOMPARE(servers({QStringLiteral("restart"), serverKind(backend)}), QString());
+        const int middle = m_tags.size() / 2;
+        QCOMPARE(shownData(model->index(middle, tag)).toString(), m_tags.at(m_tags.size() - 1 - middle));
+        QCOMPARE(model->lastError(), QString());
+
+        QCOMPARE(servers({QStringLiteral("restart"), serverKind(backend)}), QString());
+        model->sort(tag, Qt::AscendingOrder);
+        QTRY_VERIFY(!model->isReading());
+        QCOMPARE(model->lastError(), QString());
+        QCOMPARE(model->getRowData(0).value(tag), m_tags.first());
+        QTRY_COMPARE(model->matchingRows(), m_tags.size());
+
+        QCOMPARE(servers({QStringLiteral("restart"), serverKind(backend)}), QString());
+        const int late = m_tags.size() - 3;
+        QVERIFY(model->setData(model->index(late, desc), QStringLiteral("重启后的末行")));
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT DESCRIPTION FROM analog WHERE TAG_NAME = '%1'").arg(m_tags.at(late))),
+                 QStringList{QStringLiteral("重启后的末行")});
+        QCOMPARE(shownData(model->index(late, desc)).toString(), QStringLiteral("重启后的末行"));
+    }
+
+    void lateRowsOfAFrozenServer_data() { restartedServer_data(); }
+    void lateRowsOfAFrozenServer()
+    {
+        // A late row is read at once while the server does not answer: the read gives up near
+        // the limit, and the row's other cells and the next rows do not each wait again; read
+        // anew (刷新) once the server answers, it comes.
+        QFETCH(Backend, backend);
+        DbConnection::setResponseLimitSeconds(3);
+        OrvTableModel *model = pagesModel(backend, false);
+        QVERIFY(model);
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int late = m_tags.size() - 5;
+
+        QCOMPARE(servers({QStringLiteral("freeze"), serverKind(backend)}), QString());
+        qint64 ms = 0;
+        QStringList row;
+        {
+            ThawLater thaw(serverKind(backend), 60);
+            QElapsedTimer waited;
+            waited.start();
+            row = model->getRowData(late);
+            for (int r = late; r < late + 3; ++r)
+                for (int c = 0; c < model->columnCount(); ++c)
+                    model->index(r, c).data();
+            ms = waited.elapsed();
+        }
+        QVERIFY(row.isEmpty());
+        QVERIFY(!model->lastError().isEmpty());
+        QVERIFY2(ms < 3000 + 10000, qPrintable(QString::number(ms)));
+        QVERIFY(model->load(true));
+        QCOMPARE(model->getRowData(late).value(tag), m_tags.at(late));
+    }
+
+    void frozenReadsLetTheTableGo_data() { restartedServer_data(); }
+    void frozenReadsLetTheTableGo()
+    {
+        // A table on screen whose read off the GUI thread hangs on a server that does not
+        // answer is sorted again, and closed: neither holds the GUI thread past the limit.
+        QFETCH(Backend, backend);
+        DbConnection::setResponseLimitSeconds(3);
+        OrvTableModel *model = pagesModel(backend, true);
+        QVERIFY(model);
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        model->sort(tag, Qt::DescendingOrder);
+        QTRY_VERIFY(!model->isReading());
+
+        QCOMPARE(servers({QStringLiteral("freeze"), serverKind(backend)}), QString());
+        qint64 resorted = 0, closed = 0;
+        {
+            ThawLater thaw(serverKind(backend), 40);
+            model->sort(tag, Qt::AscendingOrder);
+            QVERIFY(model->isReading());
+            QTest::qWait(300); // the reader waits for the server
+            QElapsedTimer waited;
+            waited.start();
+            model->sort(tag, Qt::DescendingOrder);
+            resorted = waited.elapsed();
+            // Not "no rows": the rows of before stay, and the status says why no new ones came.
+            QTRY_VERIFY_WITH_TIMEOUT(!model->isReading(), 20000);
+            QVERIFY(!model->lastError().isEmpty());
+            QCOMPARE(model->rowCount(), int(OrvTableModel::WindowRows));
+            QCOMPARE(model->getRowData(0).value(tag), m_tags.last());
+            model->sort(tag, Qt::AscendingOrder);
+            QTest::qWait(300);
+            waited.restart();
+            delete model;
+            closed = waited.elapsed();
+        }
+        // MariaDB's client gives up two seconds after the limit by itself; PostgreSQL's never.
+        QVERIFY2(resorted < 3000 + 1900, qPrintable(QString::number(resorted)));
+        QVERIFY2(closed < 3000 + 5000, qPrintable(QString::number(closed)));
+        // The link the stop was sent over serves on once the server answers.
+        QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM analog")), QStringList{QString::number(m_tags.size())});
+    }
+
     void mariadbFailsOverToTheNextServer()
     {
         DbLinkParams pair = m_links.value(int(Backend::MariaDB));
@@ -199,7 +383,9 @@ private slots:
 
     void postgresqlFailsOverToThePromotedStandby()
     {
-        DbLinkParams pair = m_links.value(int(Backend::PostgreSQL));
+        // On the database of many windows: a table on screen scrolled after the failover reads
+        // its windows from the standby.
+        DbLinkParams pair = m_pages.value(int(Backend::PostgreSQL));
         const QString standby = TestServers::value(QStringLiteral("MODEL_TEST_PGSQL_PORT2"));
         pair.host = QStringLiteral("127.0.0.1:%1,127.0.0.1:%2").arg(pair.port).arg(standby);
         QCOMPARE(openLink(pair), QString());
@@ -207,6 +393,12 @@ private slots:
         OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("REPORT_TYPE_INFO.xml"), this);
         QVERIFY(model->load(true));
         const int desc = model->findCol(QStringLiteral("REPORT_DESC"));
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY TAG_NAME"));
+        OrvTableModel *page = mgr()->createOwnModel(QStringLiteral("ANALOG.xml"), this);
+        QVERIFY(page->open());
+        QTRY_COMPARE(page->matchingRows(), tags.size());
+        const int tag = page->findCol(QStringLiteral("TAG_NAME"));
+        QCOMPARE(shownData(page->index(tags.size() - 1, tag)).toString(), tags.last());
 
         QCOMPARE(servers({QStringLiteral("halt"), QStringLiteral("postgresql")}), QString());
         QCOMPARE(servers({QStringLiteral("promote")}), QString());
@@ -214,6 +406,9 @@ private slots:
         QCOMPARE(model->saveChanges(), QString());
         QVERIFY2(mgr()->getDbInfo().contains(QStringLiteral(":%1").arg(standby)), qPrintable(mgr()->getDbInfo()));
         QCOMPARE(stored(0), QStringLiteral("备机接管"));
+        const int middle = tags.size() / 2;
+        QCOMPARE(shownData(page->index(middle, tag)).toString(), tags.at(middle));
+        QCOMPARE(page->lastError(), QString());
     }
 };
 

@@ -71,15 +71,33 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
             cancelsBefore = shared->cancels;
         }
         DbRows rows;
-        if (openLink != linkIdentity(request.params)) {
+        const auto openConnection = [&] {
             rows.error = DbConnection::open(request.params, name);
             openLink = rows.error.isEmpty() ? linkIdentity(request.params) : QString();
             QMutexLocker lock(&shared->mutex);
             shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false))
                                                      : std::function<void()>();
-        }
+        };
+        const bool opened = openLink != linkIdentity(request.params);
+        if (opened)
+            openConnection();
+        OrvDbDesign design(name);
         if (rows.error.isEmpty())
-            rows = OrvDbDesign(name).rows(request.sql, request.values);
+            rows = design.rows(request.sql, request.values);
+        // A server that restarted, or a failover, took the connection along: the read is asked
+        // again once over a new one, as the link's reads are.
+        if (!opened && !rows.ok() && design.lostConnection()) {
+            bool retry = false;
+            {
+                QMutexLocker lock(&shared->mutex);
+                retry = !shared->pending && shared->wanted == request.ticket && shared->cancels == cancelsBefore;
+            }
+            if (retry) {
+                openConnection();
+                if (rows.error.isEmpty())
+                    rows = design.rows(request.sql, request.values);
+            }
+        }
         bool deliver = false;
         {
             QMutexLocker lock(&shared->mutex);

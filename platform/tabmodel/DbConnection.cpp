@@ -957,7 +957,13 @@ std::function<void()> statementCanceller(const QSqlDatabase &db)
     const QString cancel = (mySql ? QStringLiteral("KILL QUERY %1") : QStringLiteral("SELECT pg_cancel_backend(%1)"))
                                .arg(session.value(0).toLongLong());
     return [cancel] {
-        QSqlQuery query(QSqlDatabase::database());
+        // Never opened here: a link that is closed has nothing to cancel.
+        const QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+        if (!link.isOpen())
+            return;
+        // A server that stopped answering would hold the caller (the GUI thread) without end.
+        ResponseGuard guard(link, responseLimitSeconds());
+        QSqlQuery query(link);
         query.exec(cancel);
     };
 }

@@ -36,6 +36,13 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
         return false;
     }
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    // Qt runs nothing on a connection its driver found gone, and sets no error: no rows would
+    // look like an answer.
+    if (!db.isOpen()) {
+        m_lostConnection = true;
+        m_lastError = QCoreApplication::translate("OrvDbDesign", "数据库连接已断开");
+        return false;
+    }
     ResponseGuard guard(db, DbConnection::responseLimitSeconds());
     // Without values a statement is sent as it is, like the link's: a server cannot prepare
     // every statement (PostgreSQL no cursor).
@@ -48,6 +55,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
             query.addBindValue(v);
         ok = ok && query.exec();
     }
+    m_lostConnection = !ok && !guard.timedOut() && DbConnection::isLinkLost(query.lastError());
     if (!ok)
         m_lastError = DbConnection::failureText(db, guard.timedOut(), query.lastError());
     return ok;
@@ -68,8 +76,10 @@ QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const 
     while (query.next())
         visit(query, columns);
     // A connection lost while reading ends the rows early: that is a failure, not the end.
-    if (query.lastError().isValid())
+    if (query.lastError().isValid()) {
         m_lastError = DbConnection::failureText(db, false, query.lastError());
+        m_lostConnection = !m_connection.isEmpty() && DbConnection::isLinkLost(query.lastError());
+    }
     query.finish();
     return m_lastError;
 }

@@ -73,6 +73,9 @@ public:
     // Runs the statement on query, made on this object's connection; lastError() says why not.
     bool select(const QString &sql, const QVariantList &values, QSqlQuery &query);
     QString lastError() const { return m_lastError; }
+    // Whether the last read on a named connection failed because the connection was gone, not
+    // because the server stopped answering: such a read may be asked again over a new one.
+    bool lostConnection() const { return m_lostConnection; }
 
     // The text of a result cell; NULL gives the empty text.
     static QString cellText(const QSqlQuery &query, int column);
@@ -90,4 +93,5 @@ private:
 
     QString m_connection;
     QString m_lastError;
+    bool m_lostConnection = false;
 };

@@ -262,6 +262,10 @@ QString OrvTableDataMgr::ensureLink()
 {
     if (!m_linked)
         return tr("数据库未连接");
+    // A connection that went bad under a call made past this class (a read's stop sent over it)
+    // is lost too: Qt would run nothing on it, and say no word why.
+    if (!m_lost && !QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).isOpen())
+        m_lost = true;
     if (!m_lost)
         return QString();
     const QString error = DbConnection::reopen(m_params, QLatin1String(QSqlDatabase::defaultConnection));

@@ -420,8 +420,16 @@ const QStringList *OrvTableModel::storedRow(int row) const
     if (row < 0 || row >= m_rowCount)
         return nullptr;
     const int window = row / WindowRows;
-    if (!m_windows.contains(window) && !fetchWindow(window))
-        return nullptr;
+    if (!m_windows.contains(window)) {
+        // Not asked again until the rows are read anew: a view asks for every cell, and each
+        // would wait again for a server that does not answer.
+        if (m_unreadable.contains(window))
+            return nullptr;
+        if (!fetchWindow(window)) {
+            m_unreadable.insert(window);
+            return nullptr;
+        }
+    }
     m_windowUse[window] = ++m_useClock;
     const QVector<QStringList> &rows = m_windows[window];
     const int index = row % WindowRows;
