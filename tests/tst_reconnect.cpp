@@ -364,6 +364,30 @@ private slots:
         QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM analog")), QStringList{QString::number(m_tags.size())});
     }
 
+    void savedValueShownWhileTheServerIsFrozen_data() { restartedServer_data(); }
+    void savedValueShownWhileTheServerIsFrozen()
+    {
+        // The server stops answering right after a save: the table shows the value saved while
+        // its window is read again, and after that read failed, not the value it replaced.
+        QFETCH(Backend, backend);
+        DbConnection::setResponseLimitSeconds(3);
+        OrvTableModel *model = pagesModel(backend, true);
+        QVERIFY(model);
+        const int tag = model->findCol(QStringLiteral("TAG_NAME"));
+        const int desc = model->findCol(QStringLiteral("DESCRIPTION"));
+        const int late = m_tags.size() - 4;
+        QCOMPARE(shownData(model->index(late, tag)).toString(), m_tags.at(late));
+        const QString saved = QStringLiteral("保存后冻结");
+        QVERIFY(model->setData(model->index(late, desc), saved));
+        QCOMPARE(model->saveChanges(), QString());
+
+        QCOMPARE(servers({QStringLiteral("freeze"), serverKind(backend)}), QString());
+        ThawLater thaw(serverKind(backend), 30);
+        QCOMPARE(model->index(late, desc).data().toString(), saved);
+        QTRY_VERIFY_WITH_TIMEOUT(!model->lastError().isEmpty(), 15000);
+        QCOMPARE(model->index(late, desc).data().toString(), saved);
+    }
+
     void mariadbFailsOverToTheNextServer()
     {
         DbLinkParams pair = m_links.value(int(Backend::MariaDB));

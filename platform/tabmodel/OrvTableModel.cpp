@@ -989,6 +989,18 @@ QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
     // What was saved is what the database now holds: read it again, in the same order. Rows an
     // edit cannot have moved stay where they are, and the view with them.
     const bool inPlace = editsKeepPlaces();
+    // Until read again the rows show what was saved, not the values it replaced: also when
+    // that read fails.
+    if (inPlace) {
+        for (QHash<int, QVector<QStringList>> *windows : {&m_windows, &m_staleWindows})
+            for (QVector<QStringList> &rows : *windows)
+                for (QStringList &row : rows) {
+                    const auto edit = m_edits.constFind(keyId(row));
+                    if (edit != m_edits.constEnd())
+                        for (auto it = edit->current.constBegin(); it != edit->current.constEnd(); ++it)
+                            row[it.key()] = it.value();
+                }
+    }
     m_edits.clear();
     if (inPlace)
         rereadInPlace();
