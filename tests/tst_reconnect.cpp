@@ -287,6 +287,13 @@ private slots:
         QCOMPARE(column(QStringLiteral("SELECT DESCRIPTION FROM analog WHERE TAG_NAME = '%1'").arg(m_tags.at(late))),
                  QStringList{QStringLiteral("重启后的末行")});
         QCOMPARE(shownData(model->index(late, desc)).toString(), QStringLiteral("重启后的末行"));
+
+        QCOMPARE(servers({QStringLiteral("restart"), serverKind(backend)}), QString());
+        model->setFilter(m_tags.at(late), tag);
+        QTRY_VERIFY(!model->isReading());
+        QCOMPARE(model->lastError(), QString());
+        QTRY_COMPARE(model->matchingRows(), 1);
+        QCOMPARE(model->getRowData(0).value(desc), QStringLiteral("重启后的末行"));
     }
 
     void lateRowsOfAFrozenServer_data() { restartedServer_data(); }
