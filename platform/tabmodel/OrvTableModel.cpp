@@ -994,12 +994,8 @@ QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
     if (inPlace) {
         for (QHash<int, QVector<QStringList>> *windows : {&m_windows, &m_staleWindows})
             for (QVector<QStringList> &rows : *windows)
-                for (QStringList &row : rows) {
-                    const auto edit = m_edits.constFind(keyId(row));
-                    if (edit != m_edits.constEnd())
-                        for (auto it = edit->current.constBegin(); it != edit->current.constEnd(); ++it)
-                            row[it.key()] = it.value();
-                }
+                for (QStringList &row : rows)
+                    row = withEdit(m_edits, keyId(row), row);
     }
     m_edits.clear();
     if (inPlace)

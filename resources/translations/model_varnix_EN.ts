@@ -1024,6 +1024,10 @@ Reason: %1</translation>
         <source>查询返回的列数不足: %1</source>
         <translation>The query returned too few columns: %1</translation>
     </message>
+    <message>
+        <source>数据库连接已断开</source>
+        <translation>The database connection is gone</translation>
+    </message>
 </context>
 <context>
     <name>OrvEditMarksProxy</name>
