@@ -11,6 +11,8 @@ struct DbRows
     QVector<QVariantList> rows; // NULL as a null QVariant
     QString error;              // empty when the query ran
     QString sql;                // the statement, for messages
+    bool linkDown = false;      // the server could not be reached, or the connection went: a
+                                // server that restarts answers the same read a moment later
 
     bool ok() const { return error.isEmpty(); }
     int size() const { return rows.size(); }

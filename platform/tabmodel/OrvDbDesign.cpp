@@ -122,10 +122,14 @@ QVector<DbRows> OrvDbDesign::rowsApart(const DbLinkParams &params, const QVector
     QVector<DbRows> results;
     DbRows opened;
     opened.error = DbConnection::open(params, name);
+    opened.linkDown = !opened.ok();
     if (!opened.ok())
         results.append(opened);
-    for (int i = 0; opened.ok() && i < statements.size() && (results.isEmpty() || results.last().ok()); ++i)
-        results.append(OrvDbDesign(name).rows(statements.at(i).sql, statements.at(i).values));
+    for (int i = 0; opened.ok() && i < statements.size() && (results.isEmpty() || results.last().ok()); ++i) {
+        OrvDbDesign design(name);
+        results.append(design.rows(statements.at(i).sql, statements.at(i).values));
+        results.last().linkDown = design.lostConnection();
+    }
     DbConnection::close(name);
     return results;
 }

@@ -21,10 +21,12 @@ namespace {
 constexpr QChar kKeySeparator(0x1f);
 
 // Counts the rows of the statement over a connection of its own; -1 and error when it cannot.
-qint64 countOver(const DbLinkParams &params, const SqlStatement &statement, QString *error)
+// -1 and *error when the count failed; *linkDown: for want of the server.
+qint64 countOver(const DbLinkParams &params, const SqlStatement &statement, QString *error, bool *linkDown)
 {
     const DbRows result = OrvDbDesign::rowsApart(params, {statement}).value(0);
     *error = result.error;
+    *linkDown = result.linkDown;
     return result.ok() ? result.text(0, 0).toLongLong() : -1;
 }
 
@@ -514,22 +516,35 @@ void OrvTableModel::countLater(bool filteredCount)
     m_countRunning = true;
     QThreadPool::globalInstance()->start([self, params, statement, ticket, filteredCount] {
         QString error;
-        const qint64 rows = countOver(params, statement, &error);
+        bool linkDown = false;
+        const qint64 rows = countOver(params, statement, &error, &linkDown);
         // Handed over on the GUI thread, where the model may have gone meanwhile.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, ticket, filteredCount, rows, error] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, ticket, filteredCount, rows, error, linkDown] {
             if (self)
-                self->countArrived(ticket, filteredCount, rows, error);
+                self->countArrived(ticket, filteredCount, rows, error, linkDown);
         }, Qt::QueuedConnection);
     });
 }
 
-void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error)
+void OrvTableModel::countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error, bool linkDown)
 {
     m_countRunning = false;
     if (ticket != m_ticket) {
+        m_countRetries = 0;
         startCounts();
         return;
     }
+    // A server that restarts is back within moments: the count is asked again a few times before
+    // its failure is said, rather than standing until the table is read anew.
+    if (!error.isEmpty() && linkDown && m_countRetries < CountRetries) {
+        ++m_countRetries;
+        QTimer::singleShot(CountRetryMs, this, [this, ticket] {
+            if (ticket == m_ticket)
+                startCounts();
+        });
+        return;
+    }
+    m_countRetries = 0;
     if (!error.isEmpty()) {
         m_lastError = error;
     } else if (filteredCount) {

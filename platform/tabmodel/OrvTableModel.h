@@ -34,6 +34,9 @@ public:
     static constexpr int CachedWindows = 64;
     // Milliseconds a query stands still before its rows are counted.
     static constexpr int CountDelayMs = 250;
+    // A count that failed for want of the server is asked again this often, this far apart.
+    static constexpr int CountRetries = 10;
+    static constexpr int CountRetryMs = 2000;
 
     OrvTableModel(const TableDefinition &definition, const QString &condition, QObject *parent);
 
@@ -216,7 +219,7 @@ private:
     void dropWindowReads() const;
     void startCounts();
     void countLater(bool filteredCount);
-    void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error);
+    void countArrived(quint64 ticket, bool filteredCount, qint64 rows, const QString &error, bool linkDown);
     void growTo(int rows);
     QString keyId(const QStringList &row) const;
     // The cells with the edit of the row whose key is id, if any.
@@ -260,6 +263,7 @@ private:
     mutable QString m_lastError;
     QTimer *m_countTimer;
     bool m_countRunning = false;
+    int m_countRetries = 0; // of this query's count, for want of the server
 
     QHash<QString, RowEdit> m_edits; // by keyId of the stored key
     QString m_failedKey;
