@@ -427,6 +427,30 @@ private slots:
         QCOMPARE(model->matchingRows(), m_tags.filter(QStringLiteral("STA0")).size());
     }
 
+    // A reader's statement is stopped over the link only while the link is on the reader's
+    // server: a session number means another client's session on any other.
+    void stopReachesOnlyTheReadersServer()
+    {
+        DbLinkParams first = m_links.value(int(Backend::MariaDB));
+        DbLinkParams second = first;
+        second.port = TestServers::value(QStringLiteral("MODEL_TEST_MYSQL_PORT2")).toInt();
+        const QString reader = QStringLiteral("reconnect_stopped");
+        QCOMPARE(DbConnection::open(first, reader), QString());
+        const std::function<void()> stop = DbConnection::statementCanceller(QSqlDatabase::database(reader, false));
+        QVERIFY(stop);
+        const auto kills = [] {
+            const DbRows rows = OrvDbDesign().rows(QStringLiteral("SHOW GLOBAL STATUS LIKE 'Com_kill'"));
+            return rows.ok() ? rows.text(0, 1).toInt() : -1;
+        };
+        for (const DbLinkParams &link : {second, first}) {
+            QCOMPARE(openLink(link), QString());
+            const int before = kills();
+            stop();
+            QCOMPARE(kills() - before, link.port == first.port ? 1 : 0);
+        }
+        DbConnection::close(reader);
+    }
+
     void mariadbFailsOverToTheNextServer()
     {
         DbLinkParams pair = m_links.value(int(Backend::MariaDB));

@@ -956,10 +956,13 @@ std::function<void()> statementCanceller(const QSqlDatabase &db)
         return {};
     const QString cancel = (mySql ? QStringLiteral("KILL QUERY %1") : QStringLiteral("SELECT pg_cancel_backend(%1)"))
                                .arg(session.value(0).toLongLong());
-    return [cancel] {
-        // Never opened here: a link that is closed has nothing to cancel.
+    const QString server = serverInUse(db);
+    return [cancel, server] {
+        // Never opened here: a link that is closed has nothing to cancel. A session's number
+        // names it on its own server alone: after a failover the link's server would stop
+        // another client's statement.
         const QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-        if (!link.isOpen())
+        if (!link.isOpen() || serverInUse(link) != server)
             return;
         // A server that stopped answering would hold the caller (the GUI thread) without end.
         ResponseGuard guard(link, responseLimitSeconds());
