@@ -155,16 +155,14 @@ SheetImportDlg::Sources SheetImportDlg::Sources::read(const TableDefinition &def
         read.error = tr("无法导入到表 %1：%2").arg(def.tableName, read.columns.error);
         return read;
     }
-    options.connection = DbConnection::uniqueName(QStringLiteral("import_reader"));
-    const QString linkError = DbConnection::open(params, options.connection);
-    if (linkError.isEmpty()) {
-        const auto readTable = [&def, &options](const std::function<void(const QStringList &)> &visit) {
-            return TableSheet::forEachRow(def, QString(), visit, options.connection);
+    const QString tableError = DbConnection::withOwnConnection(params, QStringLiteral("import_reader"), [&](const QString &name) {
+        options.connection = name;
+        const auto readTable = [&def, &name](const std::function<void(const QStringList &)> &visit) {
+            return TableSheet::forEachRow(def, QString(), visit, name);
         };
         read.plan = ImportPlan::build(def, read.file.takeRecords(), read.columns, readTable, options);
-    }
-    DbConnection::close(options.connection);
-    const QString tableError = linkError.isEmpty() ? read.plan.error() : linkError;
+        return read.plan.error();
+    });
     if (!tableError.isEmpty())
         read.error = tr("读取表 %1 失败: %2").arg(def.tableName, tableError);
     return read;

@@ -84,11 +84,11 @@ public:
         QString error;
         std::optional<TableSheet> rows;
         OrvWaitPrgDlg wait([&] {
-            const QString name = DbConnection::uniqueName(QStringLiteral("export_reader"));
-            error = DbConnection::open(params, name);
-            if (error.isEmpty())
-                rows = TableSheet::collect(m_definition, [&](const TableSheet::Visit &visit) { return m_reader(visit, name); }, &error);
-            DbConnection::close(name);
+            error = DbConnection::withOwnConnection(params, QStringLiteral("export_reader"), [&](const QString &name) {
+                QString readError;
+                rows = TableSheet::collect(m_definition, [&](const TableSheet::Visit &visit) { return m_reader(visit, name); }, &readError);
+                return readError;
+            });
         }, parent);
         wait.setLabelText(QCoreApplication::translate("SheetViewExport", "正在读取要导出的行…"));
         wait.setRange(0, 0);
@@ -139,16 +139,16 @@ void exportView(QWidget *parent, const QTableView *view, const QVector<SheetColu
 void exportTable(QWidget *parent, const QTableView *view, OrvTableModel *model, const QString &what)
 {
     model->countNow();
-    const QVector<SheetColumn> header = SheetData::columnsOf(model->getHeadCols());
+    const TableDefinition def = model->definition();
+    const QVector<SheetColumn> header = SheetData::columnsOf(def.columns);
     const QVector<int> columns = visibleColumns(view);
     QVariantList values;
     const QString sql = model->shownRowsStatement(&values);
     const auto edited = model->editedRows();
-    ReadSheet shown(model->definition(), columns, picked(header, columns), view->model()->rowCount(),
+    ReadSheet shown(def, columns, picked(header, columns), view->model()->rowCount(),
                     [sql, values, edited](const TableSheet::Visit &visit, const QString &connection) {
                         return OrvDbDesign(connection).forEachRow(sql, values, [&](const QStringList &cells) { visit(edited(cells)); });
                     });
-    const TableDefinition def = model->definition();
     const QString condition = model->condition();
     const QVector<int> all = allOf(header.size());
     ReadSheet whole(def, all, header, qMax(0, model->totalRows()), [def, condition](const TableSheet::Visit &visit, const QString &connection) {

@@ -897,6 +897,16 @@ QSqlDatabase named(const QString &connectionName)
     return QSqlDatabase::database(connectionName.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : connectionName, false);
 }
 
+QString withOwnConnection(const DbLinkParams &params, const QString &prefix, const std::function<QString(const QString &name)> &job)
+{
+    const QString name = uniqueName(prefix);
+    QString error = open(params, name);
+    if (error.isEmpty())
+        error = job(name);
+    close(name);
+    return error;
+}
+
 void close(const QString &connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))

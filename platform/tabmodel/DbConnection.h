@@ -101,6 +101,9 @@ void close(const QString &connectionName);
 QString uniqueName(const QString &prefix);
 // The named connection of the calling thread, or the link when the name is empty; not opened.
 QSqlDatabase named(const QString &connectionName);
+// Runs job over a connection of its own ("<prefix>_<n>"), opened like the link on the calling
+// thread and closed after it; why it could not be opened, else what job says.
+QString withOwnConnection(const DbLinkParams &params, const QString &prefix, const std::function<QString(const QString &name)> &job);
 
 // The session every connection runs in, whoever opens it: on MariaDB utf8mb4, strict mode,
 // backslashes read literally and a lock wait limit; on PostgreSQL standard-conforming strings

@@ -118,19 +118,19 @@ DbRows OrvDbDesign::rows(const QString &sql, const QVariantList &values)
 
 QVector<DbRows> OrvDbDesign::rowsApart(const DbLinkParams &params, const QVector<SqlStatement> &statements)
 {
-    const QString name = DbConnection::uniqueName(QStringLiteral("orv_reader"));
     QVector<DbRows> results;
     DbRows opened;
-    opened.error = DbConnection::open(params, name);
+    opened.error = DbConnection::withOwnConnection(params, QStringLiteral("orv_reader"), [&](const QString &name) {
+        for (int i = 0; i < statements.size() && (results.isEmpty() || results.last().ok()); ++i) {
+            OrvDbDesign design(name);
+            results.append(design.rows(statements.at(i).sql, statements.at(i).values));
+            results.last().linkDown = design.lostConnection();
+        }
+        return QString();
+    });
     opened.linkDown = !opened.ok();
     if (!opened.ok())
         results.append(opened);
-    for (int i = 0; opened.ok() && i < statements.size() && (results.isEmpty() || results.last().ok()); ++i) {
-        OrvDbDesign design(name);
-        results.append(design.rows(statements.at(i).sql, statements.at(i).values));
-        results.last().linkDown = design.lostConnection();
-    }
-    DbConnection::close(name);
     return results;
 }
 

@@ -20,14 +20,23 @@ namespace {
 // Separates the values of a key in its id: a character nobody types.
 constexpr QChar kKeySeparator(0x1f);
 
-// Counts the rows of the statement over a connection of its own; -1 and error when it cannot.
-// -1 and *error when the count failed; *linkDown: for want of the server.
+// Counts the rows of the statement over a connection of its own; -1 and *error when it cannot,
+// *linkDown when that was for want of the server.
 qint64 countOver(const DbLinkParams &params, const SqlStatement &statement, QString *error, bool *linkDown)
 {
     const DbRows result = OrvDbDesign::rowsApart(params, {statement}).value(0);
     *error = result.error;
     *linkDown = result.linkDown;
     return result.ok() ? result.text(0, 0).toLongLong() : -1;
+}
+
+// The cells of row in the key's columns.
+QStringList keyCells(const QList<int> &keys, const QStringList &row)
+{
+    QStringList key;
+    for (int k : keys)
+        key.append(row.value(k));
+    return key;
 }
 
 // Whether the cells' ASCII letters folded byte by byte (PostgreSQL's "C" collation) find what the
@@ -703,12 +712,7 @@ std::function<QStringList(const QStringList &)> OrvTableModel::editedRows() cons
     const QHash<QString, RowEdit> edits = m_edits;
     const QList<int> keys = m_def.columns.primaryKeyCols();
     return [edits, keys](const QStringList &stored) {
-        if (edits.isEmpty())
-            return stored;
-        QStringList key;
-        for (int k : keys)
-            key.append(stored.value(k));
-        return withEdit(edits, key.join(kKeySeparator), stored);
+        return edits.isEmpty() ? stored : withEdit(edits, keyCells(keys, stored).join(kKeySeparator), stored);
     };
 }
 
@@ -768,10 +772,7 @@ QString OrvTableModel::keyId(const QStringList &row) const
 
 QStringList OrvTableModel::keyOf(const QStringList &row) const
 {
-    QStringList key;
-    for (int k : m_def.columns.primaryKeyCols())
-        key.append(row.value(k));
-    return key;
+    return keyCells(m_def.columns.primaryKeyCols(), row);
 }
 
 QStringList OrvTableModel::currentRow(int row) const
