@@ -206,10 +206,9 @@ void RuleQuery::forEach(const QString &sql, const std::function<void(const Row &
 
 void RuleQuery::readRows(const QString &sql, const std::function<void(const Row &)> &visit)
 {
-    // An embedded database is read through its own interface: Qt's per-cell variants would cost
-    // more than the rule itself.
+    // Qt's per-cell variants would cost more than the rule itself.
     QString error;
-    if (DbConnection::forEachSqliteRow(link(), sql, visit, &error)) {
+    if (DbConnection::forEachTextRow(link(), sql, visit, &error)) {
         if (!error.isEmpty())
             fail(sql, error);
         return;

@@ -251,6 +251,32 @@ private slots:
         QVERIFY2(status.isEmpty(), qPrintable(status.value(0).value(0).toString()));
     }
 
+    void copiedRowsEndAsTheDriversDo()
+    {
+        // The check reads PostgreSQL's tables through COPY: a statement the server ends, and a
+        // server that stops answering, are told as on every other read, within the limit.
+        DbConnection::setResponseLimitSeconds(4);
+        QCOMPARE(openLink(m_links.value(int(Backend::PostgreSQL))), QString());
+        const QSqlDatabase db = QSqlDatabase::database();
+        int rows = 0;
+        const auto count = [&rows](const QStringList &) { ++rows; };
+        QString error;
+        QVERIFY(DbConnection::forEachTextRow(db, QStringLiteral("SELECT CAST(1 AS INTEGER) FROM pg_sleep(5)"), count, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("语句运行超过 2 秒，已被数据库服务器")), qPrintable(error));
+
+        QCOMPARE(openLink(m_links.value(int(Backend::PostgreSQL))), QString());
+        QCOMPARE(servers({QStringLiteral("freeze"), serverKind(Backend::PostgreSQL)}), QString());
+        QElapsedTimer waited;
+        waited.start();
+        const bool taken = DbConnection::forEachTextRow(QSqlDatabase::database(), QStringLiteral("SELECT TAG_NAME FROM analog"), count, &error);
+        const qint64 ms = waited.elapsed();
+        QCOMPARE(servers({QStringLiteral("thaw"), serverKind(Backend::PostgreSQL)}), QString());
+        QVERIFY(taken);
+        QVERIFY2(error.contains(QStringLiteral("秒内没有响应")), qPrintable(error));
+        QVERIFY2(ms < 4000 + 10000, qPrintable(QString::number(ms)));
+        QCOMPARE(rows, 0);
+    }
+
     void pagesReadOnAfterARestart_data() { restartedServer_data(); }
     void pagesReadOnAfterARestart()
     {

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -429,6 +430,53 @@ private slots:
         QCOMPARE(column(QStringLiteral("SELECT HMI_NAME FROM HMI_TYPE_INFO WHERE HMI_ID = %1;").arg(model->getRowData(2).at(0))), QStringList{hostile});
         delete model;
         QCOMPARE(runOnLink({QStringLiteral("ALTER DATABASE %1 RESET standard_conforming_strings").arg(database)}), QString());
+    }
+
+    // The fast reads of whole tables give each cell as Qt's driver does, whatever it holds.
+    void textRowsReadLikeTheDriver_data() { addBackendRows(); }
+    void textRowsReadLikeTheDriver()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        QSqlDatabase db = QSqlDatabase::database();
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("CREATE TABLE text_rows_probe (ID INTEGER, BIG BIGINT, TXT VARCHAR(64), RATE FLOAT)")));
+        const QStringList texts{QStringLiteral("a\tb"), QStringLiteral("line\nnext\r"), QStringLiteral("back\\slash\\N"),
+                                QStringLiteral("\\N"), QString(), QStringLiteral(""), QStringLiteral("火车站 😀"),
+                                QStringLiteral("\b\f\v\x01 end ")};
+        QVERIFY(query.prepare(QStringLiteral("INSERT INTO text_rows_probe VALUES (?, ?, ?, ?)")));
+        for (int i = 0; i < texts.size(); ++i) {
+            query.addBindValue(i - 3);
+            query.addBindValue(i == 4 ? QVariant(QVariant::LongLong) : QVariant(Q_INT64_C(9007199254740993) * (i % 2 ? -1 : 1)));
+            query.addBindValue(texts.at(i).isNull() ? QVariant(QVariant::String) : QVariant(texts.at(i)));
+            query.addBindValue(1.5);
+            QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        }
+        const QString sql = QStringLiteral("SELECT ID, BIG, TXT FROM text_rows_probe ORDER BY ID ;");
+        QList<QStringList> expected;
+        QVERIFY(query.exec(sql));
+        while (query.next())
+            expected.append({OrvDbDesign::cellText(query, 0), OrvDbDesign::cellText(query, 1), OrvDbDesign::cellText(query, 2)});
+        QList<QStringList> read;
+        const auto keep = [&read](const QStringList &row) { read.append(row); };
+        QString error;
+        const bool taken = DbConnection::forEachTextRow(db, sql, keep, &error);
+        QCOMPARE(taken, backend != Backend::MariaDB);
+        if (taken) {
+            QCOMPARE(error, QString());
+            QCOMPARE(read, expected);
+        }
+        // A float reads otherwise on the server's own path: left to the driver.
+        read.clear();
+        QCOMPARE(DbConnection::forEachTextRow(db, QStringLiteral("SELECT RATE FROM text_rows_probe"), keep, &error),
+                 backend == Backend::SQLite);
+        if (backend == Backend::PostgreSQL) {
+            // A statement that fails once under way is a failure, not the rows before it.
+            QVERIFY(DbConnection::forEachTextRow(db, QStringLiteral("SELECT CAST(10 / (ID + 1) AS INTEGER) FROM text_rows_probe ORDER BY ID"),
+                                                 keep, &error));
+            QVERIFY2(error.contains(QLatin1String("division by zero")), qPrintable(error));
+        }
+        QVERIFY(query.exec(QStringLiteral("DROP TABLE text_rows_probe")));
     }
 
     void writesAreChecked_data() { addBackendRows(); }

@@ -1,5 +1,6 @@
 #include "DbConnection.h"
 
+#include "PostgresCopy.h"
 #include "ResponseWatchdog.h"
 #include "TlsProbe.h"
 
@@ -981,12 +982,24 @@ std::function<void()> statementCanceller(const QSqlDatabase &db)
     };
 }
 
-bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+namespace {
+
+bool forEachPostgresRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+                        QString *error)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    const PostgresCopy::Outcome outcome =
+        PostgresCopy::forEachRow(*static_cast<PGconn *const *>(handle.data()), sql, responseLimitSeconds(), visit);
+    if (outcome.taken && (outcome.timedOut || !outcome.error.isEmpty()))
+        *error = failureText(db, outcome.timedOut, QSqlError(QString(), outcome.error, QSqlError::StatementError, outcome.code));
+    return outcome.taken;
+}
+
+bool forEachSqliteRow(sqlite3 *sqlite, const QString &sql, const std::function<void(const QStringList &)> &visit,
                       QString *error)
 {
-    sqlite3 *sqlite = sqliteHandle(db);
-    if (!sqlite)
-        return false;
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(sqlite, text.constData(), text.size(), &stmt, nullptr) != SQLITE_OK) {
@@ -1008,6 +1021,16 @@ bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::fun
     *error = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(sqlite));
     sqlite3_finalize(stmt);
     return true;
+}
+
+} // namespace
+
+bool forEachTextRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+                    QString *error)
+{
+    if (sqlite3 *sqlite = sqliteHandle(db))
+        return forEachSqliteRow(sqlite, sql, visit, error);
+    return forEachPostgresRow(db, sql, visit, error);
 }
 
 bool isSqlite(const QSqlDatabase &db) { return db.driverName() == QLatin1String("QSQLITE"); }

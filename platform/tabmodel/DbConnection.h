@@ -132,11 +132,12 @@ QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression);
 // (on a server, the GUI thread's link asks the server to cancel it); empty when there is none.
 std::function<void()> statementCanceller(const QSqlDatabase &db);
 
-// On an SQLite connection: hands each row of the statement (cells as texts, NULL as the empty
-// text) to visit, through SQLite's own interface, and says whether it failed in error; true.
-// On any other connection: false, nothing run.
-bool forEachSqliteRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
-                      QString *error);
+// Hands each row of the statement (cells as texts, NULL as the empty text) to visit, in its
+// order, through the database's own interface where it reads faster than Qt's variants: SQLite's,
+// and PostgreSQL's COPY for columns of texts and whole numbers. Says whether it did (error: why it
+// failed, or empty); false: nothing was run, the statement is to be read through Qt.
+bool forEachTextRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
+                    QString *error);
 
 // The server's own estimate of a table's rows, which it keeps without counting (MariaDB); -1
 // where there is none or it cannot be read.
