@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QMutex>
 #include <QPointer>
+#include <QSet>
 #include <QWaitCondition>
 
 #include <optional>
@@ -21,11 +22,6 @@ struct Request
     QString sql;
     QVariantList values;
 };
-
-QString linkIdentity(const DbLinkParams &p)
-{
-    return p.describe() + QLatin1Char('\n') + p.user + QLatin1Char('\n') + p.password;
-}
 
 } // namespace
 
@@ -73,12 +69,12 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
         DbRows rows;
         const auto openConnection = [&] {
             rows.error = DbConnection::open(request.params, name);
-            openLink = rows.error.isEmpty() ? linkIdentity(request.params) : QString();
+            openLink = rows.error.isEmpty() ? request.params.identity() : QString();
             QMutexLocker lock(&shared->mutex);
-            shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false))
+            shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false), request.params)
                                                      : std::function<void()>();
         };
-        const bool opened = openLink != linkIdentity(request.params);
+        const bool opened = openLink != request.params.identity();
         if (opened)
             openConnection();
         OrvDbDesign design(name);
@@ -122,6 +118,46 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
     DbConnection::close(name);
 }
 
+// Reader threads whose table went while they still read. A read hung on a server that stopped
+// answering ends at the response limit: the window does not wait for it, and the application
+// does, before the database drivers go.
+QSet<QThread *> &retired()
+{
+    static QSet<QThread *> threads;
+    return threads;
+}
+
+void reapRetired()
+{
+    for (QThread *thread : qAsConst(retired())) {
+        thread->wait();
+        delete thread;
+    }
+    retired().clear();
+}
+
+void retire(QThread *thread)
+{
+    if (thread->isFinished() || !QCoreApplication::instance()) {
+        thread->wait();
+        delete thread;
+        return;
+    }
+    static const bool reaped = (qAddPostRoutine(reapRetired), true);
+    Q_UNUSED(reaped)
+    const auto reap = [thread] {
+        if (retired().remove(thread)) {
+            thread->wait();
+            delete thread;
+        }
+    };
+    retired().insert(thread);
+    // Connected before the look at its state: a thread that ends in between is reaped once.
+    QObject::connect(thread, &QThread::finished, QCoreApplication::instance(), reap);
+    if (thread->isFinished())
+        reap();
+}
+
 } // namespace
 
 BackgroundRead::BackgroundRead(QObject *parent)
@@ -143,8 +179,7 @@ BackgroundRead::~BackgroundRead()
         m_shared->stopping = true;
         m_shared->wake.wakeAll();
     }
-    m_thread->wait();
-    delete m_thread;
+    retire(m_thread);
 }
 
 void BackgroundRead::read(quint64 ticket, const DbLinkParams &params, const QString &sql, const QVariantList &values)

@@ -2,6 +2,7 @@
 
 #include "PostgresCopy.h"
 #include "ResponseWatchdog.h"
+#include "StatementStopper.h"
 #include "TlsProbe.h"
 
 #include <QFileInfo>
@@ -339,8 +340,10 @@ int serverStatementLimit()
 bool endedByStatementLimit(const QSqlError &error)
 {
     const QString code = error.nativeErrorCode();
+    // PostgreSQL gives one code for a statement it cancelled at its limit and one a client
+    // cancelled, which only its words (in the server's language) tell apart.
     return code == QLatin1String("1969")
-        || (code == QLatin1String("57014") && error.databaseText().contains(QLatin1String("timeout"), Qt::CaseInsensitive));
+        || (code == QLatin1String("57014") && !error.databaseText().contains(QLatin1String("user request"), Qt::CaseInsensitive));
 }
 
 QString prepareMySql(QSqlDatabase &db)
@@ -576,6 +579,11 @@ QString DbLinkParams::describe() const
     return QStringLiteral("%1@%2:%3 (%4)").arg(database, host).arg(port).arg(typeName());
 }
 
+QString DbLinkParams::identity() const
+{
+    return describe() + QLatin1Char('\n') + user + QLatin1Char('\n') + password;
+}
+
 namespace DbConnection {
 
 namespace {
@@ -603,7 +611,21 @@ void setResponseLimitSeconds(int seconds)
     g_responseLimitSeconds = seconds;
 }
 
-bool isLinkLost(const QSqlError &error)
+namespace {
+
+// Whether libpq gave the connection up (it says why in the locale's words, with no code).
+bool postgresConnectionBad(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+    return !conn || PQstatus(conn) == CONNECTION_BAD;
+}
+
+} // namespace
+
+bool isLinkLost(const QSqlDatabase &db, const QSqlError &error)
 {
     // MariaDB client errors: server gone, connection lost, cannot connect, killed, timed out.
     static const char *const kCodes[] = {"2002", "2003", "2006", "2013", "2026", "2055", "1927", "4031"};
@@ -611,7 +633,13 @@ bool isLinkLost(const QSqlError &error)
     for (const char *c : kCodes)
         if (code == QLatin1String(c))
             return true;
-    // libpq says it in words only.
+    // PostgreSQL: a connection exception, or the server ending sessions (shut down, crashed,
+    // starting up).
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") || code == QLatin1String("57P02")
+        || code == QLatin1String("57P03"))
+        return true;
+    if (postgresConnectionBad(db))
+        return true;
     return mentions(errorText(error), {"server closed the connection", "no connection to the server", "terminating connection",
                                        "could not receive data", "could not send data", "connection to server", "gone away",
                                        "Lost connection", "SSL SYSCALL", "connection not open", "Broken pipe",
@@ -857,11 +885,25 @@ QString checkOpenable(const DbLinkParams &params, LinkField *field = nullptr)
     return failure;
 }
 
+// libpq words its own failures in the locale's language, and a failed login is told apart by
+// them (MariaDB's client speaks English alone): its catalogue is looked for where there is none.
+// Set before its first message, which binds the catalogue once.
+void keepLibpqUntranslated()
+{
+    static const bool kept = [] {
+        if (!qEnvironmentVariableIsSet("PGLOCALEDIR"))
+            qputenv("PGLOCALEDIR", "/nonexistent");
+        return true;
+    }();
+    Q_UNUSED(kept)
+}
+
 } // namespace
 
 QString open(const DbLinkParams &params, const QString &connectionName, LinkField *field)
 {
     configureSqliteLibrary();
+    keepLibpqUntranslated();
     close(connectionName);
     QString failure = checkOpenable(params, field);
     if (!failure.isEmpty())
@@ -956,7 +998,7 @@ QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression)
     return QStringLiteral("%1 LIKE ?").arg(expression); // SQLite's ignores the case of Latin letters
 }
 
-std::function<void()> statementCanceller(const QSqlDatabase &db)
+std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params)
 {
     if (sqlite3 *sqlite = sqliteHandle(db))
         return [sqlite] { sqlite3_interrupt(sqlite); };
@@ -968,18 +1010,7 @@ std::function<void()> statementCanceller(const QSqlDatabase &db)
     const QString cancel = (mySql ? QStringLiteral("KILL QUERY %1") : QStringLiteral("SELECT pg_cancel_backend(%1)"))
                                .arg(session.value(0).toLongLong());
     const QString server = serverInUse(db);
-    return [cancel, server] {
-        // Never opened here: a link that is closed has nothing to cancel. A session's number
-        // names it on its own server alone: after a failover the link's server would stop
-        // another client's statement.
-        const QSqlDatabase link = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-        if (!link.isOpen() || serverInUse(link) != server)
-            return;
-        // A server that stopped answering would hold the caller (the GUI thread) without end.
-        ResponseGuard guard(link, responseLimitSeconds());
-        QSqlQuery query(link);
-        query.exec(cancel);
-    };
+    return [params, server, cancel] { StatementStopper::send(params, server, cancel); };
 }
 
 namespace {
@@ -1070,7 +1101,7 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         ResponseGuard guard(db, responseLimitSeconds());
         if (!db.transaction()) {
             result.timedOut = guard.timedOut();
-            result.linkLost = result.timedOut || isLinkLost(db.lastError());
+            result.linkLost = result.timedOut || isLinkLost(db, db.lastError());
             result.error = QObject::tr("无法开始事务: %1").arg(callFailure(db, guard, db.lastError()));
             return result;
         }
@@ -1088,7 +1119,7 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
         const bool tooMany = reason.isEmpty() && write.mostRows > 0 && rows > write.mostRows;
         if (!reason.isEmpty() || rows == 0 || tooMany) {
             result.timedOut = guard.timedOut();
-            result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(runner.lastError()));
+            result.linkLost = result.timedOut || (!reason.isEmpty() && isLinkLost(db, runner.lastError()));
             const QString limit = limitFailure(db, guard.timedOut(), runner.lastError());
             if (!limit.isEmpty())
                 reason = limit;
@@ -1118,7 +1149,7 @@ BatchResult executeBatch(QSqlDatabase &db, const QList<SqlWrite> &writes, const 
     if (!db.commit()) {
         const QSqlError error = db.lastError();
         result.timedOut = guard.timedOut();
-        result.linkLost = result.timedOut || isLinkLost(error);
+        result.linkLost = result.timedOut || isLinkLost(db, error);
         const QString reason = callFailure(db, guard, error);
         db.rollback();
         // A connection lost at the commit leaves it open whether the server committed.

@@ -57,6 +57,8 @@ struct DbLinkParams
     QString typeName() const;
     // "velm4100@127.0.0.1:3306 (MySQL)", without the password
     QString describe() const;
+    // Equal for two parameters that open the same session (the password included).
+    QString identity() const;
     // The servers in the order they are tried (a replicated pair: the primary first).
     QList<DbServer> servers() const;
     // "db1:3306, db2:3307"
@@ -111,8 +113,9 @@ QString withOwnConnection(const DbLinkParams &params, const QString &prefix, con
 QString prepare(QSqlDatabase &db);
 
 // Whether the error says that the connection to the server is gone (the server restarted, went
-// away, or stopped answering), so that the link must be opened again.
-bool isLinkLost(const QSqlError &error);
+// away, or stopped answering), so that the link must be opened again: told by the error's code
+// or the state of the connection db, as the driver's words follow the locale.
+bool isLinkLost(const QSqlDatabase &db, const QSqlError &error);
 // The text of a failed call for the user: a server that did not answer within the response
 // limit (timedOut), or that ended a statement running past its limit, is said as such; else
 // the driver's text.
@@ -128,9 +131,10 @@ QString textOrder(const QSqlDatabase &db, const QString &expression);
 // "expression LIKE ?" with letter case ignored the database's way, whatever the column's collation.
 QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression);
 
-// Something that stops the statement the connection is running, callable from another thread
-// (on a server, the GUI thread's link asks the server to cancel it); empty when there is none.
-std::function<void()> statementCanceller(const QSqlDatabase &db);
+// Something that stops the statement the connection (opened with params) is running, callable
+// from another thread and returning at once: SQLite is interrupted, a server is asked to cancel
+// it over a connection of the stopper's own (StatementStopper); empty when there is none.
+std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params);
 
 // Hands each row of the statement (cells as texts, NULL as the empty text) to visit, in its
 // order, through the database's own interface where it reads faster than Qt's variants: SQLite's,

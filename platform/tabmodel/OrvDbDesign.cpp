@@ -55,7 +55,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
             query.addBindValue(v);
         ok = ok && query.exec();
     }
-    m_lostConnection = !ok && !guard.timedOut() && DbConnection::isLinkLost(query.lastError());
+    m_lostConnection = !ok && !guard.timedOut() && DbConnection::isLinkLost(db, query.lastError());
     if (!ok)
         m_lastError = DbConnection::failureText(db, guard.timedOut(), query.lastError());
     return ok;
@@ -78,7 +78,7 @@ QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const 
     // A connection lost while reading ends the rows early: that is a failure, not the end.
     if (query.lastError().isValid()) {
         m_lastError = DbConnection::failureText(db, false, query.lastError());
-        m_lostConnection = !m_connection.isEmpty() && DbConnection::isLinkLost(query.lastError());
+        m_lostConnection = !m_connection.isEmpty() && DbConnection::isLinkLost(db, query.lastError());
     }
     query.finish();
     return m_lastError;

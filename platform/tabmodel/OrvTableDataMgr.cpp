@@ -250,9 +250,9 @@ bool OrvTableDataMgr::runSelect(const QString &sql, const QVariantList &values, 
 void OrvTableDataMgr::noteFailure(const QSqlError &error, bool timedOut, QString *text)
 {
     m_timedOut = timedOut;
-    if (timedOut || DbConnection::isLinkLost(error))
-        m_lost = true;
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (timedOut || DbConnection::isLinkLost(db, error))
+        m_lost = true;
     *text = DbConnection::failureText(db, timedOut, error);
     if (m_lost)
         emit linkStatus(tr("数据库连接中断: %1").arg(text->simplified()));
@@ -262,8 +262,8 @@ QString OrvTableDataMgr::ensureLink()
 {
     if (!m_linked)
         return tr("数据库未连接");
-    // A connection that went bad under a call made past this class (a read's stop sent over it)
-    // is lost too: Qt would run nothing on it, and say no word why.
+    // A connection that went bad under a call made past this class is lost too: Qt would run
+    // nothing on it, and say no word why.
     if (!m_lost && !QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).isOpen())
         m_lost = true;
     if (!m_lost)
