@@ -3,6 +3,7 @@
 #include "DbConnection.h"
 #include "OrvDbDesign.h"
 #include "OrvTableDataMgr.h"
+#include "ResponseWatchdog.h"
 #include "SqlText.h"
 
 #include <QCoreApplication>
@@ -256,15 +257,17 @@ int RuleQuery::visitRows(const QString &sql, QSqlQuery &query, const std::functi
     Row row;
     for (int c = 0; c < columns; ++c)
         row.append(QString());
+    RowStretchGuard watch(ResponseGuard::socketOf(link()), DbConnection::responseLimitSeconds());
     while (query.next()) {
         for (int c = 0; c < columns; ++c)
             row[c] = OrvDbDesign::cellText(query, c);
         visit(row);
+        watch.rowRead();
         ++read;
     }
     // Rows that stop coming because the link broke are no answer.
     if (query.lastError().isValid())
-        fail(sql, DbConnection::failureText(link(), false, query.lastError()));
+        fail(sql, DbConnection::failureText(link(), watch.timedOut(), query.lastError()));
     query.finish();
     return read;
 }

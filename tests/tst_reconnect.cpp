@@ -278,6 +278,40 @@ private slots:
         QCOMPARE(rows, 0);
     }
 
+    void frozenInTheMiddleOfTheRows()
+    {
+        // PostgreSQL sends a long read's rows one by one: a server that stops answering after
+        // the first ends the read within the limit, through Qt as through COPY.
+        DbConnection::setResponseLimitSeconds(3);
+        const QString sql = QStringLiteral("SELECT CAST(n AS INTEGER), repeat('x', 2000) FROM generate_series(1, 100000) AS n");
+        const auto readFrozen = [this, &sql](const std::function<QString(const std::function<void()> &)> &read) {
+            QCOMPARE(openLink(m_links.value(int(Backend::PostgreSQL))), QString());
+            bool frozen = false;
+            QElapsedTimer waited;
+            const QString error = read([&] {
+                if (!frozen) {
+                    frozen = servers({QStringLiteral("freeze"), serverKind(Backend::PostgreSQL)}).isEmpty();
+                    waited.start();
+                }
+            });
+            const qint64 ms = waited.elapsed();
+            QCOMPARE(servers({QStringLiteral("thaw"), serverKind(Backend::PostgreSQL)}), QString());
+            QVERIFY(frozen);
+            QVERIFY2(error.contains(QStringLiteral("秒内没有响应")), qPrintable(error));
+            QVERIFY2(ms < 3000 + 10000, qPrintable(QString::number(ms)));
+        };
+        readFrozen([&sql](const std::function<void()> &row) {
+            return OrvDbDesign().forEachRow(sql, {}, [&row](const QStringList &) { row(); });
+        });
+        readFrozen([&sql](const std::function<void()> &row) {
+            QString error;
+            DbConnection::forEachTextRow(QSqlDatabase::database(), sql, [&row](const QStringList &) { row(); }, &error);
+            return error;
+        });
+        // The link serves on once the server answers.
+        QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM generate_series(1, 3)")), QStringList{QStringLiteral("3")});
+    }
+
     void pagesReadOnAfterARestart_data() { restartedServer_data(); }
     void pagesReadOnAfterARestart()
     {

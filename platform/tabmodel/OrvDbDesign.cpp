@@ -73,12 +73,15 @@ QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const 
     m_lastError = pick(query.record(), &columns);
     if (!m_lastError.isEmpty())
         return m_lastError;
-    while (query.next())
+    RowStretchGuard watch(ResponseGuard::socketOf(db), DbConnection::responseLimitSeconds());
+    while (query.next()) {
         visit(query, columns);
+        watch.rowRead();
+    }
     // A connection lost while reading ends the rows early: that is a failure, not the end.
     if (query.lastError().isValid()) {
-        m_lastError = DbConnection::failureText(db, false, query.lastError());
-        m_lostConnection = !m_connection.isEmpty() && DbConnection::isLinkLost(db, query.lastError());
+        m_lastError = DbConnection::failureText(db, watch.timedOut(), query.lastError());
+        m_lostConnection = !m_connection.isEmpty() && !watch.timedOut() && DbConnection::isLinkLost(db, query.lastError());
     }
     query.finish();
     return m_lastError;

@@ -4,14 +4,9 @@
 
 #include <libpq-fe.h>
 
-#include <memory>
-
 namespace PostgresCopy {
 
 namespace {
-
-// Rows read under one arming of the watchdog: re-arming per row would cost more than the row.
-constexpr int RowsPerWatch = 4096;
 
 // Types whose COPY text is the text Qt's driver gives (name, int8, int2, int4, text, bpchar,
 // varchar): a float, a boolean or a time would read differently.
@@ -167,9 +162,10 @@ Outcome forEachRow(PGconn *conn, const QString &select, int limitSeconds, const 
     while (body.endsWith(QLatin1Char(';')))
         body = body.chopped(1).trimmed();
     const QByteArray statement = body.toUtf8();
-    auto guard = std::make_unique<ResponseGuard>(socket, limitSeconds);
+    // The description, the start of the copy and its first rows share one limit.
+    RowStretchGuard watch(socket, limitSeconds);
     if (!describedAsTexts(conn, statement)) {
-        outcome.taken = guard->timedOut();
+        outcome.taken = watch.timedOut();
         outcome.timedOut = outcome.taken;
         return outcome;
     }
@@ -177,27 +173,22 @@ Outcome forEachRow(PGconn *conn, const QString &select, int limitSeconds, const 
     Result started(PQexec(conn, QByteArray("COPY (" + statement + ") TO STDOUT").constData()));
     if (PQresultStatus(started.result) != PGRES_COPY_OUT) {
         takeFailure(started.result, &outcome);
-        outcome.timedOut = guard->timedOut();
+        outcome.timedOut = watch.timedOut();
         return outcome;
     }
     QStringList cells;
     char *line = nullptr;
     int length = 0;
-    int sinceWatch = 0;
     while ((length = PQgetCopyData(conn, &line, 0)) > 0) {
         decodeLine(line, length, &cells);
         PQfreemem(line);
         visit(cells);
-        if (++sinceWatch == RowsPerWatch) {
-            outcome.timedOut = guard->timedOut();
-            guard = std::make_unique<ResponseGuard>(socket, limitSeconds);
-            sinceWatch = 0;
-        }
+        watch.rowRead();
     }
     if (length == -2)
         outcome.error = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
     endCopy(conn, &outcome);
-    outcome.timedOut = outcome.timedOut || guard->timedOut();
+    outcome.timedOut = watch.timedOut();
     return outcome;
 }
 

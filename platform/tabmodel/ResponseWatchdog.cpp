@@ -145,3 +145,24 @@ bool ResponseGuard::timedOut() const
 {
     return m_slot >= 0 && Watchdog::instance().timedOut(m_slot);
 }
+
+RowStretchGuard::RowStretchGuard(int socket, int limitSeconds)
+    : m_socket(socket)
+    , m_limitSeconds(limitSeconds)
+    , m_guard(std::make_unique<ResponseGuard>(socket, limitSeconds))
+{
+}
+
+void RowStretchGuard::rowRead()
+{
+    if (++m_rows < StretchRows)
+        return;
+    m_timedOut = m_timedOut || m_guard->timedOut();
+    m_guard = std::make_unique<ResponseGuard>(m_socket, m_limitSeconds);
+    m_rows = 0;
+}
+
+bool RowStretchGuard::timedOut() const
+{
+    return m_timedOut || m_guard->timedOut();
+}

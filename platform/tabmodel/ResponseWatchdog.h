@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 class QSqlDatabase;
 
 // Bounds the time a blocking call may wait for a database server. A server that stopped
@@ -24,4 +26,24 @@ public:
 
 private:
     int m_slot = -1;
+};
+
+// Watches a long read row by row: each stretch of rows gets the limit anew, so that a server that
+// stops answering in the middle of the rows (PostgreSQL sends them one by one) holds the reader
+// no longer than before the first. Re-arming for every row would cost more than the row.
+class RowStretchGuard
+{
+public:
+    RowStretchGuard(int socket, int limitSeconds);
+    void rowRead();
+    // True once the watchdog had to cut the connection in any stretch.
+    bool timedOut() const;
+
+private:
+    static constexpr int StretchRows = 4096;
+    int m_socket;
+    int m_limitSeconds;
+    int m_rows = 0;
+    bool m_timedOut = false;
+    std::unique_ptr<ResponseGuard> m_guard;
 };
