@@ -505,7 +505,7 @@ private slots:
             return rows.ok() ? rows.text(0, 1).toInt() : -1;
         };
         for (const DbLinkParams &stopper : {second, first}) {
-            const std::function<void()> stop = DbConnection::statementCanceller(QSqlDatabase::database(reader, false), stopper);
+            const std::function<void()> stop = DbConnection::statementCanceller(QSqlDatabase::database(reader, false), stopper, [] {});
             QVERIFY(stop);
             const int before = kills(stopper);
             stop();

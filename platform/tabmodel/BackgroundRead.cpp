@@ -33,11 +33,24 @@ struct BackgroundRead::Shared
     quint64 wanted = 0;  // the ticket whose rows are to be delivered
     quint64 running = 0;
     quint64 cancels = 0; // statements stopped so far
+    quint64 stopsSent = 0; // of those, the stops that went out (each may land on a later statement)
     std::function<void()> canceller;
     bool stopping = false;
 };
 
 namespace {
+
+// Counts a stop that went out. Held by the stop alone: the shared state holds the canceller.
+std::function<void()> noteStopSent(const std::shared_ptr<BackgroundRead::Shared> &shared)
+{
+    const std::weak_ptr<BackgroundRead::Shared> weak = shared;
+    return [weak] {
+        if (const std::shared_ptr<BackgroundRead::Shared> alive = weak.lock()) {
+            QMutexLocker lock(&alive->mutex);
+            ++alive->stopsSent;
+        }
+    };
+}
 
 // The reader thread's loop: takes the newest request, runs it, hands on its rows unless a newer
 // request came meanwhile.
@@ -48,6 +61,7 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
     for (;;) {
         Request request;
         quint64 cancelsBefore = 0;
+        quint64 stopsBefore = 0;
         {
             QMutexLocker lock(&shared->mutex);
             while (!shared->stopping && !shared->pending) {
@@ -65,13 +79,14 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
             shared->pending.reset();
             shared->running = request.ticket;
             cancelsBefore = shared->cancels;
+            stopsBefore = shared->stopsSent;
         }
         DbRows rows;
         const auto openConnection = [&] {
             rows.error = DbConnection::open(request.params, name);
             openLink = rows.error.isEmpty() ? request.params.identity() : QString();
             QMutexLocker lock(&shared->mutex);
-            shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false), request.params)
+            shared->canceller = rows.error.isEmpty() ? DbConnection::statementCanceller(QSqlDatabase::database(name, false), request.params, noteStopSent(shared))
                                                      : std::function<void()>();
         };
         const bool opened = openLink != request.params.identity();
@@ -86,7 +101,7 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
             bool retry = false;
             {
                 QMutexLocker lock(&shared->mutex);
-                retry = !shared->pending && shared->wanted == request.ticket && shared->cancels == cancelsBefore;
+                retry = !shared->pending && shared->wanted == request.ticket && shared->cancels == cancelsBefore && shared->stopsSent == stopsBefore;
             }
             if (retry) {
                 openConnection();
@@ -99,8 +114,12 @@ void serve(const std::shared_ptr<BackgroundRead::Shared> &shared, const QPointer
             QMutexLocker lock(&shared->mutex);
             shared->running = 0;
             deliver = !shared->pending && shared->wanted == request.ticket;
-            const bool stopped = shared->cancels != cancelsBefore;
-            // A stop meant for the read before this one may have hit it: asked again.
+            // A stop meant for an earlier read may have hit this one: asked for while it ran, or,
+            // where the read failed on a connection that lives on (a stop leaves it so), asked
+            // for before and gone out since or still out. It is asked again.
+            const bool connectionLives = !openLink.isEmpty() && !design.lostConnection() && !design.timedOut();
+            const bool stopped = shared->cancels != cancelsBefore
+                || (connectionLives && (shared->stopsSent != stopsBefore || cancelsBefore != stopsBefore));
             if (deliver && !rows.ok() && stopped) {
                 shared->pending = request;
                 deliver = false;

@@ -998,10 +998,13 @@ QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression)
     return QStringLiteral("%1 LIKE ?").arg(expression); // SQLite's ignores the case of Latin letters
 }
 
-std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params)
+std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params, const std::function<void()> &sent)
 {
     if (sqlite3 *sqlite = sqliteHandle(db))
-        return [sqlite] { sqlite3_interrupt(sqlite); };
+        return [sqlite, sent] {
+            sqlite3_interrupt(sqlite);
+            sent();
+        };
     const bool mySql = isMySql(db);
     QSqlQuery session(db);
     if (!(mySql || isPostgres(db)) || !session.exec(mySql ? QStringLiteral("SELECT CONNECTION_ID()") : QStringLiteral("SELECT pg_backend_pid()"))
@@ -1010,7 +1013,7 @@ std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkPar
     const QString cancel = (mySql ? QStringLiteral("KILL QUERY %1") : QStringLiteral("SELECT pg_cancel_backend(%1)"))
                                .arg(session.value(0).toLongLong());
     const QString server = serverInUse(db);
-    return [params, server, cancel] { StatementStopper::send(params, server, cancel); };
+    return [params, server, cancel, sent] { StatementStopper::send(params, server, cancel, sent); };
 }
 
 namespace {

@@ -133,8 +133,9 @@ QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression);
 
 // Something that stops the statement the connection (opened with params) is running, callable
 // from another thread and returning at once: SQLite is interrupted, a server is asked to cancel
-// it over a connection of the stopper's own (StatementStopper); empty when there is none.
-std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params);
+// it over a connection of the stopper's own (StatementStopper); sent is called once that is done.
+// Empty when there is none.
+std::function<void()> statementCanceller(const QSqlDatabase &db, const DbLinkParams &params, const std::function<void()> &sent);
 
 // Hands each row of the statement (cells as texts, NULL as the empty text) to visit, in its
 // order, through the database's own interface where it reads faster than Qt's variants: SQLite's,

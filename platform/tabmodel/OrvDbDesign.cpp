@@ -55,7 +55,8 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
             query.addBindValue(v);
         ok = ok && query.exec();
     }
-    m_lostConnection = !ok && !guard.timedOut() && DbConnection::isLinkLost(db, query.lastError());
+    m_timedOut = guard.timedOut();
+    m_lostConnection = !ok && !m_timedOut && DbConnection::isLinkLost(db, query.lastError());
     if (!ok)
         m_lastError = DbConnection::failureText(db, guard.timedOut(), query.lastError());
     return ok;
@@ -80,8 +81,9 @@ QString OrvDbDesign::walk(const QString &sql, const QVariantList &values, const 
     }
     // A connection lost while reading ends the rows early: that is a failure, not the end.
     if (query.lastError().isValid()) {
-        m_lastError = DbConnection::failureText(db, watch.timedOut(), query.lastError());
-        m_lostConnection = !m_connection.isEmpty() && !watch.timedOut() && DbConnection::isLinkLost(db, query.lastError());
+        m_timedOut = watch.timedOut();
+        m_lastError = DbConnection::failureText(db, m_timedOut, query.lastError());
+        m_lostConnection = !m_connection.isEmpty() && !m_timedOut && DbConnection::isLinkLost(db, query.lastError());
     }
     query.finish();
     return m_lastError;

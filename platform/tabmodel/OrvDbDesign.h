@@ -76,6 +76,9 @@ public:
     // Whether the last read on a named connection failed because the connection was gone, not
     // because the server stopped answering: such a read may be asked again over a new one.
     bool lostConnection() const { return m_lostConnection; }
+    // Whether the last read ended because the server did not answer in time (its connection
+    // was cut).
+    bool timedOut() const { return m_timedOut; }
 
     // The text of a result cell; NULL gives the empty text.
     static QString cellText(const QSqlQuery &query, int column);
@@ -94,4 +97,5 @@ private:
     QString m_connection;
     QString m_lastError;
     bool m_lostConnection = false;
+    bool m_timedOut = false;
 };

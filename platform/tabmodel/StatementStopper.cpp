@@ -23,6 +23,7 @@ struct Stop
     DbLinkParams params;
     QString server;
     QString sql;
+    std::function<void()> sent;
 };
 
 class Stopper
@@ -43,7 +44,7 @@ public:
         m_idle.wait(lock, [this] { return m_stops.empty() && !m_sending; });
     }
 
-    // Stops asked for and not yet sent are dropped: their statements end with the application.
+    // Stops asked for and not yet sent are given up: their statements end with the application.
     void finish()
     {
         {
@@ -52,6 +53,9 @@ public:
             m_wake.notify_all();
         }
         m_thread.join();
+        for (const Stop &stop : m_stops)
+            stop.sent();
+        m_stops.clear();
     }
 
 private:
@@ -73,6 +77,7 @@ private:
             m_sending = true;
             lock.unlock();
             sendOne(name, stop, &opened);
+            stop.sent();
             lock.lock();
             m_sending = false;
             m_idle.notify_all();
@@ -151,10 +156,12 @@ Stopper *stopper()
 
 } // namespace
 
-void send(const DbLinkParams &params, const QString &server, const QString &sql)
+void send(const DbLinkParams &params, const QString &server, const QString &sql, const std::function<void()> &sent)
 {
     if (Stopper *s = stopper())
-        s->send({params, server, sql});
+        s->send({params, server, sql, sent});
+    else
+        sent();
 }
 
 void waitUntilSent()
