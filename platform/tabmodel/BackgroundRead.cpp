@@ -157,7 +157,7 @@ void reapRetired()
 
 void retire(QThread *thread)
 {
-    if (thread->isFinished() || !QCoreApplication::instance()) {
+    if (!QCoreApplication::instance()) {
         thread->wait();
         delete thread;
         return;

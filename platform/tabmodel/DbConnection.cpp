@@ -78,6 +78,15 @@ void sqliteBeforeLastDot(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, text, dot ? int(dot - text) : 0, SQLITE_TRANSIENT);
 }
 
+// libpq's connection under a PostgreSQL connection; null for another database, or one Qt closed.
+PGconn *postgresHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.data());
+}
+
 sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
@@ -616,10 +625,9 @@ namespace {
 // Whether libpq gave the connection up (it says why in the locale's words, with no code).
 bool postgresConnectionBad(const QSqlDatabase &db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!isPostgres(db))
         return false;
-    PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+    PGconn *conn = postgresHandle(db);
     return !conn || PQstatus(conn) == CONNECTION_BAD;
 }
 
@@ -671,12 +679,9 @@ QString serverInUse(const QSqlDatabase &db)
 {
     if (isSqlite(db))
         return db.databaseName();
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0) {
-        PGconn *conn = *static_cast<PGconn *const *>(handle.data());
-        if (conn && PQhost(conn))
-            return QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(conn)), QString::fromUtf8(PQport(conn)));
-    }
+    PGconn *conn = postgresHandle(db);
+    if (conn && PQhost(conn))
+        return QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(conn)), QString::fromUtf8(PQport(conn)));
     return QStringLiteral("%1:%2").arg(db.hostName()).arg(db.port());
 }
 
@@ -695,14 +700,12 @@ int estimatedRows(const QSqlDatabase &db, const QString &table)
 
 QString tlsProtocol(const QSqlDatabase &db)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid())
-        return QString();
-    if (qstrcmp(handle.typeName(), "PGconn*") == 0) {
-        PGconn *conn = *static_cast<PGconn *const *>(handle.data());
+    if (isPostgres(db)) {
+        PGconn *conn = postgresHandle(db);
         return conn && PQsslInUse(conn) ? QString::fromUtf8(PQsslAttribute(conn, "protocol")) : QString();
     }
-    if (qstrcmp(handle.typeName(), "MYSQL*") == 0) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "MYSQL*") == 0) {
         MYSQL *mysql = *static_cast<MYSQL *const *>(handle.data());
         const char *version = nullptr;
         if (mysql && mysql_get_ssl_cipher(mysql) && mariadb_get_infov(mysql, MARIADB_CONNECTION_TLS_VERSION, &version) == 0 && version)
@@ -1021,11 +1024,9 @@ namespace {
 bool forEachPostgresRow(const QSqlDatabase &db, const QString &sql, const std::function<void(const QStringList &)> &visit,
                         QString *error)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!isPostgres(db))
         return false;
-    const PostgresCopy::Outcome outcome =
-        PostgresCopy::forEachRow(*static_cast<PGconn *const *>(handle.data()), sql, responseLimitSeconds(), visit);
+    const PostgresCopy::Outcome outcome = PostgresCopy::forEachRow(postgresHandle(db), sql, responseLimitSeconds(), visit);
     if (outcome.taken && (outcome.timedOut || !outcome.error.isEmpty()))
         *error = failureText(db, outcome.timedOut, QSqlError(QString(), outcome.error, QSqlError::StatementError, outcome.code));
     return outcome.taken;

@@ -58,7 +58,7 @@ bool OrvDbDesign::select(const QString &sql, const QVariantList &values, QSqlQue
     m_timedOut = guard.timedOut();
     m_lostConnection = !ok && !m_timedOut && DbConnection::isLinkLost(db, query.lastError());
     if (!ok)
-        m_lastError = DbConnection::failureText(db, guard.timedOut(), query.lastError());
+        m_lastError = DbConnection::failureText(db, m_timedOut, query.lastError());
     return ok;
 }
 
