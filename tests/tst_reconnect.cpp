@@ -405,7 +405,7 @@ private slots:
         QTRY_VERIFY(!model->isReading());
 
         QCOMPARE(servers({QStringLiteral("freeze"), serverKind(backend)}), QString());
-        qint64 resorted = 0, closed = 0;
+        qint64 resorted = 0, fetched = 0, closed = 0;
         {
             ThawLater thaw(serverKind(backend), 40);
             model->sort(tag, Qt::AscendingOrder);
@@ -420,6 +420,12 @@ private slots:
             QVERIFY(!model->lastError().isEmpty());
             QCOMPARE(model->rowCount(), int(OrvTableModel::WindowRows));
             QCOMPARE(model->getRowData(0).value(tag), m_tags.last());
+            // Uncounted, the view asks for more rows at every scroll to the end.
+            QVERIFY(model->canFetchMore(QModelIndex()));
+            waited.restart();
+            model->fetchMore(QModelIndex());
+            model->fetchMore(QModelIndex());
+            fetched = waited.elapsed();
             model->sort(tag, Qt::AscendingOrder);
             QTest::qWait(300);
             waited.restart();
@@ -428,6 +434,7 @@ private slots:
         }
         // The stops go from a thread of their own, and the reader ends on its own time.
         QVERIFY2(resorted < 500, qPrintable(QString::number(resorted)));
+        QVERIFY2(fetched < 500, qPrintable(QString::number(fetched)));
         QVERIFY2(closed < 500, qPrintable(QString::number(closed)));
         // The link serves on once the server answers.
         QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM analog")), QStringList{QString::number(m_tags.size())});

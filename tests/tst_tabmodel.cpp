@@ -714,6 +714,10 @@ private slots:
             QVERIFY2(qAbs(model->estimatedRows() - tags.size()) < tags.size() / 2, qPrintable(QString::number(model->estimatedRows())));
         else
             QCOMPARE(model->estimatedRows(), -1);
+        // A view's scroll to the end, before the count came, reads on off the GUI thread too.
+        model->fetchMore(QModelIndex());
+        QCOMPARE(model->rowCount(), int(OrvTableModel::WindowRows));
+        QTRY_VERIFY(model->rowCount() > OrvTableModel::WindowRows);
         QTRY_COMPARE(model->matchingRows(), tags.size());
         QCOMPARE(model->rowCount(), tags.size());
         QCOMPARE(model->totalRows(), tags.size());

@@ -493,7 +493,9 @@ void OrvTableModel::windowArrived(quint64 ticket, const DbRows &rows)
         storeWindow(window, rows);
         const int first = window * WindowRows;
         const int last = qMin(first + WindowRows, m_rowCount) - 1;
-        if (last >= first)
+        if (first == m_rowCount && canFetchMore(QModelIndex()))
+            appendWindow(window); // asked for by fetchMore()
+        else if (last >= first)
             emit dataChanged(index(first, 0), index(last, columnCount() - 1), {Qt::DisplayRole});
     } else {
         // Said in the status line; asked again when the rows are read anew (刷新).
@@ -727,8 +729,15 @@ void OrvTableModel::fetchMore(const QModelIndex &parent)
     if (!canFetchMore(parent))
         return;
     const int window = m_rowCount / WindowRows;
-    if (!fetchWindow(window))
-        return;
+    // A view's scroll to the end never waits for the server: the rows come when read.
+    if (m_counting)
+        readWindowLater(window);
+    else if (fetchWindow(window))
+        appendWindow(window);
+}
+
+void OrvTableModel::appendWindow(int window)
+{
     const int read = m_windows.value(window).size();
     if (read < WindowRows)
         m_matching = m_rowCount + read;

@@ -211,6 +211,8 @@ private:
     QString shownText(int col) const;
     bool fetchWindow(int window) const;
     void storeWindow(int window, const DbRows &rows) const;
+    // The window after the last row shown, read: its rows join the table; a short one ends it.
+    void appendWindow(int window);
     const QStringList *storedRow(int row) const;
     // The row as shown: nullptr while it awaits its read.
     const QStringList *shownRow(int row) const;
