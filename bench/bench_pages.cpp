@@ -1,6 +1,6 @@
 // Times the property page on a large system, on every database the bench offers: opening the
 // 后台测点 page (its analog table) until it has painted, the peak memory of the process meanwhile,
-// and every keystroke of its filter while a word is typed and erased again (worst and median,
+// jumps far down the table until their rows are painted, and every keystroke of its filter while a word is typed and erased again (worst and median,
 // each until the page has painted its first matches, and how long the window itself was busy
 // with it, the rows being read off the GUI thread), against reading the whole table with a
 // bare QSqlQuery. Each database is measured in a process of its own, so that its memory is the
@@ -82,6 +82,23 @@ void typeAndErase(QLineEdit *filter, const OrvTableModel *model, const QString &
     }
 }
 
+// A jump to a row far down (the scroll bar dragged there), until its rows are painted.
+double jumpTo(QTableView *view, const OrvTableModel *model, int row)
+{
+    // The view lays out the rows the count brought before a user could drag to them.
+    view->doItemsLayout();
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    view->scrollTo(view->model()->index(row, 0), QAbstractItemView::PositionAtCenter);
+    settle(timer);
+    while (model->awaitsRead(row) && timer.elapsed() < 60000)
+        QTest::qWait(1);
+    if (model->awaitsRead(row))
+        out << "row " << row << " not read: " << model->lastError() << '\n';
+    return settle(timer);
+}
+
 // Every value of the table read with a bare query, as a yardstick.
 double bareReadSeconds()
 {
@@ -125,6 +142,15 @@ int measure(const QString &prefix, const DbLinkParams &params, int runs)
     report(prefix + QStringLiteral("_first_paint"), open, "ms");
     report(prefix + QStringLiteral("_first_paint_cpu"), openCpu * 1000, "ms");
     report(prefix + QStringLiteral("_count_in"), counting.nsecsElapsed() / 1e6 + open, "ms", 0);
+
+    QTableView *view = nullptr;
+    for (QTableView *shown : page.findChildren<QTableView *>())
+        view = shown->isVisible() ? shown : view;
+    const int rows = model->totalRows();
+    report(prefix + QStringLiteral("_jump_to_the_middle"), jumpTo(view, model, rows / 2 - 300), "ms");
+    report(prefix + QStringLiteral("_jump_to_three_quarters"), jumpTo(view, model, rows / 4 * 3), "ms");
+    report(prefix + QStringLiteral("_jump_to_the_end"), jumpTo(view, model, rows - 1), "ms");
+    view->scrollToTop();
 
     auto *filter = page.findChild<QLineEdit *>();
     auto *column = page.findChild<QComboBox *>();

@@ -37,6 +37,9 @@
 
 #include <boost/bind/bind.hpp>
 
+#include <algorithm>
+#include <tuple>
+
 
 class TabModelTest : public QObject
 {
@@ -813,6 +816,27 @@ private slots:
         QCOMPARE(model->rowCount(), tags.size());
         QCOMPARE(OrvDbDesign().getFilterDatas(model, {{QStringLiteral("TAG_NAME"), tags.at(700)}}).value(tag), tags.at(700));
         QVERIFY(OrvDbDesign().getFilterDatas(model, {{QStringLiteral("TAG_NAME"), QStringLiteral("nothing")}}).isEmpty());
+
+        // Windows far down are read from the end: the same rows in the same places, the last
+        // window short, and NULLs where each database sorts them.
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE analog SET SEQ_NO = NULL WHERE TAG_NAME IN ('%1','%2','%3')")
+                                .arg(tags.at(1), tags.at(tags.size() / 2 + 7), tags.last())}),
+                 QString());
+        QVERIFY(tags.size() % OrvTableModel::WindowRows != 0);
+        const QStringList bySeq = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY SEQ_NO, TAG_NAME"));
+        const QStringList bySeqDown = column(QStringLiteral("SELECT TAG_NAME FROM analog ORDER BY SEQ_NO DESC, TAG_NAME"));
+        QStringList byTagDown = tags;
+        std::reverse(byTagDown.begin(), byTagDown.end());
+        const QVector<std::tuple<int, Qt::SortOrder, QStringList>> orders{
+            {seq, Qt::AscendingOrder, bySeq}, {seq, Qt::DescendingOrder, bySeqDown}, {tag, Qt::DescendingOrder, byTagDown}};
+        for (const auto &[sortColumn, order, expected] : orders) {
+            model->sort(sortColumn, order);
+            QStringList shown;
+            // From the end backwards, so that no window follows on from the one before by its key.
+            for (int row = model->rowCount() - 1; row >= 0; --row)
+                shown.prepend(model->getRowData(row).value(tag));
+            QCOMPARE(shown, expected);
+        }
     }
 
     void filterMatchesTheTextOfOneCell_data() { addBackendRows(); }

@@ -207,10 +207,9 @@ void OrvTableModel::readFirstWindowLater()
         m_reader = new BackgroundRead(this);
         connect(m_reader, &BackgroundRead::arrived, this, &OrvTableModel::firstWindowArrived);
     }
-    QVariantList values;
-    const QString sql = windowSql(m_wanted, 0, &values);
+    const WindowRead first = windowRead(m_wanted, 0);
     m_reading = true;
-    m_reader->read(++m_readTicket, OrvTableDataMgr::getInstance()->linkParams(), sql, values);
+    m_reader->read(++m_readTicket, OrvTableDataMgr::getInstance()->linkParams(), first.sql, first.values);
     emit countsChanged();
 }
 
@@ -345,23 +344,28 @@ bool OrvTableModel::keysetOrder(const Shape &shape) const
     return !keys.isEmpty() && (shape.sortColumn < 0 || (keys.size() == 1 && shape.sortColumn == keys.first()));
 }
 
-QString OrvTableModel::orderBy(const Shape &shape) const
+QString OrvTableModel::orderBy(const Shape &shape, bool reversed) const
 {
     const QList<int> keys = m_def.columns.primaryKeyCols();
     const bool descending = shape.sortOrder == Qt::DescendingOrder && shape.sortColumn >= 0;
+    // Each database sorts NULL to one end and DESC to the other: a reversed term reads the same
+    // rows backwards.
+    const auto term = [reversed](const QString &column, bool down) {
+        return down != reversed ? column + QStringLiteral(" DESC") : column;
+    };
     QStringList terms;
     if (shape.sortColumn >= 0 && !keysetOrder(shape))
-        terms.append(m_def.columns.at(shape.sortColumn).sqlName + (descending ? QStringLiteral(" DESC") : QString()));
+        terms.append(term(m_def.columns.at(shape.sortColumn).sqlName, descending));
     // The key last, so that rows of equal cells come in one order on every database.
     const bool keyDescending = descending && keysetOrder(shape);
     for (int k : keys)
-        terms.append(m_def.columns.at(k).sqlName + (keyDescending ? QStringLiteral(" DESC") : QString()));
+        terms.append(term(m_def.columns.at(k).sqlName, keyDescending));
     if (terms.isEmpty())
-        terms.append(m_def.columns.first().sqlName);
+        terms.append(term(m_def.columns.first().sqlName, false));
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
 }
 
-QString OrvTableModel::windowSql(const Shape &shape, int window, QVariantList *values) const
+OrvTableModel::WindowRead OrvTableModel::windowRead(const Shape &shape, int window) const
 {
     Query query = filtered(shape, true);
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_def.columns.getSqlName().join(QLatin1Char(',')), m_def.tableName);
@@ -382,32 +386,42 @@ QString OrvTableModel::windowSql(const Shape &shape, int window, QVariantList *v
             : QStringLiteral("(%1) > (%2)").arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         query.where += (query.where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + condition;
     }
-    sql += query.where + orderBy(shape) + QStringLiteral(" LIMIT %1").arg(WindowRows);
-    if (!afterKey && window > 0)
-        sql += QStringLiteral(" OFFSET %1").arg(qint64(window) * WindowRows);
-    *values = query.values;
-    return sql;
+    const qint64 first = qint64(window) * WindowRows;
+    // No database skips a million rows fast: a window in the last half of a counted table is
+    // read from its end (a jump to the last rows reads no more than they are).
+    const bool fromEnd = !afterKey && window > 0 && m_matching > 0 && first >= m_matching / 2 && first < m_matching;
+    if (fromEnd) {
+        const qint64 last = qMin(first + WindowRows, qint64(m_matching)) - 1;
+        sql += query.where + orderBy(shape, true) + QStringLiteral(" LIMIT %1").arg(last - first + 1);
+        if (last < m_matching - 1)
+            sql += QStringLiteral(" OFFSET %1").arg(m_matching - 1 - last);
+    } else {
+        sql += query.where + orderBy(shape) + QStringLiteral(" LIMIT %1").arg(WindowRows);
+        if (!afterKey && window > 0)
+            sql += QStringLiteral(" OFFSET %1").arg(first);
+    }
+    return {sql, query.values, fromEnd};
 }
 
 bool OrvTableModel::fetchWindow(int window) const
 {
-    QVariantList values;
-    const QString sql = windowSql(m_shape, window, &values);
-    const DbRows rows = OrvDbDesign().rows(sql, values);
+    const WindowRead read = windowRead(m_shape, window);
+    const DbRows rows = OrvDbDesign().rows(read.sql, read.values);
     if (!rows.ok()) {
         m_lastError = rows.error;
         return false;
     }
-    storeWindow(window, rows);
+    storeWindow(window, rows, read.fromEnd);
     return true;
 }
 
-void OrvTableModel::storeWindow(int window, const DbRows &rows) const
+void OrvTableModel::storeWindow(int window, const DbRows &rows, bool fromEnd) const
 {
     QVector<QStringList> texts;
     texts.reserve(rows.size());
     const int cols = m_def.columns.size();
-    for (int r = 0; r < rows.size(); ++r) {
+    for (int i = 0; i < rows.size(); ++i) {
+        const int r = fromEnd ? rows.size() - 1 - i : i;
         QStringList row;
         row.reserve(cols);
         for (int c = 0; c < cols; ++c)
@@ -477,10 +491,10 @@ void OrvTableModel::readWindowLater(int window) const
         m_windowReader = new BackgroundRead(self);
         connect(m_windowReader, &BackgroundRead::arrived, self, &OrvTableModel::windowArrived);
     }
-    QVariantList values;
-    const QString sql = windowSql(m_shape, window, &values);
+    const WindowRead read = windowRead(m_shape, window);
     m_windowReading = window;
-    m_windowReader->read(++m_windowTicket, OrvTableDataMgr::getInstance()->linkParams(), sql, values);
+    m_windowFromEnd = read.fromEnd;
+    m_windowReader->read(++m_windowTicket, OrvTableDataMgr::getInstance()->linkParams(), read.sql, read.values);
 }
 
 void OrvTableModel::windowArrived(quint64 ticket, const DbRows &rows)
@@ -490,7 +504,7 @@ void OrvTableModel::windowArrived(quint64 ticket, const DbRows &rows)
     const int window = m_windowReading;
     m_windowReading = -1;
     if (rows.ok()) {
-        storeWindow(window, rows);
+        storeWindow(window, rows, m_windowFromEnd);
         const int first = window * WindowRows;
         const int last = qMin(first + WindowRows, m_rowCount) - 1;
         if (first == m_rowCount && canFetchMore(QModelIndex()))

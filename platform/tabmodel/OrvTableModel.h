@@ -201,16 +201,23 @@ private:
     void dropLaterRead() const;
     void firstWindowArrived(quint64 ticket, const DbRows &rows);
     Query filtered(const Shape &shape, bool withFilter) const;
-    QString orderBy(const Shape &shape) const;
+    // reversed: every term the other way, for reading from the end.
+    QString orderBy(const Shape &shape, bool reversed = false) const;
     bool keysetOrder(const Shape &shape) const;
-    QString windowSql(const Shape &shape, int window, QVariantList *values) const;
+    struct WindowRead
+    {
+        QString sql;
+        QVariantList values;
+        bool fromEnd = false; // its rows come last first
+    };
+    WindowRead windowRead(const Shape &shape, int window) const;
     static bool isFiltered(const Shape &shape);
     // The condition that the column's cell holds a text (bound to its ?), letter case as typed.
     static QString containsText(const QString &column);
     // The column's cells as text the way the table shows them, for a filter to search.
     QString shownText(int col) const;
     bool fetchWindow(int window) const;
-    void storeWindow(int window, const DbRows &rows) const;
+    void storeWindow(int window, const DbRows &rows, bool fromEnd = false) const;
     // The window after the last row shown, read: its rows join the table; a short one ends it.
     void appendWindow(int window);
     const QStringList *storedRow(int row) const;
@@ -247,6 +254,7 @@ private:
     mutable BackgroundRead *m_windowReader = nullptr;
     mutable quint64 m_windowTicket = 0;
     mutable int m_windowReading = -1;
+    mutable bool m_windowFromEnd = false;
     mutable int m_windowNext = -1;
     mutable QSet<int> m_unreadable; // not asked again until read anew
     mutable QHash<int, QVector<QStringList>> m_staleWindows; // shown until read again after a write
