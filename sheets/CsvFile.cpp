@@ -18,6 +18,11 @@ QString tr(const char *text)
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
+QString nulBytes()
+{
+    return tr("这不是文本文件（含有 NUL 字节），不是 CSV");
+}
+
 // Why bytes that start so are no CSV text; empty when they may be.
 QString notText(const QByteArray &bytes)
 {
@@ -26,8 +31,18 @@ QString notText(const QByteArray &bytes)
     if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return tr("这是旧版 Excel（.xls）文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入");
     if (bytes.contains('\0'))
-        return tr("这不是文本文件（含有 NUL 字节），不是 CSV");
+        return nulBytes();
     return QString();
+}
+
+// UTF-16 text has NUL bytes in every ASCII character; a NUL character is a zero unit. MariaDB
+// would keep a value only up to it.
+bool hasNulUnit(const QByteArray &utf16)
+{
+    for (int i = 2; i + 1 < utf16.size(); i += 2)
+        if (utf16.at(i) == '\0' && utf16.at(i + 1) == '\0')
+            return true;
+    return false;
 }
 
 // Decodes a file's bytes a piece at a time, so that its text is never whole in memory beside
@@ -270,7 +285,10 @@ void CsvFile::decodeAndSplit(QByteArray bytes, const QString &encoding)
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         m_encoding = QStringLiteral("UTF-16");
         m_detected = true;
-        splitAs(bytes, m_encoding, false);
+        if (hasNulUnit(bytes))
+            m_error = nulBytes();
+        else
+            splitAs(bytes, m_encoding, false);
     } else if (!(m_error = notText(bytes)).isEmpty()) {
         return;
     } else if (!encoding.isEmpty()) {

@@ -343,6 +343,19 @@ private slots:
         QTest::newRow("empty") << QByteArray() << QString() << QString() << "空的";
         QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString() << "UTF-8" << "空的";
         QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << QString() << "UTF-8" << "只有空行";
+        // As "Unicode text" is saved; a NUL character there would cut a value short on MariaDB.
+        const auto utf16 = [](const QString &text, bool bigEndian) {
+            QByteArray bytes(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+            for (const QChar c : text) {
+                const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+                bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+            }
+            return bytes;
+        };
+        QTest::newRow("utf-16 LE") << utf16(text, false) << QString() << "UTF-16" << QString();
+        QTest::newRow("utf-16 BE") << utf16(text, true) << QString() << "UTF-16" << QString();
+        QTest::newRow("NUL in utf-16") << utf16(QStringLiteral("标签名,描述\r\nA1,电") + QChar(0) + QStringLiteral("流\r\n"), false)
+                                       << QString() << QString() << "NUL";
     }
     void encodings()
     {
