@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
+
 // One record of a CSV file: its fields and the line it starts on. A record whose quoting is
 // broken keeps what could be read and says what is wrong.
 struct CsvRecord
@@ -13,8 +15,11 @@ struct CsvRecord
     QStringList fields;
     QString problem;
 
-    // An empty line, which spreadsheet programs pass over too.
-    bool isBlank() const { return fields.size() == 1 && fields.first().isEmpty(); }
+    // An empty line, or an empty row of a sheet (",,,"): passed over as spreadsheet programs do.
+    bool isBlank() const
+    {
+        return std::all_of(fields.cbegin(), fields.cend(), [](const QString &field) { return field.isEmpty(); });
+    }
 };
 
 // A CSV file as spreadsheet programs save it: comma-separated, quoted as RFC 4180 says (line

@@ -1129,6 +1129,20 @@ private slots:
         QCOMPARE(fields, (QStringList{"a", "b", "1", "1", "1", "2", "2", "2"}));
     }
 
+    // A spreadsheet program saves the empty rows of its sheet as commas alone: they are blank
+    // lines, not rows without a key, which would hold back the deletions and the command line.
+    void emptySheetRowsAreBlankLines()
+    {
+        QVERIFY(freshDemo(Backend::SQLite));
+        const QList<QStringList> before = tableTexts(kTable);
+        const QByteArray file = "TAG_NAME,UNIT\r\n" + before.at(0).at(0).toUtf8() + ",kV\r\n,\r\n\"\",\"\"\r\n,\r\n";
+        const ImportPlan plan = planFor(kTable, file, true);
+        QCOMPARE(plan.count(ImportPlan::Refused), 0);
+        QCOMPARE(plan.count(ImportPlan::Changed), 1);
+        QCOMPARE(plan.count(ImportPlan::Deleted), before.size() - 1);
+        QVERIFY(CsvFile::fromBytes(",,\r\n\r\n,,\r\n").error().contains(QStringLiteral("只有空行")));
+    }
+
     // A table that cannot be read gives no plan, in the dialog and on the command line.
     void unreadableTableGivesNoPlan()
     {
