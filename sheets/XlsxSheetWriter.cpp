@@ -10,6 +10,8 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+
 namespace XlsxSheetWriter {
 namespace {
 
@@ -21,13 +23,19 @@ QString tr(const char *text)
     return QCoreApplication::translate("XlsxSheetWriter", text);
 }
 
+// Characters XML cannot hold at all; the library escapes the other control characters of a cell.
+bool isNoXmlCharacter(QChar c)
+{
+    return c.unicode() == 0xFFFE || c.unicode() == 0xFFFF;
+}
+
 // A worksheet name may not hold []:*?/\, begin or end with an apostrophe, nor have more than
-// 31 characters.
+// 31 characters; nor, being written into XML as it is, a control character.
 QByteArray worksheetName(const QString &wanted)
 {
     QString name;
     for (const QChar c : wanted)
-        if (!QStringLiteral("[]:*?/\\").contains(c))
+        if (!QStringLiteral("[]:*?/\\").contains(c) && c.unicode() >= 0x20 && !isNoXmlCharacter(c))
             name += c;
     name = name.left(31);
     const QRegularExpression ends(QStringLiteral("^['\\s]+|['\\s]+$"));
@@ -37,15 +45,18 @@ QByteArray worksheetName(const QString &wanted)
 
 // A text as the file must hold it to be read back the same: a reader takes _xHHHH_ for the
 // character it names, so such a text has its underscore escaped, and a NUL, which would end
-// the C string, is written the same way.
+// the C string, is written the same way, as are U+FFFE and U+FFFF, which would make the file
+// no XML.
 QByteArray xlsxText(const QString &text)
 {
-    if (!text.contains(QLatin1String("_x")) && !text.contains(QChar(0)))
+    if (!text.contains(QLatin1String("_x")) && !text.contains(QChar(0)) && std::none_of(text.cbegin(), text.cend(), isNoXmlCharacter))
         return text.toUtf8();
     static const QRegularExpression escapeLike(QStringLiteral("(_x[0-9A-Fa-f]{4}_)"));
     QString escaped = text;
     escaped.replace(escapeLike, QStringLiteral("_x005F\\1"));
     escaped.replace(QChar(0), QLatin1String("_x0000_"));
+    escaped.replace(QChar(0xFFFE), QLatin1String("_xFFFE_"));
+    escaped.replace(QChar(0xFFFF), QLatin1String("_xFFFF_"));
     return escaped.toUtf8();
 }
 
@@ -99,20 +110,29 @@ struct Formats
     lxw_format *text;
 };
 
-void writeHeader(lxw_worksheet *sheet, const QVector<SheetColumn> &columns, bool namesOnly, lxw_format *format)
+QString cannotWrite(const QString &path, lxw_error error)
+{
+    return tr("无法写入 XLSX 文件 %1: %2").arg(path, QString::fromUtf8(lxw_strerror(error)));
+}
+
+// The library leaves out a cell it cannot take and goes on: the file would lack it.
+QString writeHeader(lxw_worksheet *sheet, const QVector<SheetColumn> &columns, bool namesOnly, lxw_format *format,
+                    const QString &path)
 {
     lxw_row_t row = 0;
-    if (!namesOnly) {
-        for (int c = 0; c < columns.size(); ++c)
-            worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(columns.at(c).description).constData(), format);
-        ++row;
+    for (int pass = namesOnly ? 1 : 0; pass < 2; ++pass, ++row) {
+        for (int c = 0; c < columns.size(); ++c) {
+            const QString &text = pass == 0 ? columns.at(c).description : columns.at(c).name;
+            const lxw_error written = worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(text).constData(), format);
+            if (written != LXW_NO_ERROR)
+                return cannotWrite(path, written);
+        }
     }
-    for (int c = 0; c < columns.size(); ++c)
-        worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(columns.at(c).name).constData(), format);
+    return QString();
 }
 
 QString writeRows(lxw_worksheet *sheet, const SheetData &data, const QVector<SheetColumn> &columns, lxw_row_t first,
-                  const Formats &formats)
+                  const Formats &formats, const QString &path)
 {
     double number = 0;
     for (int r = 0; r < data.rowCount(); ++r) {
@@ -121,14 +141,17 @@ QString writeRows(lxw_worksheet *sheet, const SheetData &data, const QVector<She
             const QString text = data.text(r, c);
             if (text.isEmpty())
                 continue;
-            if (SheetCells::asNumber(columns.at(c).kind, text, &number)) {
-                worksheet_write_number(sheet, row, lxw_col_t(c), number, nullptr);
-                continue;
-            }
-            if (text.size() > MaxCellChars)
+            lxw_error written = LXW_NO_ERROR;
+            if (SheetCells::asNumber(columns.at(c).kind, text, &number))
+                written = worksheet_write_number(sheet, row, lxw_col_t(c), number, nullptr);
+            else if (text.size() <= MaxCellChars)
+                // Escapes lengthen a text: one within the limit may still be too long as written.
+                written = worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(text).constData(), formats.text);
+            if (text.size() > MaxCellChars || written == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
                 return tr("第 %1 行“%2”列的文本超过 %3 个字符，XLSX 单元格放不下；请导出为 CSV")
                     .arg(r + 1).arg(columns.at(c).description).arg(MaxCellChars);
-            worksheet_write_string(sheet, row, lxw_col_t(c), xlsxText(text).constData(), formats.text);
+            if (written != LXW_NO_ERROR)
+                return cannotWrite(path, written);
         }
     }
     return QString();
@@ -163,13 +186,14 @@ QString write(const SheetData &data, bool namesOnly, const QString &sheetName, c
     worksheet_freeze_panes(sheet, lxw_row_t(headerRows), 0);
     worksheet_autofilter(sheet, lxw_row_t(headerRows - 1), 0, lxw_row_t(headerRows - 1 + data.rowCount()),
                          lxw_col_t(columns.size() - 1));
-    writeHeader(sheet, columns, namesOnly, formats.header);
-    const QString error = writeRows(sheet, data, columns, lxw_row_t(headerRows), formats);
+    QString error = writeHeader(sheet, columns, namesOnly, formats.header, path);
+    if (error.isEmpty())
+        error = writeRows(sheet, data, columns, lxw_row_t(headerRows), formats, path);
     if (!error.isEmpty())
         return error;
     const lxw_error closed = workbook.close();
     if (closed != LXW_NO_ERROR)
-        return tr("无法写入 XLSX 文件 %1: %2").arg(path, QString::fromUtf8(lxw_strerror(closed)));
+        return cannotWrite(path, closed);
     return QString();
 }
 

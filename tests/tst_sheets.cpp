@@ -23,6 +23,7 @@
 #include "SheetViewExport.h"
 #include "TableSheet.h"
 #include "TextSheet.h"
+#include "XlsxSheetWriter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,6 +45,7 @@
 #include <QTest>
 #include <QTextCodec>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -80,13 +82,22 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// The worksheet of an XLSX file as XML.
-QString sheetXml(const QString &path)
+// A part of an XLSX file, the worksheet unless told.
+QString sheetXml(const QString &path, const QString &part = QStringLiteral("xl/worksheets/sheet1.xml"))
 {
     QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QStringLiteral("xl/worksheets/sheet1.xml")});
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, part});
     unzip.waitForFinished(30000);
     return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+// Why the XML is not well-formed, as a spreadsheet program would refuse the file; empty when it is.
+QString xmlError(const QString &xml)
+{
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd())
+        reader.readNext();
+    return reader.hasError() ? reader.errorString() : QString();
 }
 
 // The records' fields, one list per record.
@@ -720,6 +731,36 @@ private slots:
         const QString escaped = QStringLiteral("<t>_x005F_x0041_</t>"), whole = QStringLiteral("<t>n_x0000_ul</t>");
         QVERIFY2(xml.contains(escaped) && xml.contains(whole),
                  qPrintable(xml.mid(xml.indexOf(QStringLiteral("<row r=\"3\""))).section(QStringLiteral("</sheetData>"), 0, 0)));
+    }
+
+
+    // A cell the library will not take fails the export, rather than being left out of a file
+    // said to be written; characters XML cannot hold are written as escapes.
+    void xlsxCellsAreWrittenWholeOrRefused()
+    {
+        const QString path = m_root->file(QStringLiteral("cells.xlsx"));
+        writeFile(path, "before");
+        SheetExport::Options options;
+        options.format = SheetExport::Format::Xlsx;
+        TextSheet grown(SheetData::textColumns({"描述"}, {"DESCRIPTION"}));
+        grown.append({"short"});
+        // Within the limit, but not once its escape is escaped.
+        grown.append({QStringLiteral("_x0041_") + QString(XlsxSheetWriter::MaxCellChars - 7, QLatin1Char('x'))});
+        const QString error = SheetExport::writeFile(grown, path, options);
+        QVERIFY2(error.contains(QStringLiteral("第 2 行")), qPrintable(error));
+        QCOMPARE(readFile(path), QByteArray("before"));
+
+        TextSheet odd({column("标签名", "TAG_NAME"), column("描述", "DESCRIPTION")});
+        odd.append({"A", QStringLiteral("a") + QChar(0xFFFE) + QStringLiteral("b") + QChar(0xFFFF)});
+        odd.append({"B", QStringLiteral("c") + QChar(0x01) + QStringLiteral("d")});
+        options.sheetName = QStringLiteral("表") + QChar(0x02) + QStringLiteral("名");
+        QCOMPARE(SheetExport::writeFile(odd, path, options), QString());
+        for (const char *part : {"xl/worksheets/sheet1.xml", "xl/workbook.xml", "docProps/app.xml"}) {
+            const QString xml = sheetXml(path, QLatin1String(part));
+            QVERIFY2(!xml.isEmpty() && xmlError(xml).isEmpty(), qPrintable(QLatin1String(part) + QLatin1String(": ") + xmlError(xml)));
+        }
+        QVERIFY(sheetXml(path).contains(QStringLiteral("<t>a_xFFFE_b_xFFFF_</t>")));
+        QVERIFY(sheetXml(path, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("<sheet name=\"表名\"")));
     }
 
 
