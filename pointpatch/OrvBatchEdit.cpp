@@ -253,9 +253,10 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
         const QString shown = operation == Operation::FindAndReplace
                 ? descriptor.kind.displayValue(row.before.toString()).toString()
                 : QString();
-        const QString after = valueOf(i, shown);
-        writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, after, storedText(row.before), true);
-        batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? QVariant(after) : descriptor.kind.cellValue(after)});
+        writes << SqlWrite::templateUpdate(batch.table, keyColumn, row.key, batch.column, valueOf(i, shown), storedText(row.before), true);
+        // What the statement writes, which the undo finds the cell holding: '' for a null text.
+        const QVariant after = writes.last().cells.first().value;
+        batch.cells.append({row.key, row.before, operation == Operation::FindAndReplace ? after : descriptor.kind.cellValue(after)});
     }
     const QString result = writes.isEmpty() ? tr("选中的单元格都是空的，未做任何修改。") : execute(writes);
     ORV_LOG_DEBUG(tr(kEnd[int(operation)]));

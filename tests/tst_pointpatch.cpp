@@ -867,6 +867,46 @@ private slots:
         QCOMPARE(modals.boxes.last(), QStringLiteral("消息|选中的单元格都是空的，未做任何修改。"));
     }
 
+    // 取相同值 accepted with nothing typed gives a null text: it is the empty text all the way,
+    // checked against a number column like any other value, and its undo finds the cells it wrote.
+    void emptySameValueIsTheEmptyText_data() { addBackendRows(); }
+    void emptySameValueIsTheEmptyText()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        Fes f;
+        f.search(QStringLiteral("模拟量"));
+        QVERIFY(f.model()->rowCount() >= 3);
+        const QStringList tags{f.tag(0), f.tag(1), f.tag(2)};
+        QVERIFY(run({QStringLiteral("UPDATE fes_analog SET UNIT = 'kV', DOT_NO = 12 WHERE TAG_NAME IN ('%1', '%2')").arg(tags.at(0), tags.at(1)),
+                     QStringLiteral("UPDATE fes_analog SET UNIT = NULL WHERE TAG_NAME = '%1'").arg(tags.at(2))}));
+        f.dlg.onPushButtonSearchClicked();
+        const auto cells = [&](const char *col) {
+            QStringList values;
+            for (const QString &tag : tags)
+                values << stored("fes_analog", col, tag);
+            return values;
+        };
+        Modals modals;
+
+        const QStringList dots = cells("DOT_NO");
+        selectRows(f.view(), {0, 1, 2}, colOf("FES_ANALOG.xml", "DOT_NO"));
+        f.ops()->sameValue(QString(), f.ops()->selection());
+        QCOMPARE(modals.boxes.size(), 1);
+        QVERIFY2(modals.boxes.first().contains(QStringLiteral("不是整数")), qPrintable(modals.boxes.first()));
+        QCOMPARE(cells("DOT_NO"), dots);
+        QVERIFY(!f.ops()->undoAction()->isVisible());
+
+        modals.boxes.clear();
+        const QStringList units = cells("UNIT");
+        selectRows(f.view(), {0, 1, 2}, colOf("FES_ANALOG.xml", "UNIT"));
+        f.ops()->sameValue(QString(), f.ops()->selection());
+        QCOMPARE(cells("UNIT"), repeated(3, QString()));
+        f.dlg.onUndoLastBatch();
+        QCOMPARE(modals.boxes, repeated(2, QStringLiteral("消息|修改成功!")));
+        QCOMPARE(cells("UNIT"), units);
+    }
+
     // Every row selected, most never read onto the table; another session adds a row among those
     // not read: the selected rows are no longer those rows, and the batch changes nothing.
     void selectAllNoticesRowsAddedAmongRowsNotRead_data() { addBackendRows(); }

@@ -285,7 +285,9 @@ SqlWrite SqlWrite::templateUpdate(const QString &table, const QString &keyColumn
     w.form = Template;
     w.table = table;
     w.key = {{keyColumn, key}};
-    w.cells = {{column, value, old, oldKnown}};
+    // The template quotes every value: a null text is written as '' and must be checked and
+    // recorded as that, not passed over as NULL.
+    w.cells = {{column, value.isNull() ? QString(QLatin1String("")) : value, old, oldKnown}};
     return w;
 }
 
