@@ -619,6 +619,45 @@ private slots:
         delete model;
     }
 
+    // An edit taken back (Ctrl+Z gives the cell what it showed before) is no longer an edit, also
+    // in an empty number cell, whose NULL the column's check of a typed value would refuse.
+    void editTakenBackIsNoEdit_data() { addBackendRows(); }
+    void editTakenBackIsNoEdit()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        OrvTableModel *model = mgr()->createOwnModel(QStringLiteral("FES_ANALOG.xml"), this);
+        QVERIFY(model->load(true));
+        const int dot = model->findCol(QStringLiteral("DOT_NO"));
+        const int unit = model->findCol(QStringLiteral("UNIT"));
+        const QString tag = model->getRowData(0).at(model->findCol(QStringLiteral("TAG_NAME")));
+        const QString restore = QStringLiteral("UPDATE fes_analog SET DOT_NO = %1, UNIT = %2 WHERE TAG_NAME = '%3';")
+                                    .arg(model->getRowData(0).at(dot).isNull() ? QStringLiteral("NULL") : model->getRowData(0).at(dot),
+                                         model->getRowData(0).at(unit).isNull() ? QStringLiteral("NULL") : "'" + model->getRowData(0).at(unit) + "'", tag);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET DOT_NO = NULL, UNIT = NULL WHERE TAG_NAME = '%1';").arg(tag)}), QString());
+        QVERIFY(model->load(true));
+        QCOMPARE(model->getRowData(0).at(0), tag);
+        QSignalSpy refused(model, &OrvTableModel::editRefused);
+        for (int col : {dot, unit}) {
+            const QModelIndex cell = model->index(0, col);
+            const QVariant before = cell.data(Qt::EditRole);
+            QVERIFY(!before.isValid());
+            QVERIFY(model->setData(cell, QStringLiteral("7")));
+            QVERIFY(model->hasPendingChanges());
+            QVERIFY2(model->setData(cell, before), qPrintable(refused.value(0).value(0).toString()));
+            QVERIFY(!model->hasPendingChanges());
+            QVERIFY(!cell.data().isValid());
+        }
+        // A value the column refuses is still refused as an edit.
+        QVERIFY(!model->setData(model->index(0, dot), QStringLiteral("x")));
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM fes_analog WHERE TAG_NAME = '%1' AND DOT_NO IS NULL AND UNIT IS NULL;").arg(tag)),
+                 QStringList{"1"});
+        delete model;
+        QCOMPARE(runOnLink({restore}), QString());
+    }
+
     void lockWaitEndsInBoundedTime_data()
     {
         QTest::addColumn<Backend>("backend");

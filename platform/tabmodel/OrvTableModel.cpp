@@ -908,8 +908,11 @@ bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int
     const QString now = existing != m_edits.constEnd() ? existing->current.value(col, stored->at(col)) : stored->at(col);
     if (now == text)
         return true;
+    // Back to what the database holds takes the edit back: that value needs no check, and an
+    // empty number cell (NULL) would fail one.
+    const bool takenBack = existing != m_edits.constEnd() && existing->stored.contains(col) && existing->stored.value(col) == text;
     QString refusal = editRefusal(col);
-    if (refusal.isEmpty())
+    if (refusal.isEmpty() && !takenBack)
         refusal = valueRefusal(col, text);
     if (!refusal.isEmpty()) {
         emit editRefused(refusal);
