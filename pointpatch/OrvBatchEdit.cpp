@@ -264,7 +264,7 @@ void OrvBatchEdit::run(Operation operation, const Selection &rows, const ValueOf
         tell(result);
         return;
     }
-    table->rereadInPlace();
+    reread(table, rows.column);
     setLastBatch(batch);
     tell(tr("修改成功!"));
 }
@@ -378,7 +378,7 @@ void OrvBatchEdit::undoLastBatch()
         tell(result);
         return;
     }
-    m_last.model->rereadInPlace();
+    reread(m_last.model, m_last.model->findCol(m_last.column));
     setLastBatch(UndoBatch());
     tell(tr("修改成功!"));
 }
@@ -390,6 +390,16 @@ void OrvBatchEdit::exportRows()
     if (!view || !table)
         return;
     SheetViewExport::exportTable(m_editor, view, table, tr("%1（%2）查询结果").arg(table->tableDescription(), table->getTableName()));
+}
+
+void OrvBatchEdit::reread(OrvTableModel *table, int column)
+{
+    // Rows the batch moved out of the search (or into it) leave the rows read and their count
+    // behind: they are read and counted anew, from the top.
+    if (table->rowsDependOn(column))
+        table->open();
+    else
+        table->rereadInPlace();
 }
 
 QString OrvBatchEdit::execute(const QList<SqlWrite> &writes)

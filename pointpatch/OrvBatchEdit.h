@@ -103,6 +103,8 @@ private:
     // Why the operation may not change the column; empty when it may.
     QString refusal(Operation operation, const QString &format, const ColMgrData &column) const;
     QString undoRefusal() const;
+    // The rows after a batch or undo that wrote the column.
+    static void reread(OrvTableModel *table, int column);
     // Runs the writes under the wait dialog; empty text when the database took them all.
     QString execute(const QList<SqlWrite> &writes);
     void tell(const QString &text);

@@ -658,6 +658,31 @@ private slots:
         QCOMPARE(runOnLink({restore}), QString());
     }
 
+    // A saved edit of a column a view's condition names takes the row out of the view: the rows
+    // are read and counted anew, no empty row stands in its place.
+    void saveMovingARowOutOfAView_data() { addBackendRows(); }
+    void saveMovingARowOutOfAView()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(link(backend));
+        const QString device = column(QStringLiteral("SELECT DEV_TAG FROM fes_analog ORDER BY TAG_NAME;")).first();
+        OrvTableModel *model = mgr()->createOwnModel(orv_view::make(QStringLiteral("FES_ANALOG.xml"), QStringLiteral("DEV_TAG = '%1'").arg(device)), this);
+        QVERIFY(model->load(true));
+        const int rows = model->rowCount();
+        QVERIFY(rows > 1);
+        const int dev = model->findCol(QStringLiteral("DEV_TAG"));
+        const QString tag = model->getRowData(0).at(model->findCol(QStringLiteral("TAG_NAME")));
+        QVERIFY(model->setData(model->index(0, dev), QStringLiteral("elsewhere")));
+        QCOMPARE(model->saveChanges(), QString());
+        QCOMPARE(model->rowCount(), rows - 1);
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QCOMPARE(model->getRowData(r).value(dev), device);
+            QVERIFY(model->getRowData(r).at(0) != tag);
+        }
+        delete model;
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET DEV_TAG = '%1' WHERE TAG_NAME = '%2';").arg(device, tag)}), QString());
+    }
+
     void lockWaitEndsInBoundedTime_data()
     {
         QTest::addColumn<Backend>("backend");

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QThreadPool>
 #include <QTimer>
@@ -1051,17 +1052,26 @@ QString OrvTableModel::finishSave(const DbConnection::BatchResult &result)
 bool OrvTableModel::editsKeepPlaces() const
 {
     const QList<int> keys = m_def.columns.primaryKeyCols();
-    const auto filters = [this](int col) {
-        if (!m_shape.filterText.isEmpty() && (m_shape.filterColumn < 0 || m_shape.filterColumn == col))
-            return true;
-        return std::any_of(m_shape.columnTexts.begin(), m_shape.columnTexts.end(),
-                           [col](const ColumnText &t) { return t.column == col && !t.text.isEmpty(); });
-    };
     for (const RowEdit &edit : m_edits)
         for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it)
-            if (it.key() == m_shape.sortColumn || keys.contains(it.key()) || filters(it.key()))
+            if (it.key() == m_shape.sortColumn || keys.contains(it.key()) || rowsDependOn(it.key()))
                 return false;
     return true;
+}
+
+bool OrvTableModel::rowsDependOn(int column) const
+{
+    if (column < 0 || column >= m_def.columns.size())
+        return false;
+    if (!m_shape.filterText.isEmpty() && (m_shape.filterColumn < 0 || m_shape.filterColumn == column))
+        return true;
+    if (std::any_of(m_shape.columnTexts.begin(), m_shape.columnTexts.end(),
+                    [column](const ColumnText &t) { return t.column == column && !t.text.isEmpty(); }))
+        return true;
+    // The condition is SQL text: a name found in a quoted value too only costs a read.
+    const QRegularExpression named(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(m_def.columns.at(column).sqlName)),
+                                   QRegularExpression::CaseInsensitiveOption);
+    return m_condition.contains(named);
 }
 
 QPair<int, int> OrvTableModel::failedCell() const

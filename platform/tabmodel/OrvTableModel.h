@@ -91,6 +91,9 @@ public:
     // The database was written to: the rows stay in their places (and a view's selection with
     // them) and are read again as they are shown.
     void rereadInPlace();
+    // Whether a write of the column may take rows out of those read or bring others in: the
+    // view's condition or a filter names it. Such a write needs the rows read and counted anew.
+    bool rowsDependOn(int column) const;
     // The statement that reads every row as shown (filter and order as asked for) in one pass,
     // for a reader of them all: windows out of key order each pass over the rows before them.
     QString shownRowsStatement(QVariantList *values) const;
