@@ -20,29 +20,41 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 QString nulBytes()
 {
-    return tr("这不是文本文件（含有 NUL 字节），不是 CSV");
+    return QCoreApplication::translate("CsvFile", "这不是文本文件（含有 NUL 字节），不是 CSV");
 }
 
 // Why bytes that start so are no CSV text; empty when they may be.
 QString notText(const QByteArray &bytes)
 {
     if (bytes.startsWith("PK\x03\x04"))
-        return tr("这是 XLSX 或其他压缩文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入");
+        return QCoreApplication::translate("CsvFile", "这是 XLSX 或其他压缩文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入");
     if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        return tr("这是旧版 Excel（.xls）文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入");
+        return QCoreApplication::translate("CsvFile", "这是旧版 Excel（.xls）文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入");
     if (bytes.contains('\0'))
         return nulBytes();
     return QString();
 }
 
-// UTF-16 text has NUL bytes in every ASCII character; a NUL character is a zero unit. MariaDB
-// would keep a value only up to it.
-bool hasNulUnit(const QByteArray &utf16)
+// Why a UTF-16 file (its byte order mark first) cannot be read as it stands; empty when it can.
+// Its ASCII characters hold NUL bytes, but a NUL character is a zero unit, which MariaDB would
+// keep a value only up to. Half a surrogate pair alone, or a last byte alone, is no character:
+// the decoder would pass it on, and the database store something else.
+QString utf16Problem(const QByteArray &utf16)
 {
-    for (int i = 2; i + 1 < utf16.size(); i += 2)
-        if (utf16.at(i) == '\0' && utf16.at(i + 1) == '\0')
-            return true;
-    return false;
+    const bool little = utf16.startsWith("\xFF\xFE");
+    int broken = utf16.size() % 2;
+    bool pairOpen = false;
+    for (int i = 2; i + 1 < utf16.size(); i += 2) {
+        const uchar first = uchar(utf16.at(i)), second = uchar(utf16.at(i + 1));
+        const char16_t unit = little ? char16_t(second << 8 | first) : char16_t(first << 8 | second);
+        if (unit == 0)
+            return nulBytes();
+        const bool low = QChar::isLowSurrogate(unit);
+        broken += (low && !pairOpen) || (pairOpen && !low);
+        pairOpen = QChar::isHighSurrogate(unit);
+    }
+    broken += pairOpen;
+    return broken > 0 ? QCoreApplication::translate("CsvFile", "这个 UTF-16 文件有 %1 处损坏的字符（半个代理对或多出的字节），未读取").arg(broken) : QString();
 }
 
 // Decodes a file's bytes a piece at a time, so that its text is never whole in memory beside
@@ -285,9 +297,7 @@ void CsvFile::decodeAndSplit(QByteArray bytes, const QString &encoding)
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         m_encoding = QStringLiteral("UTF-16");
         m_detected = true;
-        if (hasNulUnit(bytes))
-            m_error = nulBytes();
-        else
+        if ((m_error = utf16Problem(bytes)).isEmpty())
             splitAs(bytes, m_encoding, false);
     } else if (!(m_error = notText(bytes)).isEmpty()) {
         return;

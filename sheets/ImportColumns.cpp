@@ -65,7 +65,7 @@ QString missingKeys(const ColMgrDataList &columns, const QVector<int> &ofField)
     for (int key : columns.primaryKeyCols())
         if (!ofField.contains(key))
             missing.append(columnLabel(columns.at(key)));
-    return missing.isEmpty() ? QString() : tr("文件中没有关键字列 %1").arg(missing.join(QStringLiteral("、")));
+    return missing.isEmpty() ? QString() : QCoreApplication::translate("ImportColumns", "文件中没有关键字列 %1").arg(missing.join(QStringLiteral("、")));
 }
 
 } // namespace

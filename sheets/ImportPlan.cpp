@@ -76,7 +76,7 @@ QString withoutTrailingBlanks(const QString &text)
 
 QString shown(const QString &value)
 {
-    return value.isEmpty() ? tr("(空)") : value;
+    return value.isEmpty() ? QCoreApplication::translate("ImportPlan", "(空)") : value;
 }
 
 } // namespace

@@ -49,7 +49,7 @@ QString writeXlsx(const SheetData &data, const QString &path, const Options &opt
     if (!scratch.isValid())
         return cannotWrite(path, scratch.errorString());
     const QString built = scratch.filePath(QStringLiteral("sheet.xlsx"));
-    const QString error = XlsxSheetWriter::write(data, options.namesOnly, options.sheetName, built);
+    const QString error = XlsxSheetWriter::write(data, options.namesOnly, options.sheetName, built, path);
     if (!error.isEmpty())
         return error;
     QFile source(built);

@@ -159,7 +159,7 @@ QString writeRows(lxw_worksheet *sheet, const SheetData &data, const QVector<She
 
 } // namespace
 
-QString write(const SheetData &data, bool namesOnly, const QString &sheetName, const QString &path)
+QString write(const SheetData &data, bool namesOnly, const QString &sheetName, const QString &path, const QString &shownPath)
 {
     const QVector<SheetColumn> columns = data.columns();
     const int headerRows = namesOnly ? 1 : 2;
@@ -170,7 +170,7 @@ QString write(const SheetData &data, bool namesOnly, const QString &sheetName, c
 
     Workbook workbook(path);
     if (!workbook.book())
-        return tr("无法创建 XLSX 文件 %1").arg(path);
+        return tr("无法创建 XLSX 文件 %1").arg(shownPath);
     lxw_worksheet *sheet = workbook_add_worksheet(workbook.book(), worksheetName(sheetName).constData());
     if (!sheet)
         return tr("无法在 XLSX 文件中建立工作表“%1”").arg(QString::fromUtf8(worksheetName(sheetName)));
@@ -186,14 +186,14 @@ QString write(const SheetData &data, bool namesOnly, const QString &sheetName, c
     worksheet_freeze_panes(sheet, lxw_row_t(headerRows), 0);
     worksheet_autofilter(sheet, lxw_row_t(headerRows - 1), 0, lxw_row_t(headerRows - 1 + data.rowCount()),
                          lxw_col_t(columns.size() - 1));
-    QString error = writeHeader(sheet, columns, namesOnly, formats.header, path);
+    QString error = writeHeader(sheet, columns, namesOnly, formats.header, shownPath);
     if (error.isEmpty())
-        error = writeRows(sheet, data, columns, lxw_row_t(headerRows), formats, path);
+        error = writeRows(sheet, data, columns, lxw_row_t(headerRows), formats, shownPath);
     if (!error.isEmpty())
         return error;
     const lxw_error closed = workbook.close();
     if (closed != LXW_NO_ERROR)
-        return cannotWrite(path, closed);
+        return cannotWrite(shownPath, closed);
     return QString();
 }
 

@@ -14,7 +14,8 @@ constexpr int MaxRows = 1048576;
 // Characters one cell holds.
 constexpr int MaxCellChars = 32767;
 
-// Writes the workbook to path (replacing the file); empty text on success, else why not.
-QString write(const SheetData &data, bool namesOnly, const QString &sheetName, const QString &path);
+// Writes the workbook to path (replacing the file); empty text on success, else why not, naming
+// the file as shownPath (the user's file, where path is a scratch copy of it).
+QString write(const SheetData &data, bool namesOnly, const QString &sheetName, const QString &path, const QString &shownPath);
 
 } // namespace XlsxSheetWriter

@@ -338,22 +338,23 @@ private slots:
         QTest::addColumn<QString>("asked");
         QTest::addColumn<QString>("encoding");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("description"); // of the row read, when it is read
         const QString text = QStringLiteral("标签名,描述\r\nA1,电流\r\n");
         const QByteArray gb = QTextCodec::codecForName("GB18030")->fromUnicode(text);
-        QTest::newRow("utf-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QString() << "UTF-8" << QString();
-        QTest::newRow("utf-8") << text.toUtf8() << QString() << "UTF-8" << QString();
-        QTest::newRow("two BOMs") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + text.toUtf8() << QString() << "UTF-8" << QString();
-        QTest::newRow("binary behind a BOM") << QByteArray("\xEF\xBB\xBF" "a,b\0c", 8) << QString() << QString() << "NUL";
-        QTest::newRow("gb18030 detected") << gb << QString() << "GB18030" << QString();
-        QTest::newRow("gb18030 asked") << gb << "GB18030" << "GB18030" << QString();
-        QTest::newRow("utf-8 asked of gb18030") << gb << "UTF-8" << "UTF-8" << "不属于该编码";
-        QTest::newRow("neither") << QByteArray("a,b\r\n\x81\x30\xFF\xFF\r\n") << QString() << QString() << "既不是 UTF-8 也不是 GB18030";
-        QTest::newRow("xlsx") << QByteArray("PK\x03\x04rest") << QString() << QString() << "XLSX";
-        QTest::newRow("xls") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest") << QString() << QString() << ".xls";
-        QTest::newRow("binary") << QByteArray("a,b\0c", 5) << QString() << QString() << "NUL";
-        QTest::newRow("empty") << QByteArray() << QString() << QString() << "空的";
-        QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString() << "UTF-8" << "空的";
-        QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << QString() << "UTF-8" << "只有空行";
+        QTest::newRow("utf-8 with BOM") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QString() << "UTF-8" << QString() << QString();
+        QTest::newRow("utf-8") << text.toUtf8() << QString() << "UTF-8" << QString() << QString();
+        QTest::newRow("two BOMs") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + text.toUtf8() << QString() << "UTF-8" << QString() << QString();
+        QTest::newRow("binary behind a BOM") << QByteArray("\xEF\xBB\xBF" "a,b\0c", 8) << QString() << QString() << "NUL" << QString();
+        QTest::newRow("gb18030 detected") << gb << QString() << "GB18030" << QString() << QString();
+        QTest::newRow("gb18030 asked") << gb << "GB18030" << "GB18030" << QString() << QString();
+        QTest::newRow("utf-8 asked of gb18030") << gb << "UTF-8" << "UTF-8" << "不属于该编码" << QString();
+        QTest::newRow("neither") << QByteArray("a,b\r\n\x81\x30\xFF\xFF\r\n") << QString() << QString() << "既不是 UTF-8 也不是 GB18030" << QString();
+        QTest::newRow("xlsx") << QByteArray("PK\x03\x04rest") << QString() << QString() << "XLSX" << QString();
+        QTest::newRow("xls") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest") << QString() << QString() << ".xls" << QString();
+        QTest::newRow("binary") << QByteArray("a,b\0c", 5) << QString() << QString() << "NUL" << QString();
+        QTest::newRow("empty") << QByteArray() << QString() << QString() << "空的" << QString();
+        QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString() << "UTF-8" << "空的" << QString();
+        QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << QString() << "UTF-8" << "只有空行" << QString();
         // As "Unicode text" is saved; a NUL character there would cut a value short on MariaDB.
         const auto utf16 = [](const QString &text, bool bigEndian) {
             QByteArray bytes(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
@@ -363,10 +364,15 @@ private slots:
             }
             return bytes;
         };
-        QTest::newRow("utf-16 LE") << utf16(text, false) << QString() << "UTF-16" << QString();
-        QTest::newRow("utf-16 BE") << utf16(text, true) << QString() << "UTF-16" << QString();
+        QTest::newRow("utf-16 LE") << utf16(text, false) << QString() << "UTF-16" << QString() << QString();
+        QTest::newRow("utf-16 BE") << utf16(text, true) << QString() << "UTF-16" << QString() << QString();
         QTest::newRow("NUL in utf-16") << utf16(QStringLiteral("标签名,描述\r\nA1,电") + QChar(0) + QStringLiteral("流\r\n"), false)
-                                       << QString() << QString() << "NUL";
+                                       << QString() << QString() << "NUL" << QString();
+        const QString lone = QStringLiteral("标签名,描述\r\nA1,x") + QChar(0xD800) + QStringLiteral("y\r\n");
+        QTest::newRow("lone surrogate in utf-16") << utf16(lone, false) << QString() << QString() << "1 处损坏的字符" << QString();
+        QTest::newRow("utf-16 pair") << utf16(QStringLiteral("标签名,描述\r\nA1,😀\r\n"), true) << QString() << "UTF-16" << QString()
+                                     << QStringLiteral("😀");
+        QTest::newRow("odd byte in utf-16") << utf16(text, true) + 'x' << QString() << QString() << "1 处损坏的字符" << QString();
     }
     void encodings()
     {
@@ -374,6 +380,7 @@ private slots:
         QFETCH(QString, asked);
         QFETCH(QString, encoding);
         QFETCH(QString, error);
+        QFETCH(QString, description);
         const CsvFile csv = CsvFile::fromBytes(bytes, asked);
         if (!error.isEmpty()) {
             QVERIFY2(csv.error().contains(error), qPrintable(csv.error() + QLatin1Char('|') + csv.encoding()));
@@ -382,7 +389,7 @@ private slots:
         }
         QVERIFY2(csv.ok(), qPrintable(csv.error()));
         QCOMPARE(csv.encoding(), encoding);
-        QCOMPARE(fieldsOf(csv), (QList<QStringList>{{"标签名", "描述"}, {"A1", "电流"}}));
+        QCOMPARE(fieldsOf(csv), (QList<QStringList>{{"标签名", "描述"}, {"A1", description.isEmpty() ? QStringLiteral("电流") : description}}));
     }
 
     void quotingAndLines()

@@ -323,6 +323,10 @@
         <source>小数部分最多 %1 位</source>
         <translation>at most %1 digits after the decimal point</translation>
     </message>
+    <message>
+        <source>含有 NUL 字符，数据库不能原样保存</source>
+        <translation>holds a NUL character, which the database cannot store as it is</translation>
+    </message>
 </context>
 <context>
     <name>CsvFile</name>
@@ -361,6 +365,22 @@
     <message>
         <source>文件超过 %1 行（电子表格的行数上限），请分成几个文件导入</source>
         <translation>The file has more than %1 lines (the spreadsheet row limit); split it into several files to import</translation>
+    </message>
+    <message>
+        <source>这不是文本文件（含有 NUL 字节），不是 CSV</source>
+        <translation>This is not a text file (it holds NUL bytes), not CSV</translation>
+    </message>
+    <message>
+        <source>这是 XLSX 或其他压缩文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入</source>
+        <translation>This is an XLSX or other compressed file, not CSV: “Save as” CSV in the spreadsheet program, then import that</translation>
+    </message>
+    <message>
+        <source>这是旧版 Excel（.xls）文件，不是 CSV：请在电子表格程序中“另存为”CSV 后再导入</source>
+        <translation>This is an old Excel (.xls) file, not CSV: “Save as” CSV in the spreadsheet program, then import that</translation>
+    </message>
+    <message>
+        <source>这个 UTF-16 文件有 %1 处损坏的字符（半个代理对或多出的字节），未读取</source>
+        <translation>This UTF-16 file has %1 broken character(s) (half a surrogate pair, or a byte alone); nothing was read</translation>
     </message>
 </context>
 <context>
@@ -439,6 +459,10 @@
         <source>；第一行没有逗号：用制表符或分号分隔的文件请另存为逗号分隔的 CSV</source>
         <translation>; the first line has no comma: save tab- or semicolon-separated files as comma-separated CSV</translation>
     </message>
+    <message>
+        <source>文件中没有关键字列 %1</source>
+        <translation>The file has no key column %1</translation>
+    </message>
 </context>
 <context>
     <name>ImportPlan</name>
@@ -493,6 +517,10 @@
     <message>
         <source>（文件中有被拒绝的行，表中缺少的行不删除）</source>
         <translation> (the file has refused rows: rows missing from it are not deleted)</translation>
+    </message>
+    <message>
+        <source>(空)</source>
+        <translation>(empty)</translation>
     </message>
 </context>
 <context>
