@@ -508,6 +508,10 @@ private slots:
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.25e-5"))}).contains(QStringLiteral("小数部分最多 4 位")));
         QVERIFY(mgr()->executeBatch({update("DOT_NO", QStringLiteral("99999999999"))}).contains(QStringLiteral("超出范围")));
         QVERIFY(runWorker({update("DOT_NO", QStringLiteral("1.5"))}).contains(QStringLiteral("不是整数")));
+        const QString nul = QStringLiteral("k") + QChar(0) + QStringLiteral("V");
+        QVERIFY(mgr()->executeWrites({SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
+                                                               QStringLiteral("UNIT"), nul)})
+                    .error.contains(QStringLiteral("含有 NUL 字符")));
         // Every shape a writer can produce meets the same value check.
         const QString guarded = QStringLiteral("UPDATE fes_analog SET LOCATION_ID = 'abc' WHERE TAG_NAME = '%1' AND LOCATION_ID = '1';").arg(tag);
         SqlWrite undoShape = SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
@@ -651,11 +655,19 @@ private slots:
         // A value the column refuses is still refused as an edit.
         QVERIFY(!model->setData(model->index(0, dot), QStringLiteral("x")));
         QCOMPARE(refused.count(), 1);
+        // A number cell emptied is saved as NULL, as an empty cell of an imported file is.
+        const QString second = model->getRowData(1).at(0);
+        const QString secondDot = model->getRowData(1).at(dot);
+        QVERIFY(!secondDot.isEmpty());
+        QVERIFY(model->setData(model->index(1, dot), QString()));
         QCOMPARE(model->saveChanges(), QString());
         QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM fes_analog WHERE TAG_NAME = '%1' AND DOT_NO IS NULL AND UNIT IS NULL;").arg(tag)),
                  QStringList{"1"});
+        QCOMPARE(column(QStringLiteral("SELECT COUNT(*) FROM fes_analog WHERE TAG_NAME = '%1' AND DOT_NO IS NULL;").arg(second)),
+                 QStringList{"1"});
         delete model;
-        QCOMPARE(runOnLink({restore}), QString());
+        QCOMPARE(runOnLink({restore, QStringLiteral("UPDATE fes_analog SET DOT_NO = %1 WHERE TAG_NAME = '%2';").arg(secondDot, second)}),
+                 QString());
     }
 
     // A saved edit of a column a view's condition names takes the row out of the view: the rows

@@ -892,7 +892,11 @@ QString OrvTableModel::valueRefusal(int column, const QString &value) const
 {
     if (column < 0 || column >= m_def.columns.size())
         return tr("没有这一列");
-    return m_def.columns.at(column).refusal(value);
+    const ColMgrData &descriptor = m_def.columns.at(column);
+    // An emptied number cell holds no number: it is saved as NULL.
+    if (value.isEmpty() && descriptor.kind.isNumeric())
+        return QString();
+    return descriptor.refusal(value);
 }
 
 bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -983,8 +987,11 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
         w.kind = SqlWrite::Update;
         w.form = SqlWrite::Bound;
         w.table = m_def.tableName;
-        for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it)
-            w.cells.append({m_def.columns.at(it.key()).sqlName, it.value(), edit.stored.value(it.key()), true});
+        for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it) {
+            const ColMgrData &column = m_def.columns.at(it.key());
+            const bool noNumber = it->isEmpty() && column.kind.isNumeric();
+            w.cells.append({column.sqlName, noNumber ? QVariant() : QVariant(*it), edit.stored.value(it.key()), true});
+        }
         for (int i = 0; i < keys.size(); ++i)
             w.key.append({m_def.columns.at(keys.at(i)).sqlName, edit.key.value(i)});
         // Only over the values that were read: a value another session stored meanwhile is not
