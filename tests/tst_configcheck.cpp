@@ -904,6 +904,34 @@ private slots:
         QCOMPARE(pairs(CfgCheckRules::checkFesLinkedTwice({"analog_map_to_fes", "fes_analog"})), expected);
     }
 
+    void linkValuesMatchTheirTargetsExactly_data() { addBackendRows(); }
+    void linkValuesMatchTheirTargetsExactly()
+    {
+        // A value that differs from an existing tag only by a trailing blank names no row, and a
+        // front-end link of blanks is a link: the same findings on every database, whatever its
+        // collation takes for equal.
+        QFETCH(Backend, backend);
+        demo(false, backend);
+        const QString rtu = column(QStringLiteral("SELECT TAG_NAME FROM fes_rtu_para ORDER BY TAG_NAME;")).value(0);
+        const QString di = column(QStringLiteral("SELECT DI_TAG FROM digital_lock_param ORDER BY DI_TAG;")).value(0);
+        QVERIFY(!rtu.isEmpty() && !di.isEmpty());
+        QStringList inserts = {
+            QStringLiteral("INSERT INTO fes_analog (TAG_NAME,DESCRIPTION,RTU_TAG) VALUES ('Z.1','d','%1 ');").arg(rtu),
+            QStringLiteral("INSERT INTO digital_lock_param (TAG_NAME,DESCRIPTION,DI_TAG,LOCK_VALUE,LOCATION_ID,SUB_SYSTEM) "
+                           "VALUES ('Z.L1','d','%1 ',1,1,4);").arg(di)};
+        for (const char *key : {"k.a1", "k.b1"})
+            inserts << QStringLiteral("INSERT INTO analog_map_to_fes (KEY_ID_TAG,DESCRIPTION,LOCATION_ID,SUB_SYSTEM,RTU_TAG,FES_TAG) "
+                                      "VALUES ('%1','d',1,1,'r',' ');").arg(QLatin1String(key));
+        QCOMPARE(exec(inserts), QString());
+
+        const QStringList link = {"fes_analog", "RTU_TAG", "TAG_NAME", "DESCRIPTION", "fes_rtu_para", "TAG_NAME", "DESCRIPTION"};
+        QCOMPARE(pairs(CfgCheckRules::checkLink(nullptr, link)), (QList<Pair>{{"Z.1", "RTU_TAG = " + rtu + "  不存在"}}));
+        const QStringList lock = {"digital_lock_param", "DI_TAG", "DESCRIPTION", "digital", "IS_CONTROL", "DESCRIPTION"};
+        QCOMPARE(pairs(CfgCheckRules::checkLockParamIsControl(nullptr, lock)), (QList<Pair>{{di + " ", "DI点不存在"}}));
+        QCOMPARE(pairs(CfgCheckRules::checkFesLinkedTwice({"analog_map_to_fes", "fes_analog"})),
+                 (QList<Pair>{{" ", "被 2 个后台测点关联：k.a1, k.b1"}}));
+    }
+
     void keyOrderedReadsKeepCodePointOrder()
     {
         // MariaDB reads a table in the order of its text key, which its binary collation gives as
