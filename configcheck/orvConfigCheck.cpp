@@ -420,16 +420,17 @@ bool orvConfigCheck::repairDelete(const QList<ST_CfgCheckItem *> &items)
     }
     if (deleted.isEmpty())
         return true;
-    // Another item's finding of a deleted record would be repaired in vain, and fail its repair.
+    // Any finding of a deleted record, unticked or another item's, would be repaired in vain and
+    // fail its repair.
     for (ST_CfgCheckType &type : lstTypes) {
         for (ST_CfgCheckItem &other : type.lstItems) {
-            if (items.contains(&other) || !deletesRecords(&other))
+            if (!deletesRecords(&other))
                 continue;
             const int before = other.lstErrors.size();
             for (int i = other.lstErrors.size() - 1; i >= 0; --i)
                 if (deleted.contains(recordOf(other, other.lstErrors.at(i))))
                     other.lstErrors.removeAt(i);
-            if (other.lstErrors.size() != before)
+            if (other.lstErrors.size() != before && !items.contains(&other))
                 m_repairTouched.append(&other);
         }
     }

@@ -1098,6 +1098,29 @@ private slots:
         QVERIFY2(message.startsWith(QStringLiteral("消息|修复成功")), qPrintable(message));
     }
 
+    void aDeletedRecordLeavesNoFindingBehind()
+    {
+        // A rule can report one record twice (too many fields, and a field naming nothing): when
+        // one of them is ticked the record goes, and the other must not stay to fail a later repair.
+        demo(false);
+        writeConfig(group("前置", tableItem("前置模拟量标签", "FUNC_CHECK_FESPOINT_TAGNAME", "fes_analog")));
+        const QStringList tags = column(QStringLiteral("SELECT TAG_NAME FROM fes_analog ORDER BY TAG_NAME;"));
+        QVERIFY(tags.size() >= 2);
+        orvConfigCheck engine(nullptr);
+        ST_CfgCheckItem &item = engine.lstTypes.first().lstItems[0];
+        item.lstErrors = {CfgCheckRules::finding(tags.at(0), QString(), QStringLiteral("a")),
+                          CfgCheckRules::finding(tags.at(1), QString(), QStringLiteral("b")),
+                          CfgCheckRules::finding(tags.at(0), QString(), QStringLiteral("c"))};
+        item.lstErrors[2].bSelected = true;
+        QVERIFY2(engine.repairItem(&item), qPrintable(engine.repairError()));
+        QCOMPARE(engine.repairedRecords(), 1);
+        QCOMPARE(item.lstErrors.size(), 1);
+        QCOMPARE(item.lstErrors.first().strTagName, tags.at(1));
+        item.lstErrors.first().bSelected = true;
+        QVERIFY2(engine.repairItem(&item), qPrintable(engine.repairError()));
+        QVERIFY(item.lstErrors.isEmpty());
+    }
+
     void repairReportsARecordAlreadyGone()
     {
         demo(true);
