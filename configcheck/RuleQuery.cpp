@@ -310,15 +310,6 @@ QString RuleQuery::concat(const QStringList &parts)
     return DbConnection::concat(link(), parts);
 }
 
-QString RuleQuery::sameText(const QString &a, const QString &b)
-{
-    if (!DbConnection::isMySql(link()))
-        return QStringLiteral("(%1 = %2)").arg(a, b);
-    // The plain comparison first, so that a key's index still serves the lookup.
-    return QStringLiteral("(%1 = %2 AND CAST(%1 AS CHAR) COLLATE utf8mb4_nopad_bin = CAST(%2 AS CHAR) COLLATE utf8mb4_nopad_bin)")
-        .arg(a, b);
-}
-
 int RuleQuery::count(const QString &table)
 {
     int rows = 0;

@@ -53,9 +53,6 @@ public:
     static bool isTextKey(const QString &table, const QString &column);
     // The database's text join, for conditions that build a key.
     static QString concat(const QStringList &parts);
-    // SQL true where two cells hold the same text exactly: MariaDB's collations take 'X ' for 'X'
-    // (and some 'x' for 'X'), which the other databases and the rules' own lookups do not.
-    static QString sameText(const QString &a, const QString &b);
     // The number of rows of a table (0 when the read failed).
     int count(const QString &table);
     // The rows of one table in no order to rely on; where rangeKey (by default the first column)
