@@ -178,7 +178,23 @@ private slots:
         QString message;
         answerMessageBox(&message);
         click(&dlg, "loginButton");
-        QVERIFY2(message.contains(QStringLiteral("127.0.0.1:0（")), qPrintable(message));
+        // Port 0 is the type's usual one, and the message names the port that was dialled.
+        QVERIFY2(message.contains(QStringLiteral("127.0.0.1:3306（")), qPrintable(message));
+    }
+
+    void portOutOfRangeIsRefusedBeforeConnecting()
+    {
+        // MariaDB's client cuts 99999 to 16 bits and dials 34463; a negative port is its default.
+        for (const QString &port : {QStringLiteral("99999"), QStringLiteral("-5")}) {
+            LoginDlg dlg;
+            setField(&dlg, "portEdit", port);
+            QString message;
+            answerMessageBox(&message);
+            click(&dlg, "loginButton");
+            QVERIFY2(message.contains(QStringLiteral("端口 %1 无效").arg(port)) && message.contains(QStringLiteral("请检查：IP地址、端口")),
+                     qPrintable(message));
+            QVERIFY(!mgr()->isLinked());
+        }
     }
 
     void modelContextReasonsInOrder_data() { addBackendRows(); }
@@ -479,6 +495,49 @@ private slots:
         QVERIFY2(error.startsWith(QStringLiteral("无法读取数据库配置 ")) && error.contains(QStringLiteral("database.ini")), qPrintable(error));
         QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), error);
         QVERIFY(!mgr()->isLinked());
+    }
+
+    void platformDatabasePorts()
+    {
+        QString error;
+        const auto params = [&](const char *ini) {
+            m_root->writeFile(QStringLiteral("etc/database.ini"), QByteArray("[database]\n") + ini);
+            error.clear();
+            return OrvTableDataMgr::platformLinkParams(&error);
+        };
+        // Without a port the type's usual one is dialled: libpq refuses port 0 outright, and the
+        // TLS check of MariaDB links looked at port 0 and so checked no host name.
+        DbLinkParams p = params("type=PostgreSQL\nhost=127.0.0.1\nname=velm\nuser=velm\ntls=off\n");
+        QCOMPARE(error, QString());
+        error = mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM);
+        QVERIFY2(error.contains(QStringLiteral("127.0.0.1:5432")) && !error.contains(QStringLiteral("invalid port")), qPrintable(error));
+        p = params("type=MariaDB\nhost=db1\ntls=verify\n");
+        QCOMPARE(p.servers().size(), 1);
+        QCOMPARE(p.servers().first().port, 3306);
+        QCOMPARE(params("type=KingBase\nhost=db1\n").serverText(), QStringLiteral("db1:54321"));
+
+        // A mistyped port is refused by name, never read as the usual one.
+        for (const char *bad : {"port=54x32\n", "port=70000\n", "port=-1\n", "port=5432,abc\n"}) {
+            params((QByteArray("type=PostgreSQL\nhost=db1,db2\n") + bad).constData());
+            QVERIFY2(error.contains(QStringLiteral("database.ini")) && error.contains(QStringLiteral("端口")), bad);
+            QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), error);
+            QVERIFY(!mgr()->isLinked());
+        }
+        // The same for a port given with its host, before anything is dialled.
+        params("type=MariaDB\nhost=127.0.0.1:70000\n");
+        QCOMPARE(error, QString());
+        error = mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM);
+        QVERIFY2(error.contains(QStringLiteral("端口 70000 无效")), qPrintable(error));
+
+        // IPv6 addresses with a port each.
+        p = params("type=PostgreSQL\nhost=::1, fe80::2\nport=5432,5433\n");
+        QCOMPARE(error, QString());
+        const QList<DbServer> servers = p.servers();
+        QCOMPARE(servers.size(), 2);
+        QCOMPARE(servers.at(0).host, QStringLiteral("::1"));
+        QCOMPARE(servers.at(0).port, 5432);
+        QCOMPARE(servers.at(1).host, QStringLiteral("fe80::2"));
+        QCOMPARE(servers.at(1).port, 5433);
     }
 
     void platformLoginUsesBoundValues()

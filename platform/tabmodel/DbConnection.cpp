@@ -24,14 +24,15 @@ struct TypeName
     orv_dbms::EDbType type;
     const char *name;
     const char *driver;
+    int defaultPort;
 };
 
 const TypeName kTypes[] = {
-    {orv_dbms::DB_ORACLE, "Oracle", "QOCI"},
-    {orv_dbms::DB_MYSQL, "MySQL", "QMYSQL"},
-    {orv_dbms::DB_OPENGAUSS, "OpenGauss", "QPSQL"},
-    {orv_dbms::DB_KINGBASE, "KingBase", "QPSQL"},
-    {orv_dbms::DB_SQLITE, "SQLite", "QSQLITE"},
+    {orv_dbms::DB_ORACLE, "Oracle", "QOCI", 1521},
+    {orv_dbms::DB_MYSQL, "MySQL", "QMYSQL", 3306},
+    {orv_dbms::DB_OPENGAUSS, "OpenGauss", "QPSQL", 5432},
+    {orv_dbms::DB_KINGBASE, "KingBase", "QPSQL", 54321},
+    {orv_dbms::DB_SQLITE, "SQLite", "QSQLITE", 0},
 };
 
 struct TypeAlias
@@ -547,12 +548,20 @@ QString DbLinkParams::typeName() const
     return t ? QString::fromLatin1(t->name) : QStringLiteral("类型%1").arg(int(type));
 }
 
+int DbLinkParams::serverPort() const
+{
+    // No port is the type's usual one. Left to the drivers, libpq refuses port 0 and MariaDB's
+    // client takes 3306 where the TLS look-ahead would try port 0 and check nothing.
+    const TypeName *t = findType(type);
+    return port == 0 && t ? t->defaultPort : port;
+}
+
 QList<DbServer> DbLinkParams::servers() const
 {
     QList<DbServer> list;
     for (QString entry : host.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         entry = entry.trimmed();
-        DbServer server{entry, port};
+        DbServer server{entry, serverPort()};
         // "[::1]:5432" and "db1:5432"; a bare IPv6 address has more than one colon and no port.
         const int close = entry.startsWith(QLatin1Char('[')) ? entry.indexOf(QLatin1Char(']')) : -1;
         const int colon = close >= 0 ? entry.indexOf(QLatin1Char(':'), close) : entry.lastIndexOf(QLatin1Char(':'));
@@ -562,7 +571,7 @@ QList<DbServer> DbLinkParams::servers() const
             bool ok = false;
             const int explicitPort = entry.mid(colon + 1).toInt(&ok);
             if (ok) {
-                server.port = explicitPort;
+                server.port = explicitPort == 0 ? serverPort() : explicitPort;
                 if (close < 0)
                     server.host = entry.left(colon);
             }
@@ -585,7 +594,7 @@ QString DbLinkParams::describe() const
 {
     if (type == orv_dbms::DB_SQLITE)
         return QStringLiteral("%1 (SQLite)").arg(database);
-    return QStringLiteral("%1@%2:%3 (%4)").arg(database, host).arg(port).arg(typeName());
+    return QStringLiteral("%1@%2:%3 (%4)").arg(database, host).arg(serverPort()).arg(typeName());
 }
 
 QString DbLinkParams::identity() const
@@ -878,10 +887,17 @@ QString checkOpenable(const DbLinkParams &params, LinkField *field = nullptr)
     } else if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty()) {
         blamed = LinkField::Server;
         failure = QObject::tr("没有填写数据库服务器地址");
-    }
-    else if (params.type != orv_dbms::DB_SQLITE) {
-        blamed = LinkField::Tls;
-        failure = tlsFileProblem(params.tls);
+    } else if (params.type != orv_dbms::DB_SQLITE) {
+        // The client libraries cut a port to 16 bits or take a negative one for their default:
+        // either reaches another server than the one named.
+        for (const DbServer &server : params.servers())
+            if (server.port < 1 || server.port > 65535)
+                failure = QObject::tr("数据库服务器 %1 的端口 %2 无效：端口须在1到65535之间").arg(server.host).arg(server.port);
+        blamed = LinkField::Server;
+        if (failure.isEmpty()) {
+            blamed = LinkField::Tls;
+            failure = tlsFileProblem(params.tls);
+        }
     }
     if (field)
         *field = blamed;

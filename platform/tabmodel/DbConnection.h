@@ -48,7 +48,7 @@ struct DbLinkParams
 {
     orv_dbms::EDbType type = orv_dbms::DB_MYSQL;
     QString host; // one host, or several "db1,db2", each may carry its port ("db1:3306", "[::1]:5432")
-    int port = 0; // the port of the hosts that carry none
+    int port = 0; // the port of the hosts that carry none; 0 is the type's usual port
     QString user;
     QString password;
     QString database; // for SQLite the file path
@@ -63,6 +63,8 @@ struct DbLinkParams
     QList<DbServer> servers() const;
     // "db1:3306, db2:3307"
     QString serverText() const;
+    // port, or the usual port of the type when it is 0
+    int serverPort() const;
 };
 
 namespace DbConnection {

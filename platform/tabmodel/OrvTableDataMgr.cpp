@@ -42,8 +42,13 @@ namespace {
 QString withPorts(const QStringList &hosts, const QStringList &ports)
 {
     QStringList servers;
-    for (int i = 0; i < hosts.size(); ++i)
-        servers.append(hosts.at(i).trimmed() + QLatin1Char(':') + ports.value(i, ports.last()).trimmed());
+    for (int i = 0; i < hosts.size(); ++i) {
+        QString host = hosts.at(i).trimmed();
+        // An IPv6 address in brackets, else its own colons would be taken for the port's.
+        if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('[')))
+            host = QLatin1Char('[') + host + QLatin1Char(']');
+        servers.append(host + QLatin1Char(':') + ports.value(i, ports.last()).trimmed());
+    }
     return servers.join(QLatin1Char(','));
 }
 
@@ -97,6 +102,13 @@ DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
     p.host = ini.value(QStringLiteral("database/host"), QStringLiteral("127.0.0.1"));
     // Several hosts may be given their ports in one list: "host=db1,db2" with "port=5432,5433".
     const QStringList ports = ini.value(QStringLiteral("database/port"), QStringLiteral("0")).split(QLatin1Char(','));
+    // A mistyped port must not quietly become the usual one, a server other than the one meant.
+    for (const QString &port : ports) {
+        bool ok = port.trimmed().isEmpty();
+        const int number = ok ? 0 : port.trimmed().toInt(&ok);
+        if ((!ok || number < 0 || number > 65535) && error && error->isEmpty())
+            *error = tr("数据库配置 %1 中的端口“%2”无效：端口须是1到65535之间的数").arg(ini.path(), port.trimmed());
+    }
     p.port = ports.first().trimmed().toInt();
     if (ports.size() > 1)
         p.host = withPorts(p.host.split(QLatin1Char(',')), ports);
