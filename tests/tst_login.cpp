@@ -497,6 +497,27 @@ private slots:
         QVERIFY(!mgr()->isLinked());
     }
 
+    void platformDatabaseThatNamesNothingUsable()
+    {
+        makePlatformDemo();
+        // The section line forgotten, the section or the key misspelt, an empty file: each once
+        // opened the demo database in place of the one meant.
+        for (const char *ini : {"type=MySQL\nhost=db1\n", "[Database]\ntype=MySQL\n", "[database]\ntpye=MySQL\n", ""}) {
+            m_root->writeFile(QStringLiteral("etc/database.ini"), ini);
+            const QString error = mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM);
+            QVERIFY2(error.contains(QStringLiteral("database.ini")) && error.contains(QStringLiteral("type")), ini);
+            QVERIFY(!mgr()->isLinked());
+        }
+        // A database file that is a folder is said to be one, not to be missing.
+        QVERIFY(QDir().mkpath(m_root->file(QStringLiteral("data/folder.sqlite"))));
+        m_root->writeFile(QStringLiteral("etc/database.ini"), "[database]\ntype=SQLite\nname=data/folder.sqlite\n");
+        const QString error = mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM);
+        QVERIFY2(error.contains(QStringLiteral("folder.sqlite 是一个文件夹")), qPrintable(error));
+        // Only a file that is not there means the demo.
+        QFile::remove(m_root->file(QStringLiteral("etc/database.ini")));
+        QCOMPARE(mgr()->initDBLink(DataBaseInterface::LINK_PLATFORM), QString());
+    }
+
     void platformDatabasePorts()
     {
         QString error;

@@ -883,7 +883,8 @@ QString checkOpenable(const DbLinkParams &params, LinkField *field = nullptr)
                       .arg(params.typeName(), params.describe(), driver, QSqlDatabase::drivers().join(QLatin1Char(' ')));
     } else if (params.type == orv_dbms::DB_SQLITE && !QFileInfo(params.database).isFile()) {
         blamed = LinkField::Database;
-        failure = QObject::tr("数据库文件不存在: %1").arg(params.database);
+        failure = QFileInfo(params.database).isDir() ? QObject::tr("%1 是一个文件夹，不是SQLite数据库文件").arg(params.database)
+                                                     : QObject::tr("数据库文件不存在: %1").arg(params.database);
     } else if (params.type != orv_dbms::DB_SQLITE && params.servers().isEmpty()) {
         blamed = LinkField::Server;
         failure = QObject::tr("没有填写数据库服务器地址");

@@ -84,6 +84,10 @@ DbLinkParams OrvTableDataMgr::platformLinkParams(QString *error)
         *error = tr("无法读取数据库配置 %1: %2").arg(ini.path(), ini.readError());
     for (const QString &bad : ini.unreadable())
         ORV_LOG_ERROR(tr("数据库配置 %1 中的值不是文本，按默认值读取: %2").arg(ini.path(), bad));
+    // Nor is a file without a type (no [database] line, a misspelt key): the demo opened in its
+    // place would take the edits meant for the platform's database.
+    if (ini.readError().isEmpty() && QFileInfo::exists(ini.path()) && !ini.contains(QStringLiteral("database/type")) && error)
+        *error = tr("数据库配置 %1 的 [database] 节中没有数据库类型 type，可用的类型: %2").arg(ini.path(), DbConnection::acceptedTypeNames());
     DbLinkParams p;
     const QString typeName = ini.value(QStringLiteral("database/type"), QStringLiteral("SQLite"));
     bool known = false;
