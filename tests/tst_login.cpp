@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTcpServer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -559,6 +560,25 @@ private slots:
         QCOMPARE(servers.at(0).port, 5432);
         QCOMPARE(servers.at(1).host, QStringLiteral("fe80::2"));
         QCOMPARE(servers.at(1).port, 5433);
+    }
+
+    void silentServerCostsOneConnectTimeOut()
+    {
+        // Takes connections and never says a word, like a server that hangs.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        DbTls tls;
+        tls.mode = DbTls::Required;
+        QElapsedTimer timer;
+        timer.start();
+        const QString error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, QStringLiteral("u"), QStringLiteral("p"),
+                                                QStringLiteral("127.0.0.1"), silent.serverPort(), QStringLiteral("velm"),
+                                                orv_dbms::DB_MYSQL, tls);
+        const qint64 ms = timer.elapsed();
+        QVERIFY2(error.contains(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort())), qPrintable(error));
+        QCOMPARE(mgr()->lastLinkField(), DbConnection::LinkField::Server);
+        QVERIFY2(ms < (DbConnection::ConnectTimeoutSeconds + 2) * 1000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY(!mgr()->isLinked());
     }
 
     void platformLoginUsesBoundValues()

@@ -762,13 +762,19 @@ namespace {
 
 // MariaDB's client library, as Qt drives it, logs in over clear text when a server offers no
 // TLS, and checks no host name: both are looked at before the driver connects.
-QString mySqlTlsRefusal(const DbLinkParams &params, const DbServer &server)
+QString mySqlTlsRefusal(const DbLinkParams &params, const DbServer &server, LinkField *field)
 {
     if (params.type != orv_dbms::DB_MYSQL || params.tls.mode < DbTls::Required)
         return QString();
     const TlsProbe::Result probe = TlsProbe::examine(TlsProbe::Protocol::MariaDb, server, params.tls.trustedCaFile(),
                                                      params.tls.mode == DbTls::Verify, ConnectTimeoutSeconds);
     const QString name = serverName(server);
+    *field = LinkField::Tls;
+    // A server that let the look-ahead wait its time-out out would have the driver wait it again.
+    if (probe.silent) {
+        *field = LinkField::Server;
+        return QObject::tr("无法连接到数据库服务器 %1（%2 秒内没有应答）").arg(name).arg(ConnectTimeoutSeconds);
+    }
     if (!probe.reached)
         return QString(); // the driver's attempt says why
     if (!probe.offered)
@@ -789,10 +795,11 @@ QString openOn(QSqlDatabase &db, const DbLinkParams &params, const QList<DbServe
         db.setUserName(params.user);
         db.setPassword(params.password);
     }
-    const QString refused = mySqlTlsRefusal(params, servers.value(0));
+    LinkField refusedField = LinkField::None;
+    const QString refused = mySqlTlsRefusal(params, servers.value(0), &refusedField);
     if (!refused.isEmpty()) {
         if (field)
-            *field = LinkField::Tls;
+            *field = refusedField;
         return refused;
     }
     db.setConnectOptions(connectOptions(params, servers));

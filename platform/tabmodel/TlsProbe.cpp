@@ -8,6 +8,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -49,8 +50,10 @@ public:
     {
         for (size_t done = 0; done < size;) {
             const ssize_t n = ::recv(m_fd, buffer + done, size - done, 0);
-            if (n <= 0)
+            if (n <= 0) {
+                m_timedOut = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
                 return false;
+            }
             done += size_t(n);
         }
         return true;
@@ -62,6 +65,7 @@ public:
     }
 
     int fd() const { return m_fd; }
+    bool timedOut() const { return m_timedOut; }
 
 private:
     void tryAddress(const addrinfo *a, int timeoutSeconds)
@@ -77,7 +81,9 @@ private:
             pollfd p{fd, POLLOUT, 0};
             int error = 0;
             socklen_t length = sizeof error;
-            ok = poll(&p, 1, timeoutSeconds * 1000) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+            const int ready = poll(&p, 1, timeoutSeconds * 1000);
+            m_timedOut = ready == 0;
+            ok = ready == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
         }
         if (!ok) {
             ::close(fd);
@@ -91,6 +97,7 @@ private:
     }
 
     int m_fd = -1;
+    bool m_timedOut = false;
 };
 
 // MariaDB: the server speaks first; TLS is a capability of its greeting, asked for by a short
@@ -197,9 +204,12 @@ Result examine(Protocol protocol, const DbServer &server, const QString &caFile,
 {
     Result result;
     Socket socket;
-    if (!socket.connectTo(server, timeoutSeconds))
+    if (!socket.connectTo(server, timeoutSeconds)) {
+        result.silent = socket.timedOut();
         return result;
+    }
     result.reached = protocol == Protocol::MariaDb ? startMariaDb(socket, &result.offered) : startPostgres(socket, &result.offered);
+    result.silent = !result.reached && socket.timedOut();
     if (result.reached && result.offered && !caFile.isEmpty())
         result.failure = checkCertificate(socket.fd(), server.host, caFile, checkHost);
     return result;

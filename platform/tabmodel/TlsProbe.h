@@ -15,6 +15,7 @@ struct Result
 {
     bool reached = false; // the server answered its protocol's greeting
     bool offered = false; // it offers TLS
+    bool silent = false;  // not reached: no connection or no greeting within the time-out
     QString failure;      // why its certificate failed the check; empty when it passed or was not checked
 };
 
