@@ -1457,6 +1457,14 @@ Statement: %3</translation>
         <source>已加密(%1)</source>
         <translation>encrypted (%1)</translation>
     </message>
+    <message>
+        <source>数据库配置 %1 的 [database] 节中没有数据库类型 type，可用的类型: %2</source>
+        <translation>The database configuration %1 names no database type (type in its [database] section); accepted types: %2</translation>
+    </message>
+    <message>
+        <source>数据库配置 %1 中的端口“%2”无效：端口须是1到65535之间的数</source>
+        <translation>The port &quot;%2&quot; in the database configuration %1 is invalid: a port is a number from 1 to 65535</translation>
+    </message>
 </context>
 <context>
     <name>OrvTableModel</name>
@@ -1816,6 +1824,18 @@ Statement: %4</translation>
     <message>
         <source>语句运行超过 %1 秒，已被数据库服务器 %2 中止（%3）</source>
         <translation>The statement ran longer than %1 s and database server %2 ended it (%3)</translation>
+    </message>
+    <message>
+        <source>无法连接到数据库服务器 %1（%2 秒内没有应答）</source>
+        <translation>Cannot connect to the database server %1 (no answer within %2 seconds)</translation>
+    </message>
+    <message>
+        <source>%1 是一个文件夹，不是SQLite数据库文件</source>
+        <translation>%1 is a folder, not an SQLite database file</translation>
+    </message>
+    <message>
+        <source>数据库服务器 %1 的端口 %2 无效：端口须在1到65535之间</source>
+        <translation>The port %2 of the database server %1 is invalid: a port lies between 1 and 65535</translation>
     </message>
 </context>
 <context>
