@@ -581,6 +581,17 @@ private slots:
         QVERIFY(!mgr()->isLinked());
     }
 
+    void tlsFileThatIsAFolderIsRefused()
+    {
+        DbTls tls;
+        tls.mode = DbTls::Required;
+        tls.caFile = m_root->file(QStringLiteral("etc"));
+        const QString error = mgr()->initDBLink(DataBaseInterface::LINK_DIRECT, QStringLiteral("u"), QStringLiteral("p"),
+                                                QStringLiteral("127.0.0.1"), 1, QStringLiteral("velm"), orv_dbms::DB_MYSQL, tls);
+        QCOMPARE(error, QStringLiteral("无法读取CA证书文件 %1").arg(tls.caFile));
+        QCOMPARE(mgr()->lastLinkField(), DbConnection::LinkField::Tls);
+    }
+
     void platformLoginUsesBoundValues()
     {
         if (!TestServers::available())

@@ -870,7 +870,8 @@ QString tlsFileProblem(const DbTls &tls)
         // The drivers take their options as one text in which a semicolon separates them.
         if (file.second.contains(QLatin1Char(';')))
             return QObject::tr("%1文件的路径中不能有分号: %2").arg(file.first, file.second);
-        if (!file.second.isEmpty() && !QFileInfo(file.second).isReadable())
+        // A folder counts as readable, and the drivers would then fail it in words of their own.
+        if (!file.second.isEmpty() && !(QFileInfo(file.second).isFile() && QFileInfo(file.second).isReadable()))
             return QObject::tr("无法读取%1文件 %2").arg(file.first, file.second);
     }
     return QString();
