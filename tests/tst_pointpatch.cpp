@@ -101,6 +101,15 @@ QString stored(const QString &table, const QString &col, const QString &key, con
     return nulls.first() == QLatin1String("1") ? QStringLiteral("<null>") : values.first();
 }
 
+// The column's value in each of the front-end analog points, as stored() gives it.
+QStringList storedCells(const char *col, const QStringList &tags)
+{
+    QStringList values;
+    for (const QString &tag : tags)
+        values << stored(QStringLiteral("fes_analog"), QLatin1String(col), tag);
+    return values;
+}
+
 int colOf(const QString &definition, const QString &sqlName)
 {
     return OrvTableDataMgr::getInstance()->createModel(definition)->findCol(sqlName);
@@ -496,12 +505,7 @@ private slots:
         QVERIFY(!rows.contains(-1));
         const int desc = colOf("FES_ANALOG.xml", "DESCRIPTION");
         const int unit = colOf("FES_ANALOG.xml", "UNIT");
-        const auto descriptions = [&] {
-            QStringList values;
-            for (const QString &tag : tags)
-                values << stored("fes_analog", "DESCRIPTION", tag);
-            return values;
-        };
+        const auto descriptions = [&] { return storedCells("DESCRIPTION", tags); };
         Modals modals;
 
         selectRows(f.view(), rows, desc);
@@ -577,12 +581,7 @@ private slots:
             tags << f.tag(r);
             dots << stored("fes_analog", "DOT_NO", f.tag(r));
         }
-        const auto units = [&] {
-            QStringList values;
-            for (const QString &tag : tags)
-                values << stored("fes_analog", "UNIT", tag);
-            return values;
-        };
+        const auto units = [&] { return storedCells("UNIT", tags); };
         Modals modals;
         f.ops()->undoLastBatch();
         QCOMPARE(modals.boxes.size(), 1); // nothing to undo yet
@@ -838,12 +837,7 @@ private slots:
         QVERIFY(run({QStringLiteral("UPDATE fes_analog SET UNIT = 'kV', DOT_NO = 12 WHERE TAG_NAME = '%1'").arg(tags.at(0)),
                      QStringLiteral("UPDATE fes_analog SET UNIT = NULL, DOT_NO = NULL WHERE TAG_NAME IN ('%1', '%2')").arg(tags.at(1), tags.at(2))}));
         f.dlg.onPushButtonSearchClicked();
-        const auto cells = [&](const char *col) {
-            QStringList values;
-            for (const QString &tag : tags)
-                values << stored("fes_analog", col, tag);
-            return values;
-        };
+        const auto cells = [&](const char *col) { return storedCells(col, tags); };
         Modals modals;
         QStringList said;
         for (const char *col : {"UNIT", "DOT_NO"}) {
@@ -881,12 +875,7 @@ private slots:
         QVERIFY(run({QStringLiteral("UPDATE fes_analog SET UNIT = 'kV', DOT_NO = 12 WHERE TAG_NAME IN ('%1', '%2')").arg(tags.at(0), tags.at(1)),
                      QStringLiteral("UPDATE fes_analog SET UNIT = NULL WHERE TAG_NAME = '%1'").arg(tags.at(2))}));
         f.dlg.onPushButtonSearchClicked();
-        const auto cells = [&](const char *col) {
-            QStringList values;
-            for (const QString &tag : tags)
-                values << stored("fes_analog", col, tag);
-            return values;
-        };
+        const auto cells = [&](const char *col) { return storedCells(col, tags); };
         Modals modals;
 
         const QStringList dots = cells("DOT_NO");

@@ -893,10 +893,13 @@ QString OrvTableModel::valueRefusal(int column, const QString &value) const
     if (column < 0 || column >= m_def.columns.size())
         return tr("没有这一列");
     const ColMgrData &descriptor = m_def.columns.at(column);
-    // An emptied number cell holds no number: it is saved as NULL.
-    if (value.isEmpty() && descriptor.kind.isNumeric())
-        return QString();
-    return descriptor.refusal(value);
+    return savedAsNull(descriptor, value) ? QString() : descriptor.refusal(value);
+}
+
+bool OrvTableModel::savedAsNull(const ColMgrData &column, const QString &value)
+{
+    // An emptied number cell holds no number.
+    return value.isEmpty() && column.kind.isNumeric();
 }
 
 bool OrvTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -989,8 +992,7 @@ QList<SqlWrite> OrvTableModel::pendingWrites() const
         w.table = m_def.tableName;
         for (auto it = edit.current.constBegin(); it != edit.current.constEnd(); ++it) {
             const ColMgrData &column = m_def.columns.at(it.key());
-            const bool noNumber = it->isEmpty() && column.kind.isNumeric();
-            w.cells.append({column.sqlName, noNumber ? QVariant() : QVariant(*it), edit.stored.value(it.key()), true});
+            w.cells.append({column.sqlName, savedAsNull(column, *it) ? QVariant() : QVariant(*it), edit.stored.value(it.key()), true});
         }
         for (int i = 0; i < keys.size(); ++i)
             w.key.append({m_def.columns.at(keys.at(i)).sqlName, edit.key.value(i)});

@@ -223,6 +223,8 @@ private:
     void storeWindow(int window, const DbRows &rows, bool fromEnd = false) const;
     // The window after the last row shown, read: its rows join the table; a short one ends it.
     void appendWindow(int window);
+    // A cell edited to this value is saved as NULL.
+    static bool savedAsNull(const ColMgrData &column, const QString &value);
     const QStringList *storedRow(int row) const;
     // The row as shown: nullptr while it awaits its read.
     const QStringList *shownRow(int row) const;
