@@ -56,7 +56,8 @@ ST_CfgCheckResult checkFesLinkedTwice(QStringList p)
     // the points' texts costs a hundred bytes a link.
     const QString key = QStringLiteral("KEY_ID_TAG");
     const QStringList columns = {key, QStringLiteral("FES_TAG")};
-    const QString linked = QStringLiteral("FES_TAG <> '' AND FES_TAG <> '-1'");
+    const QString linked = QStringLiteral("NOT (%1) AND NOT (%2)")
+                               .arg(RuleQuery::isEmptyText(QStringLiteral("FES_TAG")), RuleQuery::sameText(QStringLiteral("FES_TAG"), QStringLiteral("'-1'")));
     std::deque<quint64> prints; // grows without copying what it holds
     query.forEachUnordered(p[0], columns.mid(1), linked, [&prints](const RuleQuery::Row &row) { prints.push_back(fingerprint(row.at(0))); }, key);
     const std::vector<quint64> repeated = repeatedValues(std::move(prints));
@@ -93,8 +94,9 @@ ST_CfgCheckResult checkLinkAcrossPlaces(QStringList p)
         return query.result({});
     // A link to nothing, or from a key of another table, is for the other link rules: the joins leave it out.
     const QString key = RuleQuery::concat({QStringLiteral("'%1.'").arg(p[1]), QStringLiteral("a.") + kTagName});
-    const QString from = QStringLiteral("%1 m JOIN %2 a ON m.KEY_ID_TAG = %3 JOIN %4 f ON f.%5 = m.FES_TAG")
-                             .arg(p[0], p[1], key, p[2], kTagName);
+    const QString from = QStringLiteral("%1 m JOIN %2 a ON %3 JOIN %4 f ON %5")
+                             .arg(p[0], p[1], RuleQuery::sameText(QStringLiteral("m.KEY_ID_TAG"), key), p[2],
+                                  RuleQuery::sameText(QStringLiteral("f.") + kTagName, QStringLiteral("m.FES_TAG")));
     const QString across = differ(QStringLiteral("a.LOCATION_ID"), QStringLiteral("f.LOCATION_ID")) + QStringLiteral(" OR ")
         + differ(QStringLiteral("a.SUB_SYSTEM"), QStringLiteral("f.SUB_SYSTEM"));
     QList<ST_CfgCheckError> found;

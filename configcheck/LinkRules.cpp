@@ -28,7 +28,7 @@ ST_CfgCheckResult checkDevPointLinkFes(orvConfigCheck *, QStringList p)
     const QString key = RuleQuery::concat({QStringLiteral("'%1.'").arg(p[0]), QStringLiteral("a.") + p[1]});
     QList<ST_CfgCheckError> found;
     query.forEach(query.sortedSelect({QStringLiteral("a.") + p[1], QStringLiteral("a.") + p[2]},
-                                     QStringLiteral("%1 a JOIN %2 m ON m.KEY_ID_TAG = %3").arg(p[0], p[3], key),
+                                     QStringLiteral("%1 a JOIN %2 m ON %3").arg(p[0], p[3], RuleQuery::sameText(QStringLiteral("m.KEY_ID_TAG"), key)),
                                      QStringLiteral("a.POINT_PROPERTY = '0' AND m.%1 = '-1'").arg(p[5])),
                   [&found](const RuleQuery::Row &row) {
                       found.append(finding(row.at(0), row.at(1), text(QT_TRANSLATE_NOOP("CfgCheckRules", "未关联前置测点"))));
@@ -44,9 +44,13 @@ ST_CfgCheckResult checkLink(orvConfigCheck *engine, QStringList p)
     // The database says of each row whether a row of the parent holds its link value (an empty
     // value, or NULL read as one, is held by a parent whose key is empty or NULL); the rows are
     // walked for the progress they report.
-    const QString held = QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM %1 v WHERE v.%2 = t.%3) OR (COALESCE(t.%3, '') = '' "
-                                        "AND EXISTS (SELECT 1 FROM %1 v WHERE v.%2 IS NULL OR v.%2 = '')) THEN '1' ELSE '0' END")
-                             .arg(p[4], p[5], p[1]);
+    const QString parentKey = QStringLiteral("v.") + p[5];
+    const QString value = QStringLiteral("t.") + p[1];
+    const QString held = QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM %1 v WHERE %2) OR (%3 "
+                                        "AND EXISTS (SELECT 1 FROM %1 v WHERE %4 IS NULL OR %5)) THEN '1' ELSE '0' END")
+                             .arg(p[4], RuleQuery::sameText(parentKey, value),
+                                  RuleQuery::isEmptyText(QStringLiteral("COALESCE(%1, '')").arg(value)), parentKey,
+                                  RuleQuery::isEmptyText(parentKey));
     // Where the tag is the table's key, the descriptions of the rows found are looked up after:
     // reading every row's description cost more than the rest of the walk. A description column
     // the table lacks fails the rule then too, found rows or not.
@@ -84,7 +88,8 @@ ST_CfgCheckResult checkLockParamIsControl(orvConfigCheck *, QStringList p)
     QList<ST_CfgCheckError> found;
     const QString missing = QStringLiteral("CASE WHEN f.%1 IS NULL THEN 'missing' ELSE '' END").arg(kTagName);
     query.forEach(query.sortedSelect({QStringLiteral("r.") + p[1], QStringLiteral("r.") + p[2], missing},
-                                     QStringLiteral("%1 r LEFT JOIN %2 f ON f.%3 = r.%4").arg(p[0], p[3], kTagName, p[1]),
+                                     QStringLiteral("%1 r LEFT JOIN %2 f ON %3")
+                                         .arg(p[0], p[3], RuleQuery::sameText(QStringLiteral("f.") + kTagName, QStringLiteral("r.") + p[1])),
                                      QStringLiteral("f.%1 IS NULL OR f.%2 = '0'").arg(kTagName, p[4]), 2),
                   [&found](const RuleQuery::Row &row) {
                       const bool missing = !row.at(2).isEmpty();

@@ -223,7 +223,7 @@ int RuleQuery::readAndVisit(const QString &sql, const QString &statement, const 
     QSqlQuery query(link());
     query.setForwardOnly(true);
     OrvDbDesign reader = linkReader();
-    if (!reader.select(statement, values, query)) {
+    if (!reader.select(DbConnection::withExactSubqueries(link(), statement), values, query)) {
         fail(sql, reader.lastError());
         return 0;
     }
@@ -308,6 +308,16 @@ bool RuleQuery::isTextKey(const QString &table, const QString &column)
 QString RuleQuery::concat(const QStringList &parts)
 {
     return DbConnection::concat(link(), parts);
+}
+
+QString RuleQuery::sameText(const QString &a, const QString &b)
+{
+    return DbConnection::sameText(link(), a, b);
+}
+
+QString RuleQuery::isEmptyText(const QString &expression)
+{
+    return DbConnection::isEmptyText(link(), expression);
 }
 
 int RuleQuery::count(const QString &table)

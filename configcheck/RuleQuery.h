@@ -53,6 +53,9 @@ public:
     static bool isTextKey(const QString &table, const QString &column);
     // The database's text join, for conditions that build a key.
     static QString concat(const QStringList &parts);
+    // The database's comparisons of texts as the rules compare them: to the code point.
+    static QString sameText(const QString &a, const QString &b);
+    static QString isEmptyText(const QString &expression);
     // The number of rows of a table (0 when the read failed).
     int count(const QString &table);
     // The rows of one table in no order to rely on; where rangeKey (by default the first column)

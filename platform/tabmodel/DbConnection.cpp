@@ -1008,6 +1008,27 @@ QString concat(const QSqlDatabase &db, const QStringList &parts)
     return QLatin1Char('(') + parts.join(QLatin1String(" || ")) + QLatin1Char(')');
 }
 
+QString sameText(const QSqlDatabase &db, const QString &a, const QString &b)
+{
+    if (isMySql(db))
+        return QStringLiteral("(%1 = %2 AND LENGTH(%1) = LENGTH(%2))").arg(a, b);
+    return QStringLiteral("%1 = %2").arg(a, b);
+}
+
+QString isEmptyText(const QSqlDatabase &db, const QString &expression)
+{
+    if (isMySql(db))
+        return QStringLiteral("LENGTH(%1) = 0").arg(expression);
+    return QStringLiteral("%1 = ''").arg(expression);
+}
+
+QString withExactSubqueries(const QSqlDatabase &db, const QString &statement)
+{
+    if (isMySql(db))
+        return QStringLiteral("SET STATEMENT optimizer_switch='subquery_cache=off' FOR ") + statement;
+    return statement;
+}
+
 QString textOrder(const QSqlDatabase &db, const QString &expression)
 {
     if (isMySql(db))

@@ -129,6 +129,12 @@ QString serverInUse(const QSqlDatabase &db);
 // SQL of the connection's dialect: texts joined, and an ORDER BY term that sorts as QString
 // compares texts (by code point, NULL as the empty text, trailing blanks counted).
 QString concat(const QSqlDatabase &db, const QStringList &parts);
+// "a = b" only for the same texts, and the empty text not for blanks: MariaDB's collations take
+// texts that differ by trailing blanks for equal. The statement as it is to run: MariaDB's cache
+// of a subquery's results keys them by outer values compared the same way.
+QString sameText(const QSqlDatabase &db, const QString &a, const QString &b);
+QString isEmptyText(const QSqlDatabase &db, const QString &expression);
+QString withExactSubqueries(const QSqlDatabase &db, const QString &statement);
 QString textOrder(const QSqlDatabase &db, const QString &expression);
 // "expression LIKE ?" with letter case ignored the database's way, whatever the column's collation.
 QString likeIgnoringCase(const QSqlDatabase &db, const QString &expression);
