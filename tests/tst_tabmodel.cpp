@@ -760,9 +760,13 @@ private slots:
         p.port = 5432;
         p.host = QStringLiteral(" db1:15432, db2 ,[::1]:6000,::1,");
         QStringList seen;
-        for (const DbServer &server : p.servers())
+        QStringList named; // as messages and the status line name them
+        for (const DbServer &server : p.servers()) {
             seen << QStringLiteral("%1|%2").arg(server.host).arg(server.port);
+            named << DbConnection::serverAddress(server.host, QString::number(server.port));
+        }
         QCOMPARE(seen, (QStringList{"db1|15432", "db2|5432", "::1|6000", "::1|5432"}));
+        QCOMPARE(named, (QStringList{"db1:15432", "db2:5432", "[::1]:6000", "[::1]:5432"}));
     }
 
     void pagedModel_data() { addBackendRows(); }

@@ -229,10 +229,9 @@ bool mentions(const QString &text, std::initializer_list<const char *> words)
     return false;
 }
 
-// "db1:5432"
 QString serverName(const DbServer &server)
 {
-    return QStringLiteral("%1:%2").arg(server.host).arg(server.port);
+    return DbConnection::serverAddress(server.host, QString::number(server.port));
 }
 
 QString notOfferedSentence(const QString &server, DbTls::Mode mode)
@@ -690,8 +689,14 @@ QString serverInUse(const QSqlDatabase &db)
         return db.databaseName();
     PGconn *conn = postgresHandle(db);
     if (conn && PQhost(conn))
-        return QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(conn)), QString::fromUtf8(PQport(conn)));
-    return QStringLiteral("%1:%2").arg(db.hostName()).arg(db.port());
+        return serverAddress(QString::fromUtf8(PQhost(conn)), QString::fromUtf8(PQport(conn)));
+    return serverAddress(db.hostName(), QString::number(db.port()));
+}
+
+QString serverAddress(const QString &host, const QString &port)
+{
+    const bool ipv6 = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['));
+    return (ipv6 ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') + port;
 }
 
 int estimatedRows(const QSqlDatabase &db, const QString &table)
@@ -839,7 +844,7 @@ QString openFirstWritable(QSqlDatabase &db, const DbLinkParams &params, LinkFiel
             return QString();
         if (failure.isEmpty() && readOnly < 0)
             readOnly = i;
-        failures.append(failure.isEmpty() ? QObject::tr("%1:%2 只读").arg(servers.at(i).host).arg(servers.at(i).port) : failure);
+        failures.append(failure.isEmpty() ? QObject::tr("%1 只读").arg(serverName(servers.at(i))) : failure);
         db.close();
     }
     if (readOnly >= 0)

@@ -125,6 +125,8 @@ QString failureText(const QSqlDatabase &db, bool timedOut, const QSqlError &erro
 // The server a connection is on ("db2:5432"; for several hosts the one that answered); the file
 // for SQLite.
 QString serverInUse(const QSqlDatabase &db);
+// "host:port", an IPv6 address in brackets: its own colons would be taken for the port's.
+QString serverAddress(const QString &host, const QString &port);
 
 // SQL of the connection's dialect: texts joined, and an ORDER BY term that sorts as QString
 // compares texts (by code point, NULL as the empty text, trailing blanks counted).

@@ -42,13 +42,8 @@ namespace {
 QString withPorts(const QStringList &hosts, const QStringList &ports)
 {
     QStringList servers;
-    for (int i = 0; i < hosts.size(); ++i) {
-        QString host = hosts.at(i).trimmed();
-        // An IPv6 address in brackets, else its own colons would be taken for the port's.
-        if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('[')))
-            host = QLatin1Char('[') + host + QLatin1Char(']');
-        servers.append(host + QLatin1Char(':') + ports.value(i, ports.last()).trimmed());
-    }
+    for (int i = 0; i < hosts.size(); ++i)
+        servers.append(DbConnection::serverAddress(hosts.at(i).trimmed(), ports.value(i, ports.last()).trimmed()));
     return servers.join(QLatin1Char(','));
 }
 

@@ -1694,10 +1694,6 @@ Reason: %3</translation>
         <translation>Committing the transaction failed; all changes were undone: %1</translation>
     </message>
     <message>
-        <source>%1:%2 只读</source>
-        <translation>%1:%2 is read-only</translation>
-    </message>
-    <message>
         <source>没有填写数据库服务器地址</source>
         <translation>No database server address was given</translation>
     </message>
@@ -1836,6 +1832,10 @@ Statement: %4</translation>
     <message>
         <source>数据库服务器 %1 的端口 %2 无效：端口须在1到65535之间</source>
         <translation>The port %2 of the database server %1 is invalid: a port lies between 1 and 65535</translation>
+    </message>
+    <message>
+        <source>%1 只读</source>
+        <translation>%1 is read-only</translation>
     </message>
 </context>
 <context>
