@@ -558,9 +558,10 @@ int DbLinkParams::serverPort() const
 QList<DbServer> DbLinkParams::servers() const
 {
     QList<DbServer> list;
+    const int usualPort = serverPort();
     for (QString entry : host.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         entry = entry.trimmed();
-        DbServer server{entry, serverPort()};
+        DbServer server{entry, usualPort};
         // "[::1]:5432" and "db1:5432"; a bare IPv6 address has more than one colon and no port.
         const int close = entry.startsWith(QLatin1Char('[')) ? entry.indexOf(QLatin1Char(']')) : -1;
         const int colon = close >= 0 ? entry.indexOf(QLatin1Char(':'), close) : entry.lastIndexOf(QLatin1Char(':'));
@@ -570,7 +571,7 @@ QList<DbServer> DbLinkParams::servers() const
             bool ok = false;
             const int explicitPort = entry.mid(colon + 1).toInt(&ok);
             if (ok) {
-                server.port = explicitPort == 0 ? serverPort() : explicitPort;
+                server.port = explicitPort == 0 ? usualPort : explicitPort;
                 if (close < 0)
                     server.host = entry.left(colon);
             }
@@ -876,7 +877,8 @@ QString tlsFileProblem(const DbTls &tls)
         if (file.second.contains(QLatin1Char(';')))
             return QObject::tr("%1文件的路径中不能有分号: %2").arg(file.first, file.second);
         // A folder counts as readable, and the drivers would then fail it in words of their own.
-        if (!file.second.isEmpty() && !(QFileInfo(file.second).isFile() && QFileInfo(file.second).isReadable()))
+        const QFileInfo info(file.second);
+        if (!file.second.isEmpty() && !(info.isFile() && info.isReadable()))
             return QObject::tr("无法读取%1文件 %2").arg(file.first, file.second);
     }
     return QString();
