@@ -767,6 +767,14 @@ private slots:
         }
         QCOMPARE(seen, (QStringList{"db1|15432", "db2|5432", "::1|6000", "::1|5432"}));
         QCOMPARE(named, (QStringList{"db1:15432", "db2:5432", "[::1]:6000", "[::1]:5432"}));
+        // The status line and the audit trail name each server once, with its own port.
+        p.type = orv_dbms::DB_MYSQL;
+        p.database = QStringLiteral("velm");
+        p.port = 0;
+        p.host = QStringLiteral("db1:3307");
+        QCOMPARE(p.describe(), QStringLiteral("velm@db1:3307 (MySQL)"));
+        p.host = QStringLiteral("::1,db2");
+        QCOMPARE(p.describe(), QStringLiteral("velm@[::1]:3306, db2:3306 (MySQL)"));
     }
 
     void pagedModel_data() { addBackendRows(); }

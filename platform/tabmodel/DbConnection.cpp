@@ -594,7 +594,7 @@ QString DbLinkParams::describe() const
 {
     if (type == orv_dbms::DB_SQLITE)
         return QStringLiteral("%1 (SQLite)").arg(database);
-    return QStringLiteral("%1@%2:%3 (%4)").arg(database, host).arg(serverPort()).arg(typeName());
+    return QStringLiteral("%1@%2 (%3)").arg(database, serverText(), typeName());
 }
 
 QString DbLinkParams::identity() const
