@@ -80,6 +80,10 @@ public:
         // replacement character itself is written 84 31 A4 37.
         if (m_gb18030)
             m_replacements += text.count(QChar::ReplacementCharacter);
+        // Nor does it tell of the start of a character the file ends in: it keeps it waiting
+        // for the rest, and a line break after it comes out as more than itself.
+        if (m_gb18030 && atEnd())
+            m_unfinished = m_codec->toUnicode("\n", 1, &m_state) != QLatin1String("\n");
         return text;
     }
 
@@ -88,7 +92,7 @@ public:
     {
         int count = m_state.invalidChars;
         if (atEnd())
-            count += (m_state.remainingChars > 0 ? 1 : 0) + (m_gb18030 ? m_replacements - m_bytes.count(QByteArray("\x84\x31\xA4\x37")) : 0);
+            count += (m_state.remainingChars > 0 || m_unfinished ? 1 : 0) + (m_gb18030 ? m_replacements - m_bytes.count(QByteArray("\x84\x31\xA4\x37")) : 0);
         return count;
     }
     bool decodedNothing() const { return m_decodedChars == 0; }
@@ -101,6 +105,7 @@ private:
     int m_offset = 0;
     qint64 m_decodedChars = 0;
     int m_replacements = 0;
+    bool m_unfinished = false;
 };
 
 // What splitting carries from one piece of text to the next.

@@ -348,6 +348,10 @@ private slots:
         QTest::newRow("gb18030 detected") << gb << QString() << "GB18030" << QString() << QString();
         QTest::newRow("gb18030 asked") << gb << "GB18030" << "GB18030" << QString() << QString();
         QTest::newRow("utf-8 asked of gb18030") << gb << "UTF-8" << "UTF-8" << "不属于该编码" << QString();
+        // A file cut short in its last character: the decoder keeps the start back unless asked.
+        const QByteArray gbCut = gb.left(gb.size() - 3);
+        QTest::newRow("gb18030 cut short") << gbCut << "GB18030" << "GB18030" << "1 处字节不属于该编码" << QString();
+        QTest::newRow("gb18030 cut short detected") << gbCut << QString() << QString() << "既不是 UTF-8 也不是 GB18030" << QString();
         QTest::newRow("neither") << QByteArray("a,b\r\n\x81\x30\xFF\xFF\r\n") << QString() << QString() << "既不是 UTF-8 也不是 GB18030" << QString();
         QTest::newRow("xlsx") << QByteArray("PK\x03\x04rest") << QString() << QString() << "XLSX" << QString();
         QTest::newRow("xls") << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1rest") << QString() << QString() << ".xls" << QString();
