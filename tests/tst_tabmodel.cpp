@@ -30,6 +30,7 @@
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -1236,6 +1237,27 @@ private slots:
                     QVERIFY2(kind.length() > 0, qPrintable(where));
             }
         }
+    }
+
+    void definitionNamingAColumnTwiceIsRefused()
+    {
+        // The second TAG_NAME would be a column of its own in the models, while every write to
+        // it changes the key.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("TWICE.xml"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<tableDefinition name=\"twice\">\n"
+                   "  <column name=\"TAG_NAME\" sqlType=\"varchar(32)\" primaryKey=\"true\" desc=\"key\"/>\n"
+                   "  <column name=\"tag_name\" sqlType=\"varchar(32)\" desc=\"copy\"/>\n"
+                   "</tableDefinition>\n");
+        file.close();
+        QString error;
+        QVERIFY(!TableDefinition::readFile(path, &error).isValid());
+        QVERIFY2(error.contains(QStringLiteral("tag_name")) && error.contains(QStringLiteral("两次")), qPrintable(error));
+        QStringList errors;
+        QVERIFY(TableDefinition::readDirectory(dir.path(), &errors).isEmpty());
+        QCOMPARE(errors, QStringList{error});
     }
 
     void columnKindWhereTheTypesDisagree_data()

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QXmlStreamReader>
 
 namespace {
@@ -62,6 +63,8 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
     }
     def.fileName = QFileInfo(path).fileName();
     QXmlStreamReader xml(&file);
+    QSet<QString> names;
+    QString twice;
     while (!xml.atEnd() && !xml.hasError()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
@@ -73,14 +76,26 @@ TableDefinition TableDefinition::readFile(const QString &path, QString *error)
             const ColMgrData col = readColumn(xml.attributes(), &disagreement);
             if (!disagreement.isEmpty())
                 ORV_LOG_WARN(QStringLiteral("%1 %2: %3").arg(def.fileName, col.sqlName, disagreement));
-            if (!col.sqlName.isEmpty())
-                def.columns.append(col);
+            if (col.sqlName.isEmpty())
+                continue;
+            // Columns are found by name, letter case ignored as the databases do: a second one of a
+            // name would be shown and compared apart from the first, yet both are one column.
+            if (!names.contains(col.sqlName.toLower()))
+                names.insert(col.sqlName.toLower());
+            else if (twice.isEmpty())
+                twice = col.sqlName;
+            def.columns.append(col);
         }
     }
     if (xml.hasError()) {
         if (error)
             *error = QCoreApplication::translate("TableDefinition", "表定义文件 %1 格式错误(第%2行): %3")
                          .arg(path).arg(xml.lineNumber()).arg(xml.errorString());
+        return TableDefinition();
+    }
+    if (!twice.isEmpty()) {
+        if (error)
+            *error = QCoreApplication::translate("TableDefinition", "表定义文件 %1 中列 %2 出现了两次").arg(path, twice);
         return TableDefinition();
     }
     if (!def.isValid()) {

@@ -2207,6 +2207,10 @@ Statement: %4</translation>
         <source>表定义文件 %1 缺少表名或列</source>
         <translation>The table definition file %1 lacks a table name or columns</translation>
     </message>
+    <message>
+        <source>表定义文件 %1 中列 %2 出现了两次</source>
+        <translation>The table definition file %1 names the column %2 twice</translation>
+    </message>
 </context>
 <context>
     <name>TableSheet</name>
