@@ -7,7 +7,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -53,7 +52,9 @@ bool sameValue(const ColumnKind &kind, const QString &stored, const QString &val
     }
     const double a = stored.toDouble(&storedOk);
     const double b = value.toDouble(&valueOk);
-    return storedOk && valueOk && std::fabs(a - b) <= 1e-14 * qMax(std::fabs(a), std::fabs(b));
+    // Rounded alike rather than near: values a unit apart in their 14th or 15th digit are
+    // nearer than a spreadsheet's rounding may move one.
+    return storedOk && valueOk && (a == b || QString::number(a, 'g', 15) == QString::number(b, 'g', 15));
 }
 
 QVariant storedValue(const QString &text)

@@ -700,6 +700,27 @@ private slots:
         QCOMPARE(tableTexts(table).at(1).at(full), QStringLiteral("9007199254740992"));
     }
 
+    // A decimal(14,4) holds 14 digits, all of which a spreadsheet keeps: a change in the last
+    // one is a change, and another spelling of a value is none.
+    void decimalsCompareToTheLastDigit_data() { addBackendRows(); }
+    void decimalsCompareToTheLastDigit()
+    {
+        QFETCH(Backend, backend);
+        QVERIFY(freshDemo(backend));
+        const QList<QStringList> rows = tableTexts(kTable);
+        QVERIFY(rows.size() >= 2);
+        const QString a = rows.at(0).at(0), b = rows.at(1).at(0);
+        QCOMPARE(runOnLink({QStringLiteral("UPDATE fes_analog SET COEFF = 9995800320.9691 WHERE TAG_NAME = '%1'").arg(a),
+                            QStringLiteral("UPDATE fes_analog SET COEFF = 2.5 WHERE TAG_NAME = '%1'").arg(b)}),
+                 QString());
+        const ImportPlan plan = planFor(kTable, "TAG_NAME,COEFF\r\n" + a.toUtf8() + ",9995800320.9692\r\n" + b.toUtf8() + ",2.50\r\n");
+        QCOMPARE(plan.count(ImportPlan::Changed), 1);
+        QCOMPARE(plan.count(ImportPlan::Unchanged), 1);
+        QCOMPARE(OrvTableDataMgr::getInstance()->executeWrites(plan.writes()).error, QString());
+        const int coeff = definitionOf(kTable).columns.findCol(QStringLiteral("COEFF"));
+        QCOMPARE(tableTexts(kTable).at(0).at(coeff).toDouble(), 9995800320.9692);
+    }
+
     // A row of the file refused for the way its key is written is still a row of the file: the
     // table's row of that key is not among those the file no longer has.
     void deleteMissingSparesRowsTheFileRefused_data() { addBackendRows(); }
