@@ -507,6 +507,9 @@ private slots:
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1e12"))}).contains(QStringLiteral("整数部分最多 10 位")));
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.23456"))}).contains(QStringLiteral("小数部分最多 4 位")));
         QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.25e-5"))}).contains(QStringLiteral("小数部分最多 4 位")));
+        // Past the digits a double holds, which the servers would round away.
+        QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1234567890.12345e0"))}).contains(QStringLiteral("小数部分最多 4 位")));
+        QVERIFY(mgr()->executeBatch({update("COEFF", QStringLiteral("1.0000000001E0"))}).contains(QStringLiteral("小数部分最多 4 位")));
         QVERIFY(mgr()->executeBatch({update("DOT_NO", QStringLiteral("99999999999"))}).contains(QStringLiteral("超出范围")));
         QVERIFY(runWorker({update("DOT_NO", QStringLiteral("1.5"))}).contains(QStringLiteral("不是整数")));
         const QString nul = QStringLiteral("k") + QChar(0) + QStringLiteral("V");
@@ -539,7 +542,10 @@ private slots:
         QCOMPARE(stored(), before);
 
         // Trailing zeros and exponents that fit are numbers like any other.
-        QCOMPARE(mgr()->executeBatch({update("COEFF", QStringLiteral("1.250000")), update("DEAD_BAND", QStringLiteral("2.5e-2"))}), QString());
+        QCOMPARE(mgr()->executeBatch({update("COEFF", QStringLiteral("1.250000")), update("DEAD_BAND", QStringLiteral("2.5e-2")),
+                                     update("OFFSET_VALUE", QStringLiteral("123456789012340e-5"))}),
+                 QString());
+        QCOMPARE(column(QStringLiteral("SELECT OFFSET_VALUE FROM fes_analog WHERE TAG_NAME = '%1';").arg(tag)).first().toDouble(), 1234567890.1234);
 
         // A value stored again unchanged still found its row.
         QCOMPARE(mgr()->executeBatch({update("UNIT", before.at(1))}), QString());

@@ -61,24 +61,31 @@ bool isPlainNumber(const QString &value)
     return !value.isEmpty() && value == value.trimmed();
 }
 
-// Digits after the decimal point that matter: "1.5000" has one, "1.25e-1" three.
-int decimalPlaces(const QString &text, double value)
+// Digits after the decimal point that matter: "1.5000" has one, "1.25e-1" three, "1500e-2" none.
+// Counted in the text: a double keeps only 15 or 16 digits, and those past them the servers round.
+qint64 decimalPlaces(const QString &text)
 {
-    if (!text.contains(QLatin1Char('e'), Qt::CaseInsensitive)) {
-        const int point = text.indexOf(QLatin1Char('.'));
-        if (point < 0)
-            return 0;
-        int end = text.size();
-        while (end > point + 1 && text.at(end - 1) == QLatin1Char('0'))
-            --end;
-        return end - point - 1;
+    const int e = text.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
+    const QStringRef mantissa = text.leftRef(e < 0 ? text.size() : e);
+    const int point = mantissa.indexOf(QLatin1Char('.'));
+    qint64 places = point < 0 ? 0 : mantissa.size() - point - 1;
+    int end = mantissa.size();
+    for (; end > 0; --end) {
+        const QChar c = mantissa.at(end - 1);
+        if (c == QLatin1Char('0'))
+            --places;
+        else if (c != QLatin1Char('.'))
+            break;
     }
-    for (int places = 0; places < 17; ++places) {
-        const double scaled = value * std::pow(10.0, places);
-        if (std::fabs(scaled - std::round(scaled)) <= 1e-9 * qMax(1.0, std::fabs(scaled)))
-            return places;
+    if (end == 0 || !mantissa.at(end - 1).isDigit())
+        return 0; // all zeros
+    if (e >= 0) {
+        bool ok = false;
+        const qint64 exponent = text.midRef(e + 1).toLongLong(&ok);
+        // An exponent past a 64-bit count is past any double too: refused before.
+        places -= ok ? exponent : 0;
     }
-    return 17;
+    return qMax<qint64>(0, places);
 }
 
 const char *familyName(ColumnKind::Type type)
@@ -166,7 +173,7 @@ QString ColumnKind::refusal(const QString &value) const
         if (std::fabs(v) >= std::pow(10.0, m_precision - m_scale))
             return tr("整数部分最多 %1 位").arg(m_precision - m_scale);
         // The databases would round what does not fit, each its own way; it is refused instead.
-        if (decimalPlaces(value, v) > m_scale)
+        if (decimalPlaces(value) > m_scale)
             return tr("小数部分最多 %1 位").arg(m_scale);
     }
     return QString();
