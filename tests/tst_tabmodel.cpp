@@ -516,6 +516,10 @@ private slots:
         QVERIFY(mgr()->executeWrites({SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
                                                                QStringLiteral("UNIT"), nul)})
                     .error.contains(QStringLiteral("含有 NUL 字符")));
+        const QString halfPair = QStringLiteral("k") + QChar(0xD83D) + QStringLiteral("V");
+        QVERIFY(mgr()->executeWrites({SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,
+                                                               QStringLiteral("UNIT"), halfPair)})
+                    .error.contains(QStringLiteral("代理字符")));
         // Every shape a writer can produce meets the same value check.
         const QString guarded = QStringLiteral("UPDATE fes_analog SET LOCATION_ID = 'abc' WHERE TAG_NAME = '%1' AND LOCATION_ID = '1';").arg(tag);
         SqlWrite undoShape = SqlWrite::templateUpdate(QStringLiteral("fes_analog"), QStringLiteral("TAG_NAME"), tag,

@@ -151,6 +151,9 @@ QString ColumnKind::refusal(const QString &value) const
         // PostgreSQL refuses it, MariaDB may keep the text only up to it.
         if (value.contains(QChar(0)))
             return tr("含有 NUL 字符，数据库不能原样保存");
+        // Half of a pair (a broken file name pasted in) would reach the database as "?".
+        if (!value.isValidUtf16())
+            return tr("含有不成对的 UTF-16 代理字符，数据库不能原样保存");
         // Characters, not UTF-16 units; a text no longer in units than allowed fits at once.
         if (m_length >= 0 && value.size() > m_length && value.toUcs4().size() > m_length)
             return tr("最多 %1 个字符").arg(m_length);

@@ -327,6 +327,10 @@
         <source>含有 NUL 字符，数据库不能原样保存</source>
         <translation>holds a NUL character, which the database cannot store as it is</translation>
     </message>
+    <message>
+        <source>含有不成对的 UTF-16 代理字符，数据库不能原样保存</source>
+        <translation>holds half of a UTF-16 surrogate pair, which the database cannot store as it is</translation>
+    </message>
 </context>
 <context>
     <name>CsvFile</name>
