@@ -78,6 +78,10 @@ wmclass=$(sed -n 's/^StartupWMClass=//p' "$root/usr/share/applications/model-var
 display=70
 while grep -q "@/tmp/.X11-unix/X$display\$" /proc/net/unix; do display=$((display + 1)); done
 in_root Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# On a busy machine the server takes a while to listen, and a tool started before gives up at once.
+display_answers() { in_root env DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; }
+for _ in $(seq 150); do display_answers && break; sleep 0.2; done
+display_answers || fail "Xvfb does not answer on :$display: $(cat "$work/xvfb.log")"
 login_window() {
   local lang=$1 title=$2
   in_root timeout 90 runuser -u engineer -- env HOME=/home/engineer DISPLAY=":$display" LANG="$lang" model_varnix \
